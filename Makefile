@@ -1,0 +1,30 @@
+# Top-level entry points; each sets up what a fresh machine is missing first.
+BUILD ?= build
+JOBS ?= 2
+CMAKE_FLAGS ?=
+
+.PHONY: all deps configure build demo test bench clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+configure: deps
+	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j$(JOBS)
+
+demo: build
+	@$(BUILD)/korvane demo --db $(BUILD)/demo.db
+
+test: build
+	@cd $(BUILD) && ctest -j$(JOBS) --output-on-failure --timeout 300
+
+bench: configure
+	@cmake --build $(BUILD) -j$(JOBS) --target benches
+	@for b in $(BUILD)/bench_*; do [ -x "$$b" ] && "$$b" --benchmark_counters_tabular=true || exit 1; done
+
+clean:
+	@rm -rf $(BUILD)

@@ -1,0 +1,66 @@
+// VB's conversion and text functions, as the forms and services use them.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/vb/variant.h"
+
+namespace korvane::vb {
+
+// CStr: Null raises 94; Empty gives ""; Boolean gives "True"/"False"; numbers
+// in VB's shortest form (up to 15 significant digits, "1E+20" style beyond);
+// dates as "YYYY-MM-DD" or "YYYY-MM-DD HH:MM:SS" when there is a time.
+std::string CStr(const Variant& v);
+// CDbl/CLng/CBool: strings must be numeric (after removing "," separators
+// for CDbl), else 13; Null raises 94; Empty is 0. CLng rounds half to even
+// as VB does and raises 6 outside the 32-bit range.
+double CDbl(const Variant& v);
+std::int32_t CLng(const Variant& v);
+bool CBool(const Variant& v);
+// CDate: a Date, or a text IsDate accepts; else 13.
+double CDate(const Variant& v);
+
+// Val: the leading number of a text ("12abc" gives 12, "abc" gives 0), blanks skipped.
+double Val(std::string_view s);
+double Val(const Variant& v);
+bool IsNumeric(const Variant& v);
+// Year-month-day with "-" or "/" and a valid calendar date, optionally
+// followed by a time "HH:MM[:SS]"; a Date value is a date.
+bool IsDate(const Variant& v);
+inline bool IsNull(const Variant& v) { return v.is_null(); }
+inline bool IsEmpty(const Variant& v) { return v.is_empty(); }
+
+// VB Like, Option Compare Binary: * ? # [abc] [a-z] [!x]; characters are
+// whole UTF-8 code points.
+bool Like(std::string_view text, std::string_view pattern);
+
+std::string UCase(std::string_view s);  // ASCII letters only, as the Parts need
+std::string LCase(std::string_view s);
+std::string Trim(std::string_view s);
+std::string LTrim(std::string_view s);
+std::string RTrim(std::string_view s);
+
+// Format: number patterns "0", "#", "##0.", "##0.00…", "#,##0.00" (digits
+// rounded half away from zero on the decimal value); date patterns
+// "YYYY-MM-DD", "yyyy-mm-dd", "YYYY-MM-DD HH:MM:SS". Null gives "",
+// a non-numeric text is returned unchanged.
+std::string Format(const Variant& v, std::string_view pattern);
+// The n-decimals pattern the options use: "##0." followed by n zeros ("##0" for 0).
+std::string decimals_pattern(int n);
+
+// Dates as OLE days since 1899-12-30.
+struct CivilDate {
+    int year, month, day;
+    int hour = 0, minute = 0, second = 0;
+};
+std::optional<double> parse_date(std::string_view text);
+double date_serial(int year, int month, int day);
+CivilDate civil_from_ole(double ole);
+std::string format_date(double ole);  // "YYYY-MM-DD"
+double now_ole();                     // local time now
+double today_ole();
+
+}  // namespace korvane::vb
