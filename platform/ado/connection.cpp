@@ -5,6 +5,7 @@
 
 namespace korvane::ado {
 
+Connection::Connection() = default;
 Connection::~Connection() { Close(); }
 
 void Connection::Open(std::string_view connection_string, std::string_view, std::string_view) {

@@ -17,6 +17,7 @@ using ConnectionPtr = std::shared_ptr<Connection>;
 class Connection : public Object {
 public:
     static ConnectionPtr create() { return std::make_shared<Connection>(); }
+    Connection();
     ~Connection() override;
     std::string_view type_name() const override { return "Connection"; }
 
