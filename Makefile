@@ -24,7 +24,7 @@ test: build
 
 bench: configure
 	@cmake --build $(BUILD) -j$(JOBS) --target benches
-	@for b in $(BUILD)/bench_*; do [ -x "$$b" ] && "$$b" --benchmark_counters_tabular=true || exit 1; done
+	@for b in $(BUILD)/bench_*; do [ -x "$$b" ] && KORVANE_BENCH_DIR=$(BUILD) "$$b" --benchmark_counters_tabular=true || exit 1; done
 
 clean:
 	@rm -rf $(BUILD)

@@ -1,0 +1,628 @@
+#include "platform/ado/drivers/sqlite/sqlite_driver.h"
+
+#include <sqlite3.h>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "platform/ado/drivers/sqlite/tsql.h"
+#include "platform/vb/error.h"
+
+namespace korvane::ado::sqlite {
+namespace {
+
+// --- errors ------------------------------------------------------------------
+
+// Where a failing statement sits in its batch, for the error text.
+struct Where {
+    std::string_view sql;
+    std::size_t index = 0;  // 0-based
+    std::size_t count = 1;
+    const char* doing = "in statement";  // or "opening", with the file as sql
+};
+
+// The one place a SQLite result code becomes an error the VB side can read.
+[[noreturn]] void raise_sqlite(sqlite3* db, int rc, const Where& where) {
+    std::string text = (db && sqlite3_errcode(db) == rc) ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    constexpr std::size_t kShown = 400;
+    std::string_view sql = where.sql;
+    bool cut = false;
+    if (sql.size() > kShown) {
+        std::size_t n = kShown;
+        while (n > 0 && (static_cast<unsigned char>(sql[n]) & 0xC0) == 0x80) --n;  // whole characters only
+        sql = sql.substr(0, n);
+        cut = true;
+    }
+    text += " (";
+    text += where.doing;
+    text += where.count > 1 ? " " + std::to_string(where.index + 1) + " of " + std::to_string(where.count) + ": "
+                            : std::string(": ");
+    text.append(sql);
+    text += cut ? "...)" : ")";
+    throw Error(err::kProvider, std::move(text)).with_native_code(rc);
+}
+
+struct StmtDeleter {
+    void operator()(sqlite3_stmt* s) const noexcept { sqlite3_finalize(s); }
+};
+using StmtPtr = std::unique_ptr<sqlite3_stmt, StmtDeleter>;
+
+// Runs one translated statement to its end; the rows it changed.
+long run_to_end(sqlite3* db, const std::string& sql, const Where& where) {
+    long changed = 0;
+    const char* p = sql.data();
+    const char* end = p + sql.size();
+    while (p < end) {
+        sqlite3_stmt* raw = nullptr;
+        const char* tail = nullptr;
+        int rc = sqlite3_prepare_v2(db, p, static_cast<int>(end - p), &raw, &tail);
+        StmtPtr st(raw);
+        if (rc != SQLITE_OK) raise_sqlite(db, rc, where);
+        p = tail;
+        if (!st) continue;  // nothing but a comment
+        const auto before = sqlite3_total_changes64(db);
+        while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+        }
+        if (rc != SQLITE_DONE) raise_sqlite(db, rc, where);
+        // sqlite3_changes keeps the last DML's count across DDL, so only a
+        // statement that changed rows contributes it.
+        if (sqlite3_total_changes64(db) != before) changed += static_cast<long>(sqlite3_changes64(db));
+    }
+    return changed;
+}
+
+// --- dates -------------------------------------------------------------------
+
+std::int64_t days_from_civil(std::int64_t y, unsigned m, unsigned d) {
+    y -= m <= 2;
+    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const auto yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
+}
+
+constexpr std::int64_t kOleEpoch = -25569;  // 1899-12-30 in days since 1970-01-01
+
+bool leap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+unsigned month_days(int y, unsigned m) {
+    static constexpr unsigned kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return m == 2 && leap(y) ? 29 : kDays[m - 1];
+}
+
+// Reads 1..max digits; false when there is none.
+bool digits(const char*& p, const char* end, int max, int& value) {
+    const char* start = p;
+    value = 0;
+    while (p < end && p - start < max && *p >= '0' && *p <= '9') value = value * 10 + (*p++ - '0');
+    return p > start;
+}
+
+// "HH:MM[:SS[.fff]]" as seconds into the day.
+bool parse_time(const char*& p, const char* end, double& seconds) {
+    int h = 0, mi = 0, s = 0;
+    if (!digits(p, end, 2, h) || p >= end || *p != ':') return false;
+    ++p;
+    if (!digits(p, end, 2, mi)) return false;
+    double frac = 0;
+    if (p < end && *p == ':') {
+        ++p;
+        if (!digits(p, end, 2, s)) return false;
+        if (p < end && *p == '.') {
+            ++p;
+            std::int64_t num = 0, den = 1;
+            for (; p < end && *p >= '0' && *p <= '9'; ++p)
+                if (den < 1000000000) {  // beyond nanoseconds the digits change nothing
+                    num = num * 10 + (*p - '0');
+                    den *= 10;
+                }
+            frac = static_cast<double>(num) / static_cast<double>(den);
+        }
+    }
+    if (h > 23 || mi > 59 || s > 59) return false;
+    seconds = h * 3600.0 + mi * 60.0 + s + frac;
+    return true;
+}
+
+// "YYYY-MM-DD[ HH:MM[:SS[.fff]]]" (or '/' between the date's parts, 'T'
+// before the time) or a time alone, as an OLE date.
+std::optional<double> parse_date(const char* p, std::size_t n) {
+    const char* end = p + n;
+    while (end > p && end[-1] == ' ') --end;
+    double seconds = 0;
+    double days = 0;
+    const char* q = p;
+    int y = 0, m = 0, d = 0;
+    if (digits(q, end, 4, y) && q - p == 4 && q < end && (*q == '-' || *q == '/')) {
+        const char sep = *q++;
+        if (!digits(q, end, 2, m) || q >= end || *q++ != sep || !digits(q, end, 2, d)) return std::nullopt;
+        if (m < 1 || m > 12 || d < 1 || static_cast<unsigned>(d) > month_days(y, static_cast<unsigned>(m)))
+            return std::nullopt;
+        days = static_cast<double>(days_from_civil(y, static_cast<unsigned>(m), static_cast<unsigned>(d)) - kOleEpoch);
+        if (q < end) {
+            if (*q != ' ' && *q != 'T') return std::nullopt;
+            ++q;
+            if (!parse_time(q, end, seconds)) return std::nullopt;
+        }
+    } else {
+        q = p;
+        if (!parse_time(q, end, seconds)) return std::nullopt;
+    }
+    if (q != end) return std::nullopt;
+    const double frac = seconds / 86400.0;
+    // Before 1899-12-30 the OLE day counts down while its time still counts up.
+    return days < 0 ? days - frac : days + frac;
+}
+
+// --- value conversion ----------------------------------------------------------
+
+// One column's value from the current row into the record set's storage.
+// Chosen once per column, so the per-row loop is a plain indirect call.
+using Convert = void (*)(sqlite3_stmt*, int, Variant&);
+
+void put_text(sqlite3_stmt* st, int i, Variant& out) {
+    const auto* p = sqlite3_column_text(st, i);
+    if (!p) {
+        out = Variant::null();
+        return;
+    }
+    out = Variant(std::string_view(reinterpret_cast<const char*>(p), static_cast<std::size_t>(sqlite3_column_bytes(st, i))));
+}
+
+void put_blob(sqlite3_stmt* st, int i, Variant& out) {
+    const void* p = sqlite3_column_blob(st, i);
+    if (!p) {
+        out = Variant::null();
+        return;
+    }
+    out = Variant(std::string_view(static_cast<const char*>(p), static_cast<std::size_t>(sqlite3_column_bytes(st, i))));
+}
+
+void put_int(std::int64_t v, Variant& out) {
+    if (v >= std::numeric_limits<std::int32_t>::min() && v <= std::numeric_limits<std::int32_t>::max())
+        out = Variant(static_cast<int>(v));
+    else
+        out = Variant(static_cast<long long>(v));
+}
+
+// An integer column holding a float (SQLite keeps what was inserted) is cut
+// toward zero, as the server's conversion to int does.
+std::optional<std::int64_t> integral(sqlite3_stmt* st, int i, int storage) {
+    if (storage == SQLITE_INTEGER) return sqlite3_column_int64(st, i);
+    const double d = std::trunc(sqlite3_column_double(st, i));
+    if (!(d >= -9.2e18 && d <= 9.2e18)) return std::nullopt;
+    return static_cast<std::int64_t>(d);
+}
+
+// Null, and text in a numeric column (SQLite stores what it cannot convert as
+// text), handled alike for all number kinds: true when `out` is set.
+bool null_or_text(sqlite3_stmt* st, int i, int storage, Variant& out) {
+    switch (storage) {
+    case SQLITE_NULL: out = Variant::null(); return true;
+    case SQLITE_TEXT: put_text(st, i, out); return true;
+    case SQLITE_BLOB: put_blob(st, i, out); return true;
+    default: return false;
+    }
+}
+
+void put_long(sqlite3_stmt* st, int i, Variant& out) {
+    const int t = sqlite3_column_type(st, i);
+    if (t == SQLITE_INTEGER) return put_int(sqlite3_column_int64(st, i), out);
+    if (null_or_text(st, i, t, out)) return;
+    if (auto v = integral(st, i, t)) return put_int(*v, out);
+    out = Variant(sqlite3_column_double(st, i));
+}
+
+void put_small(sqlite3_stmt* st, int i, Variant& out) {
+    const int t = sqlite3_column_type(st, i);
+    if (null_or_text(st, i, t, out)) return;
+    auto v = integral(st, i, t);
+    if (v && *v >= std::numeric_limits<std::int16_t>::min() && *v <= std::numeric_limits<std::int16_t>::max())
+        out = Variant(static_cast<std::int16_t>(*v));
+    else
+        put_long(st, i, out);
+}
+
+void put_byte(sqlite3_stmt* st, int i, Variant& out) {
+    const int t = sqlite3_column_type(st, i);
+    if (null_or_text(st, i, t, out)) return;
+    auto v = integral(st, i, t);
+    if (v && *v >= 0 && *v <= 255)
+        out = Variant::byte(static_cast<std::uint8_t>(*v));
+    else
+        put_long(st, i, out);
+}
+
+void put_bigint(sqlite3_stmt* st, int i, Variant& out) {
+    const int t = sqlite3_column_type(st, i);
+    if (null_or_text(st, i, t, out)) return;
+    if (auto v = integral(st, i, t))
+        out = Variant(static_cast<long long>(*v));
+    else
+        out = Variant(sqlite3_column_double(st, i));
+}
+
+void put_bool(sqlite3_stmt* st, int i, Variant& out) {
+    const int t = sqlite3_column_type(st, i);
+    if (null_or_text(st, i, t, out)) return;
+    out = Variant(sqlite3_column_double(st, i) != 0.0);
+}
+
+void put_decimal(sqlite3_stmt* st, int i, Variant& out) {
+    const int t = sqlite3_column_type(st, i);
+    if (null_or_text(st, i, t, out)) return;
+    out = Variant::decimal(sqlite3_column_double(st, i));
+}
+
+void put_currency(sqlite3_stmt* st, int i, Variant& out) {
+    const int t = sqlite3_column_type(st, i);
+    if (null_or_text(st, i, t, out)) return;
+    constexpr std::int64_t kExact = std::numeric_limits<std::int64_t>::max() / 10000;
+    if (t == SQLITE_INTEGER) {
+        const auto v = sqlite3_column_int64(st, i);
+        if (v >= -kExact && v <= kExact) {
+            out = Variant::currency_scaled(v * 10000);
+            return;
+        }
+    }
+    out = Variant::currency(sqlite3_column_double(st, i));
+}
+
+void put_double(sqlite3_stmt* st, int i, Variant& out) {
+    const int t = sqlite3_column_type(st, i);
+    if (null_or_text(st, i, t, out)) return;
+    out = Variant(sqlite3_column_double(st, i));
+}
+
+void put_single(sqlite3_stmt* st, int i, Variant& out) {
+    const int t = sqlite3_column_type(st, i);
+    if (null_or_text(st, i, t, out)) return;
+    out = Variant::single(static_cast<float>(sqlite3_column_double(st, i)));
+}
+
+// Dates are kept as text (or as an OLE day number); text that is no date
+// stays text rather than becoming a wrong date.
+void put_date(sqlite3_stmt* st, int i, Variant& out) {
+    switch (sqlite3_column_type(st, i)) {
+    case SQLITE_NULL: out = Variant::null(); return;
+    case SQLITE_INTEGER:
+    case SQLITE_FLOAT: out = Variant::date(sqlite3_column_double(st, i)); return;
+    case SQLITE_BLOB: put_blob(st, i, out); return;
+    default: break;
+    }
+    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
+    const auto n = static_cast<std::size_t>(sqlite3_column_bytes(st, i));
+    if (auto ole = parse_date(p, n))
+        out = Variant::date(*ole);
+    else
+        out = Variant(std::string_view(p, n));
+}
+
+// Computed columns take each value as SQLite holds it.
+void put_natural(sqlite3_stmt* st, int i, Variant& out) {
+    switch (sqlite3_column_type(st, i)) {
+    case SQLITE_NULL: out = Variant::null(); return;
+    case SQLITE_INTEGER: put_int(sqlite3_column_int64(st, i), out); return;
+    case SQLITE_FLOAT: out = Variant(sqlite3_column_double(st, i)); return;
+    case SQLITE_BLOB: put_blob(st, i, out); return;
+    default: put_text(st, i, out); return;
+    }
+}
+
+// --- column description ------------------------------------------------------
+
+struct TypeSpec {
+    int type;
+    long size;
+    std::uint8_t precision;
+    std::uint8_t scale;
+    Convert convert;
+};
+
+char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+constexpr long kMaxText = 2147483647;
+constexpr long kMaxWideText = 1073741823;
+
+// The declared type as written in CREATE TABLE: "nvarchar(20)", "decimal(20, 6)",
+// "INT identity(1,1)"; only the first word and the arguments right after it count.
+std::optional<TypeSpec> declared_type(const char* decl) {
+    if (!decl) return std::nullopt;
+    std::string_view s(decl);
+    std::size_t i = 0;
+    while (i < s.size() && s[i] == ' ') ++i;
+    std::string word;
+    while (i < s.size() && ((s[i] >= 'a' && s[i] <= 'z') || (s[i] >= 'A' && s[i] <= 'Z') ||
+                            (s[i] >= '0' && s[i] <= '9') || s[i] == '_'))
+        word += lower(s[i++]);
+    while (i < s.size() && s[i] == ' ') ++i;
+    long args[2] = {-1, -1};
+    bool max_length = false;
+    if (i < s.size() && s[i] == '(') {
+        ++i;
+        for (int a = 0; a < 2 && i < s.size(); ++a) {
+            while (i < s.size() && s[i] == ' ') ++i;
+            if (s.size() - i >= 3 && lower(s[i]) == 'm' && lower(s[i + 1]) == 'a' && lower(s[i + 2]) == 'x') {
+                max_length = true;
+                i += 3;
+            } else if (i < s.size() && s[i] >= '0' && s[i] <= '9') {
+                long v = 0;
+                while (i < s.size() && s[i] >= '0' && s[i] <= '9' && v < 100000000) v = v * 10 + (s[i++] - '0');
+                args[a] = v;
+            }
+            while (i < s.size() && s[i] == ' ') ++i;
+            if (i >= s.size() || s[i] != ',') break;
+            ++i;
+        }
+    }
+    auto length = [&](long none, long max) { return max_length ? max : (args[0] > 0 ? args[0] : none); };
+    auto u8 = [](long v, std::uint8_t dflt) { return v >= 0 && v <= 255 ? static_cast<std::uint8_t>(v) : dflt; };
+
+    if (word == "int" || word == "integer" || word == "int4" || word == "mediumint")
+        return TypeSpec{adInteger, 4, 10, 0, put_long};
+    if (word == "smallint" || word == "int2") return TypeSpec{adSmallInt, 2, 5, 0, put_small};
+    if (word == "tinyint") return TypeSpec{adUnsignedTinyInt, 1, 3, 0, put_byte};
+    if (word == "bigint" || word == "int8") return TypeSpec{adBigInt, 8, 19, 0, put_bigint};
+    if (word == "bit" || word == "boolean" || word == "bool") return TypeSpec{adBoolean, 2, 0, 0, put_bool};
+    if (word == "decimal" || word == "numeric")
+        return TypeSpec{word == "decimal" ? adDecimal : adNumeric, 19, u8(args[0], 18), u8(args[1], 0), put_decimal};
+    if (word == "money") return TypeSpec{adCurrency, 8, 19, 4, put_currency};
+    if (word == "smallmoney") return TypeSpec{adCurrency, 8, 10, 4, put_currency};
+    if (word == "float" || word == "double") return TypeSpec{adDouble, 8, 15, 0, put_double};
+    if (word == "real") return TypeSpec{adSingle, 4, 7, 0, put_single};
+    if (word == "datetime" || word == "datetime2" || word == "timestamp")
+        return TypeSpec{adDBTimeStamp, 16, 23, 3, put_date};
+    if (word == "smalldatetime") return TypeSpec{adDBTimeStamp, 16, 16, 0, put_date};
+    if (word == "date") return TypeSpec{adDBDate, 6, 10, 0, put_date};
+    if (word == "time") return TypeSpec{adDBTime, 6, 8, 0, put_date};
+    if (word == "nvarchar") {
+        if (max_length) return TypeSpec{adLongVarWChar, kMaxWideText, 0, 0, put_text};
+        return TypeSpec{adVarWChar, length(4000, kMaxWideText), 0, 0, put_text};
+    }
+    if (word == "varchar") {
+        if (max_length) return TypeSpec{adLongVarChar, kMaxText, 0, 0, put_text};
+        return TypeSpec{adVarChar, length(8000, kMaxText), 0, 0, put_text};
+    }
+    if (word == "nchar") return TypeSpec{adWChar, length(1, 4000), 0, 0, put_text};
+    if (word == "char" || word == "character") return TypeSpec{adChar, length(1, 8000), 0, 0, put_text};
+    if (word == "ntext") return TypeSpec{adLongVarWChar, kMaxWideText, 0, 0, put_text};
+    if (word == "text" || word == "clob") return TypeSpec{adLongVarWChar, kMaxText, 0, 0, put_text};
+    if (word == "sysname") return TypeSpec{adVarWChar, 128, 0, 0, put_text};
+    if (word == "uniqueidentifier") return TypeSpec{adVarWChar, 38, 0, 0, put_text};
+    if (word == "blob" || word == "binary" || word == "varbinary" || word == "image")
+        return TypeSpec{adBinary, length(kMaxText, kMaxText), 0, 0, put_blob};
+    return std::nullopt;
+}
+
+constexpr long kComputedText = 4000;
+
+// A computed column has no declared type: the first row's value tells.
+TypeSpec computed_type(sqlite3_stmt* st, int i, bool have_row) {
+    switch (have_row ? sqlite3_column_type(st, i) : SQLITE_NULL) {
+    case SQLITE_INTEGER: {
+        const auto v = sqlite3_column_int64(st, i);
+        if (v < std::numeric_limits<std::int32_t>::min() || v > std::numeric_limits<std::int32_t>::max())
+            return TypeSpec{adBigInt, 8, 19, 0, put_natural};
+        return TypeSpec{adInteger, 4, 10, 0, put_natural};
+    }
+    case SQLITE_FLOAT: return TypeSpec{adDouble, 8, 15, 0, put_natural};
+    case SQLITE_BLOB: return TypeSpec{adBinary, kMaxText, 0, 0, put_natural};
+    default: return TypeSpec{adVarWChar, kComputedText, 0, 0, put_natural};
+    }
+}
+
+std::string text_or_empty(const char* s) { return s ? std::string(s) : std::string(); }
+
+// --- reading -----------------------------------------------------------------
+
+class SqliteRowReader final : public RowReader {
+public:
+    // Steps to the first row at once: computed columns are typed by it.
+    SqliteRowReader(std::shared_ptr<sqlite3> db, StmtPtr stmt, std::vector<std::string> after, std::string sql,
+                    Where where)
+        : db_(std::move(db)), stmt_(std::move(stmt)), after_(std::move(after)), sql_(std::move(sql)),
+          index_(where.index), count_(where.count) {
+        const int rc = sqlite3_step(stmt_.get());
+        if (rc == SQLITE_ROW)
+            pending_ = true;
+        else if (rc != SQLITE_DONE)
+            raise_sqlite(db_.get(), rc, where_());
+        describe();
+        if (!pending_) stmt_.reset();  // no rows: release the read lock now
+    }
+
+    const std::vector<ColumnInfo>& columns() const override { return columns_; }
+
+    bool next(Variant* out) override {
+        if (!pending_) {
+            if (!stmt_) return finish();
+            const int rc = sqlite3_step(stmt_.get());
+            if (rc == SQLITE_DONE) {
+                stmt_.reset();
+                return finish();
+            }
+            if (rc != SQLITE_ROW) raise_sqlite(db_.get(), rc, where_());
+        }
+        pending_ = false;
+        sqlite3_stmt* st = stmt_.get();
+        const int n = static_cast<int>(convert_.size());
+        const Convert* convert = convert_.data();
+        for (int i = 0; i < n; ++i) convert[i](st, i, out[i]);
+        return true;
+    }
+
+private:
+    Where where_() const { return Where{sql_, index_, count_}; }
+
+    void describe() {
+        sqlite3_stmt* st = stmt_.get();
+        const int n = sqlite3_column_count(st);
+        columns_.reserve(static_cast<std::size_t>(n));
+        convert_.reserve(static_cast<std::size_t>(n));
+        for (int i = 0; i < n; ++i) {
+            ColumnInfo c;
+            c.name = text_or_empty(sqlite3_column_name(st, i));
+            c.base_column = text_or_empty(sqlite3_column_origin_name(st, i));
+            c.base_table = text_or_empty(sqlite3_column_table_name(st, i));
+            const auto declared = declared_type(sqlite3_column_decltype(st, i));
+            const TypeSpec spec = declared ? *declared : computed_type(st, i, pending_);
+            c.type = spec.type;
+            c.defined_size = spec.size;
+            c.precision = spec.precision;
+            c.scale = spec.scale;
+            if (!c.base_column.empty()) {
+                int not_null = 0;
+                if (sqlite3_table_column_metadata(db_.get(), sqlite3_column_database_name(st, i), c.base_table.c_str(),
+                                                  c.base_column.c_str(), nullptr, nullptr, &not_null, nullptr,
+                                                  nullptr) == SQLITE_OK &&
+                    not_null)
+                    c.attributes &= ~adFldIsNullable;
+            }
+            columns_.push_back(std::move(c));
+            convert_.push_back(spec.convert);
+        }
+    }
+
+    // The rows are read: the statements that followed the query run now.
+    bool finish() {
+        auto after = std::move(after_);
+        after_.clear();
+        for (std::size_t k = 0; k < after.size(); ++k)
+            run_to_end(db_.get(), after[k], Where{after[k], index_ + 1 + k, count_});
+        return false;
+    }
+
+    std::shared_ptr<sqlite3> db_;
+    StmtPtr stmt_;                      // null once the rows are read
+    std::vector<ColumnInfo> columns_;
+    std::vector<Convert> convert_;      // one per column, chosen from its type
+    std::vector<std::string> after_;    // statements of the batch after the query
+    std::string sql_;                   // the query's text, for error messages
+    std::size_t index_;                 // its place in the batch
+    std::size_t count_;
+    bool pending_ = false;              // a row stepped to but not handed out yet
+};
+
+// What a batch with no row-returning statement gives: no columns, no rows.
+class EmptyReader final : public RowReader {
+public:
+    const std::vector<ColumnInfo>& columns() const override { return columns_; }
+    bool next(Variant*) override { return false; }
+
+private:
+    std::vector<ColumnInfo> columns_;
+};
+
+bool looks_like_query(std::string_view sql) {
+    std::size_t i = 0;
+    for (;;) {  // past blanks, comments and opening parentheses
+        if (i < sql.size() && (sql[i] == '(' || sql[i] == ' ' || sql[i] == '\t' || sql[i] == '\r' || sql[i] == '\n')) {
+            ++i;
+        } else if (sql.compare(i, 2, "--") == 0) {
+            i = sql.find('\n', i);
+            if (i == std::string_view::npos) return false;
+        } else if (sql.compare(i, 2, "/*") == 0) {
+            i = sql.find("*/", i);
+            if (i == std::string_view::npos) return false;
+            i += 2;
+        } else {
+            break;
+        }
+    }
+    std::string word;
+    while (i < sql.size() && ((sql[i] >= 'a' && sql[i] <= 'z') || (sql[i] >= 'A' && sql[i] <= 'Z')))
+        word += lower(sql[i++]);
+    return word == "select" || word == "with" || word == "values" || word == "pragma" || word == "explain";
+}
+
+bool in_memory(const std::string& file) {
+    return file.empty() || file == ":memory:" || file.rfind("file::memory:", 0) == 0 ||
+           file.find("mode=memory") != std::string::npos;
+}
+
+void exec_setup(sqlite3* db, const char* sql, const std::string& file) {
+    const int rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) raise_sqlite(db, rc, Where{file, 0, 1, "opening"});
+}
+
+}  // namespace
+
+SqliteConnection::SqliteConnection(const std::string& file) {
+    sqlite3* raw = nullptr;
+    // No mutex per call: a connection and its readers serve one thread at a
+    // time, and the per-value calls of a read would otherwise each take it.
+    constexpr int kFlags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX;
+    const int rc = sqlite3_open_v2(file.c_str(), &raw, kFlags, nullptr);
+    db_ = std::shared_ptr<sqlite3>(raw, [](sqlite3* d) { sqlite3_close_v2(d); });
+    if (rc != SQLITE_OK) raise_sqlite(raw, rc, Where{file, 0, 1, "opening"});
+    sqlite3_busy_timeout(raw, 10000);
+    if (!in_memory(file)) {
+        exec_setup(raw, "PRAGMA journal_mode=WAL", file);
+        exec_setup(raw, "PRAGMA synchronous=NORMAL", file);  // WAL keeps commits safe from crashes of the process
+    }
+    exec_setup(raw, "ATTACH DATABASE '' AS tempdb", file);
+    // LIKE ignores case, as under the server's default collation.
+    exec_setup(raw, "PRAGMA case_sensitive_like=OFF", file);
+}
+
+SqliteConnection::~SqliteConnection() { close(); }
+
+void SqliteConnection::close() noexcept { db_.reset(); }
+
+long SqliteConnection::execute(std::string_view sql) {
+    if (!db_) err::raise(err::kClosed);
+    const std::vector<std::string> statements = translate_batch(sql);
+    long changed = 0;
+    for (std::size_t i = 0; i < statements.size(); ++i)
+        changed += run_to_end(db_.get(), statements[i], Where{statements[i], i, statements.size()});
+    return changed;
+}
+
+std::unique_ptr<RowReader> SqliteConnection::query(std::string_view sql) {
+    if (!db_) err::raise(err::kClosed);
+    std::vector<std::string> statements = translate_batch(sql);
+    const std::size_t n = statements.size();
+    if (n == 0) return std::make_unique<EmptyReader>();
+    // The rows come from the last statement that reads like a query; without
+    // one, from the last statement if it turns out to return rows.
+    std::size_t at = n - 1;
+    for (std::size_t i = n; i-- > 0;)
+        if (looks_like_query(statements[i])) {
+            at = i;
+            break;
+        }
+    sqlite3* db = db_.get();
+    for (std::size_t i = 0; i < at; ++i) run_to_end(db, statements[i], Where{statements[i], i, n});
+
+    const std::string& text = statements[at];
+    const Where where{text, at, n};
+    sqlite3_stmt* raw = nullptr;
+    const char* tail = nullptr;
+    const int rc = sqlite3_prepare_v2(db, text.data(), static_cast<int>(text.size()), &raw, &tail);
+    StmtPtr st(raw);
+    if (rc != SQLITE_OK) raise_sqlite(db, rc, where);
+    std::vector<std::string> after;
+    const std::string rest(tail ? tail : "");
+    if (rest.find_first_not_of(" \t\r\n") != std::string::npos) after.push_back(rest);
+    for (std::size_t i = at + 1; i < n; ++i) after.push_back(std::move(statements[i]));
+
+    if (!st || sqlite3_column_count(st.get()) == 0) {
+        if (st) {
+            int step;
+            while ((step = sqlite3_step(st.get())) == SQLITE_ROW) {
+            }
+            if (step != SQLITE_DONE) raise_sqlite(db, step, where);
+            st.reset();
+        }
+        for (std::size_t k = 0; k < after.size(); ++k) run_to_end(db, after[k], Where{after[k], at + 1 + k, n});
+        return std::make_unique<EmptyReader>();
+    }
+    std::string kept = text;
+    return std::make_unique<SqliteRowReader>(db_, std::move(st), std::move(after), std::move(kept), where);
+}
+
+}  // namespace korvane::ado::sqlite

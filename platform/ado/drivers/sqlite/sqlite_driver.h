@@ -1,0 +1,37 @@
+// The embedded driver: an account file (or :memory:) opened through SQLite.
+//
+// Each connection runs in WAL mode (readers never wait for the writer), waits
+// up to 10 s for a lock before giving up, and has its own empty temporary
+// database attached as tempdb, the way the server gives each session its own
+// temporary objects. Statements arrive as T-SQL and pass through translate_batch
+// first; every SQLite failure becomes a korvane::Error (E_FAIL, SQLite's own
+// text and the statement, the result code as native code).
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/ado/driver.h"
+
+struct sqlite3;
+
+namespace korvane::ado::sqlite {
+
+class SqliteConnection final : public DriverConnection {
+public:
+    // Opens (creating it when missing) the database file; raises on failure.
+    explicit SqliteConnection(const std::string& file);
+    ~SqliteConnection() override;
+
+    long execute(std::string_view sql) override;
+    std::unique_ptr<RowReader> query(std::string_view sql) override;
+    void close() noexcept override;
+
+private:
+    // Shared with the readers still open, so closing the connection never pulls
+    // the database from under a record set being read.
+    std::shared_ptr<sqlite3> db_;
+};
+
+}  // namespace korvane::ado::sqlite
