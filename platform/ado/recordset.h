@@ -205,6 +205,7 @@ private:
     bool current_deleted_ = false;
     int edit_mode_ = adEditNone;
     std::vector<Variant> edit_backup_;  // the record before the edit, for CancelUpdate
+    long pos_before_add_ = 0;           // where CancelUpdate of an AddNew returns to
 
     std::shared_ptr<detail::Criteria> criteria_;
     std::vector<std::uint32_t> filter_records_;  // bookmark filter, sorted; empty = none

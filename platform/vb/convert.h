@@ -26,6 +26,8 @@ double CDate(const Variant& v);
 // Val: the leading number of a text ("12abc" gives 12, "abc" gives 0), blanks skipped.
 double Val(std::string_view s);
 double Val(const Variant& v);
+inline double Val(const char* s) { return Val(std::string_view(s)); }
+inline double Val(const std::string& s) { return Val(std::string_view(s)); }
 bool IsNumeric(const Variant& v);
 // Year-month-day with "-" or "/" and a valid calendar date, optionally
 // followed by a time "HH:MM[:SS]"; a Date value is a date.

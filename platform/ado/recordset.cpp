@@ -1,0 +1,625 @@
+#include "platform/ado/recordset.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <unordered_map>
+
+#include <fmt/format.h>
+
+#include "platform/ado/criteria.h"
+#include "platform/ado/driver.h"
+#include "platform/vb/convert.h"
+#include "platform/vb/error.h"
+
+namespace korvane::ado {
+
+namespace {
+
+constexpr long kBadConnection = 3709;
+constexpr long kNameInUse = 3367;
+constexpr std::uint8_t kLive = 0;
+constexpr std::uint8_t kDeleted = 1;
+
+std::string fold(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+[[noreturn]] void no_such_field(const Variant& key) {
+    std::string what = key.is_string() ? fmt::format("'{}'", key.str())
+                                       : (key.is_number() ? fmt::format("{}", key.number()) : std::string("?"));
+    err::raise(err::kItemNotFound, fmt::format("{} (field {})", err::standard_text(err::kItemNotFound), what));
+}
+
+detail::ColumnLookup lookup_of(const Recordset& rs) {
+    return [&rs](std::string_view name) -> std::optional<detail::ColumnRef> {
+        int i = rs.Fields().find(name);
+        if (i < 0) return std::nullopt;
+        return detail::ColumnRef{i, rs.Fields(Variant(i)).Type()};
+    };
+}
+
+}  // namespace
+
+struct Recordset::Column {
+    ColumnInfo info;
+    std::string folded;
+};
+
+// Rows live in fixed chunks so that growth never moves a row that a Field
+// handle or a grid may be reading.
+struct Recordset::Storage {
+    std::size_t width = 0;
+    std::vector<std::unique_ptr<Variant[]>> chunks;
+    std::vector<std::uint8_t> status;
+    std::unordered_map<std::string, int> by_name;  // folded name -> column
+    std::unordered_map<std::uint32_t, std::vector<Variant>> originals;  // values as read, for edited records
+
+    std::uint32_t size() const noexcept { return static_cast<std::uint32_t>(status.size()); }
+    Variant* row(std::uint32_t r) noexcept {
+        return chunks[r / kChunkRows].get() + (r % kChunkRows) * width;
+    }
+    std::uint32_t append() {
+        std::uint32_t r = size();
+        if (r % kChunkRows == 0) chunks.emplace_back(new Variant[kChunkRows * std::max<std::size_t>(width, 1)]);
+        status.push_back(kLive);
+        return r;
+    }
+};
+
+// ---------------------------------------------------------------- fields
+
+const std::string& Field::Name() const { return rs_->columns_.at(index_).info.name; }
+int Field::Type() const { return rs_->columns_.at(index_).info.type; }
+long Field::DefinedSize() const { return rs_->columns_.at(index_).info.defined_size; }
+int Field::Precision() const { return rs_->columns_.at(index_).info.precision; }
+int Field::NumericScale() const { return rs_->columns_.at(index_).info.scale; }
+int Field::Attributes() const { return rs_->columns_.at(index_).info.attributes; }
+
+const Variant& Field::Value() const {
+    rs_->require_record();
+    return rs_->row(static_cast<std::uint32_t>(rs_->view_[rs_->pos_]))[index_];
+}
+
+Variant Field::OriginalValue() const {
+    rs_->require_record();
+    auto record = rs_->view_[rs_->pos_];
+    auto it = rs_->storage_->originals.find(record);
+    if (it != rs_->storage_->originals.end()) return it->second[index_];
+    return rs_->row(record)[index_];
+}
+
+void Field::put_Value(const Variant& v) {
+    Recordset& rs = *rs_;
+    rs.require_record();
+    if (rs.lock_type_ == adLockReadOnly) err::raise(err::kNotUpdatable);
+    Variant converted = rs.convert_for(index_, v);  // throws before anything changes
+    std::uint32_t record = rs.view_[rs.pos_];
+    Variant* row = rs.row(record);
+    if (rs.edit_mode_ == adEditNone) {
+        rs.edit_backup_.assign(row, row + rs.columns_.size());
+        rs.edit_mode_ = adEditInProgress;
+        rs.storage_->originals.try_emplace(record, rs.edit_backup_);
+    }
+    row[index_] = std::move(converted);
+}
+
+Variant Field::Properties(std::string_view name) const {
+    const ColumnInfo& c = rs_->columns_.at(index_).info;
+    std::string key = fold(name);
+    if (key == "basecolumnname") return Variant(c.base_column);
+    if (key == "basetablename") return Variant(c.base_table);
+    if (key == "isautoincrement") return Variant(false);
+    if (key == "keycolumn") return Variant(false);
+    err::raise(err::kItemNotFound, fmt::format("{} (property '{}')", err::standard_text(err::kItemNotFound), name));
+}
+
+long FieldList::Count() const { return static_cast<long>(rs_->columns_.size()); }
+
+int FieldList::find(std::string_view name) const noexcept {
+    if (!rs_->storage_) return -1;
+    auto& map = rs_->storage_->by_name;
+    auto it = map.find(fold(name));
+    return it == map.end() ? -1 : it->second;
+}
+
+Field FieldList::Item(const Variant& key) const {
+    if (key.is_string()) {
+        int i = find(key.str());
+        if (i < 0) no_such_field(key);
+        return Field(rs_, i);
+    }
+    if (key.is_number()) {
+        double d = key.number();
+        if (d >= 0 && d < static_cast<double>(rs_->columns_.size()) && d == std::floor(d))
+            return Field(rs_, static_cast<int>(d));
+    }
+    no_such_field(key);
+}
+
+void FieldList::Append(std::string_view name, int type, long defined_size, int attributes, int precision,
+                       int numeric_scale) {
+    if (rs_->open_) err::raise(err::kIllegalOperation);
+    if (name.empty()) err::raise(err::kBadArgs, "Fields.Append: a field needs a name");
+    if (find(name) >= 0)
+        err::raise(kNameInUse, fmt::format("Fields.Append: the field '{}' already exists", name));
+    Recordset::Column c;
+    c.info.name = std::string(name);
+    c.info.type = type;
+    c.info.defined_size = defined_size;
+    c.info.attributes = attributes;
+    c.info.precision = static_cast<std::uint8_t>(precision);
+    c.info.scale = static_cast<std::uint8_t>(numeric_scale);
+    c.folded = fold(name);
+    rs_->storage_->by_name.emplace(c.folded, static_cast<int>(rs_->columns_.size()));
+    rs_->columns_.push_back(std::move(c));
+}
+
+// ---------------------------------------------------------------- lifecycle
+
+Recordset::Recordset() : fields_(this), storage_(std::make_unique<Storage>()), filter_(std::string()) {}
+Recordset::~Recordset() = default;
+
+void Recordset::put_CursorLocation(int location) {
+    if (open_) err::raise(err::kOpen);
+    if (location != adUseClient)
+        err::raise(err::kBadArgs, "CursorLocation: only the client-side cursor (3) is offered");
+    cursor_location_ = location;
+}
+
+void Recordset::put_CursorType(int t) {
+    if (open_) err::raise(err::kOpen);
+    cursor_type_ = t;
+}
+
+void Recordset::put_LockType(int t) {
+    if (open_) err::raise(err::kOpen);
+    lock_type_ = t;
+}
+
+void Recordset::Open(std::string_view source, const ConnectionPtr& connection, int cursor_type, int lock_type) {
+    if (open_) err::raise(err::kOpen);
+    if (!connection || connection->State() != adStateOpen)
+        err::raise(kBadConnection,
+                   "The connection cannot be used to perform this operation. It is either closed or invalid in this context.");
+    if (source.empty()) err::raise(err::kBadArgs, "Recordset.Open: no source statement given");
+
+    auto reader = connection->driver().query(source);
+    auto storage = std::make_unique<Storage>();
+    std::vector<Column> columns;
+    for (const ColumnInfo& info : reader->columns()) {
+        Column c{info, fold(info.name)};
+        storage->by_name.emplace(c.folded, static_cast<int>(columns.size()));  // first of a duplicate name wins
+        columns.push_back(std::move(c));
+    }
+    storage->width = columns.size();
+    if (!columns.empty()) {
+        for (;;) {
+            std::uint32_t r = storage->append();
+            if (!reader->next(storage->row(r))) {
+                storage->status.pop_back();
+                if (r % kChunkRows == 0) storage->chunks.pop_back();
+                break;
+            }
+        }
+    }
+
+    columns_ = std::move(columns);
+    storage_ = std::move(storage);
+    connection_ = connection;
+    source_ = std::string(source);
+    if (cursor_type != adOpenUnspecified) cursor_type_ = cursor_type;
+    // An unspecified lock keeps the set editable in memory: the forms write
+    // allocated amounts into the rows they were given.
+    lock_type_ = lock_type == adLockUnspecified ? adLockBatchOptimistic : lock_type;
+    open_ = true;
+    reset_view_state();
+}
+
+void Recordset::Open() {
+    if (open_) err::raise(err::kOpen);
+    storage_->width = columns_.size();
+    open_ = true;
+    reset_view_state();
+}
+
+void Recordset::reset_view_state() {
+    criteria_.reset();
+    bookmark_filter_ = false;
+    filter_records_.clear();
+    filter_ = Variant(std::string());
+    sort_.clear();
+    sort_keys_.clear();
+    edit_mode_ = adEditNone;
+    edit_backup_.clear();
+    apply_order();
+    rebuild_view();
+}
+
+void Recordset::Close() {
+    require_open();
+    bool from_source = !source_.empty();
+    auto storage = std::make_unique<Storage>();
+    if (!from_source) {
+        storage->by_name = storage_->by_name;  // a hand-built set keeps its fields
+    } else {
+        columns_.clear();
+    }
+    storage_ = std::move(storage);
+    order_.clear();
+    view_.clear();
+    view_pos_.clear();
+    pos_ = 0;
+    current_deleted_ = false;
+    edit_mode_ = adEditNone;
+    criteria_.reset();
+    sort_keys_.clear();
+    connection_.reset();
+    source_.clear();
+    open_ = false;
+}
+
+// ---------------------------------------------------------------- helpers
+
+void Recordset::require_open() const {
+    if (!open_) err::raise(err::kClosed);
+}
+
+void Recordset::require_record() const {
+    require_open();
+    if (current_deleted_ || pos_ < 0 || pos_ >= static_cast<long>(view_.size())) err::raise(err::kNoCurrentRecord);
+}
+
+const Variant* Recordset::row(std::uint32_t record) const noexcept { return storage_->row(record); }
+Variant* Recordset::row(std::uint32_t record) noexcept { return storage_->row(record); }
+
+const Variant* Recordset::current_row() const noexcept {
+    if (!open_ || current_deleted_ || pos_ < 0 || pos_ >= static_cast<long>(view_.size())) return nullptr;
+    return storage_->row(view_[pos_]);
+}
+
+Variant Recordset::convert_for(int column, const Variant& v) const {
+    const ColumnInfo& c = columns_[column].info;
+    if (v.is_null() || v.is_empty()) return Variant::null();
+    if (c.type == adVariant || c.type == adEmpty) return v;
+    auto mismatch = [&]() -> Variant {
+        err::raise(err::kDataConversion,
+                   fmt::format("{} (field '{}' cannot hold the value '{}')", err::standard_text(err::kDataConversion),
+                               c.name, v.is_object() ? std::string("<object>") : vb::CStr(v)));
+    };
+    try {
+        if (is_text_type(c.type)) {
+            if (v.is_string()) return v;
+            if (v.is_object()) return mismatch();
+            return Variant(vb::CStr(v));
+        }
+        if (v.is_object()) return mismatch();
+        if (is_date_type(c.type)) {
+            if (v.type() == VarType::Date) return v;
+            if (v.is_string()) {
+                if (!vb::IsDate(v)) return mismatch();
+                return Variant::date(vb::CDate(v));
+            }
+            return Variant::date(vb::CDbl(v));
+        }
+        if (c.type == adBoolean) {
+            if (v.is_bool()) return v;
+            return Variant(vb::CBool(v));
+        }
+        if (v.is_string() && !vb::IsNumeric(v)) return mismatch();
+        double d = vb::CDbl(v);
+        switch (c.type) {
+        case adSmallInt:
+        case adTinyInt:
+        case adUnsignedTinyInt:
+        case adInteger:
+        case adBigInt: {
+            double r = std::nearbyint(d);
+            double lo = c.type == adSmallInt ? -32768.0 : c.type == adInteger ? -2147483648.0 : -9.2e18;
+            double hi = c.type == adSmallInt ? 32767.0 : c.type == adInteger ? 2147483647.0 : 9.2e18;
+            if (c.type == adUnsignedTinyInt) { lo = 0; hi = 255; }
+            if (c.type == adTinyInt) { lo = -128; hi = 127; }
+            if (!(r >= lo && r <= hi)) return mismatch();
+            if (c.type == adSmallInt) return Variant(static_cast<std::int16_t>(r));
+            if (c.type == adBigInt) return Variant(static_cast<long long>(r));
+            if (c.type == adUnsignedTinyInt) return Variant::byte(static_cast<std::uint8_t>(r));
+            return Variant(static_cast<int>(r));
+        }
+        case adSingle: return Variant::single(static_cast<float>(d));
+        case adCurrency: return Variant::currency(d);
+        case adDecimal:
+        case adNumeric: return Variant::decimal(d);
+        default: return Variant(d);
+        }
+    } catch (const Error& e) {
+        if (e.number() == err::kDataConversion) throw;
+        return mismatch();
+    }
+}
+
+// Sort order over the live records; the filter then picks from it.
+void Recordset::apply_order() {
+    order_.clear();
+    order_.reserve(storage_->size());
+    for (std::uint32_t r = 0, n = storage_->size(); r < n; ++r)
+        if (storage_->status[r] == kLive) order_.push_back(r);
+    if (sort_keys_.empty() || order_.size() < 2) return;
+
+    struct Entry {
+        const Variant* row;
+        std::uint32_t record;
+    };
+    std::vector<Entry> entries;
+    entries.reserve(order_.size());
+    for (std::uint32_t r : order_) entries.push_back({storage_->row(r), r});
+    const auto& keys = sort_keys_;
+    std::stable_sort(entries.begin(), entries.end(), [&keys](const Entry& a, const Entry& b) {
+        for (const auto& k : keys) {
+            int c = detail::compare_values(a.row[k.column], b.row[k.column]);
+            if (c != 0) return k.descending ? c > 0 : c < 0;
+        }
+        return false;
+    });
+    for (std::size_t i = 0; i < entries.size(); ++i) order_[i] = entries[i].record;
+}
+
+void Recordset::rebuild_view() {
+    view_.clear();
+    if (bookmark_filter_) {
+        for (std::uint32_t r : order_)
+            if (std::binary_search(filter_records_.begin(), filter_records_.end(), r)) view_.push_back(r);
+    } else if (criteria_) {
+        view_.reserve(order_.size() / 4);
+        for (std::uint32_t r : order_)
+            if (criteria_->matches(storage_->row(r))) view_.push_back(r);
+    } else {
+        view_ = order_;
+    }
+    view_pos_.clear();
+    pos_ = 0;
+    current_deleted_ = false;
+}
+
+long Recordset::view_index_of(std::uint32_t record) const {
+    if (view_pos_.size() != storage_->size()) {
+        view_pos_.assign(storage_->size(), -1);
+        for (std::size_t i = 0; i < view_.size(); ++i) view_pos_[view_[i]] = static_cast<std::int32_t>(i);
+    }
+    return record < view_pos_.size() ? view_pos_[record] : -1;
+}
+
+void Recordset::settle_edit() {
+    if (edit_mode_ != adEditNone) Update();
+}
+
+
+// ---------------------------------------------------------------- filter and sort
+
+void Recordset::put_Filter(const Variant& criteria) {
+    require_open();
+    std::shared_ptr<detail::Criteria> compiled;
+    if (criteria.is_string()) {
+        std::string_view text = criteria.str();
+        if (text.find_first_not_of(" \t") != std::string_view::npos)
+            compiled = std::make_shared<detail::Criteria>(detail::parse_criteria(text, lookup_of(*this)));
+    } else if (criteria.is_number() && criteria.number() == 0.0) {
+        // adFilterNone
+    } else {
+        err::raise(err::kBadArgs, "Filter: a criteria text, adFilterNone or an array of bookmarks is needed");
+    }
+    settle_edit();
+    criteria_ = (compiled && !compiled->empty()) ? compiled : nullptr;
+    bookmark_filter_ = false;
+    filter_records_.clear();
+    filter_ = criteria.is_string() ? criteria : Variant(0);
+    rebuild_view();
+}
+
+void Recordset::put_Filter(const std::vector<Variant>& bookmarks) {
+    require_open();
+    std::vector<std::uint32_t> records;
+    records.reserve(bookmarks.size());
+    for (const Variant& b : bookmarks) {
+        double d = b.is_number() ? b.number() : -1;
+        if (!(d >= 1 && d <= storage_->size() && d == std::floor(d)))
+            err::raise(err::kBadArgs, fmt::format("Filter: {} is not a bookmark of this record set",
+                                                  b.is_object() ? std::string("<object>") : vb::CStr(b)));
+        records.push_back(static_cast<std::uint32_t>(d) - 1);
+    }
+    settle_edit();
+    std::sort(records.begin(), records.end());
+    records.erase(std::unique(records.begin(), records.end()), records.end());
+    filter_records_ = std::move(records);
+    bookmark_filter_ = true;
+    criteria_.reset();
+    filter_ = Variant(static_cast<int>(filter_records_.size()));
+    rebuild_view();
+}
+
+void Recordset::put_Sort(std::string_view keys) {
+    require_open();
+    auto parsed = detail::parse_sort(keys, lookup_of(*this));
+    settle_edit();
+    sort_keys_ = std::move(parsed);
+    sort_ = std::string(keys);
+    apply_order();
+    rebuild_view();
+}
+
+// ---------------------------------------------------------------- cursor
+
+Variant Recordset::Bookmark() const {
+    require_record();
+    return Variant(static_cast<double>(view_[pos_]) + 1.0);
+}
+
+void Recordset::put_Bookmark(const Variant& bookmark) {
+    require_open();
+    double d = bookmark.is_number() ? bookmark.number() : -1;
+    long index = -1;
+    if (d >= 1 && d <= storage_->size() && d == std::floor(d)) index = view_index_of(static_cast<std::uint32_t>(d) - 1);
+    if (index < 0) err::raise(err::kBadArgs, "Bookmark: the record is not in the current view of the record set");
+    settle_edit();
+    pos_ = index;
+    current_deleted_ = false;
+}
+
+long Recordset::AbsolutePosition() const {
+    require_open();
+    if (view_.empty()) return adPosUnknown;
+    if (pos_ < 0) return adPosBOF;
+    if (pos_ >= static_cast<long>(view_.size())) return adPosEOF;
+    return pos_ + 1;
+}
+
+void Recordset::put_AbsolutePosition(long position) {
+    require_open();
+    if (position < 1 || position > static_cast<long>(view_.size()))
+        err::raise(err::kBadArgs, fmt::format("AbsolutePosition: {} is outside 1 to {}", position, view_.size()));
+    settle_edit();
+    pos_ = position - 1;
+    current_deleted_ = false;
+}
+
+long Recordset::RecordCount() const {
+    require_open();
+    return static_cast<long>(view_.size());
+}
+
+bool Recordset::Eof() const {
+    require_open();
+    if (current_deleted_) return false;
+    return view_.empty() || pos_ >= static_cast<long>(view_.size());
+}
+
+bool Recordset::Bof() const {
+    require_open();
+    if (current_deleted_) return false;
+    return view_.empty() || pos_ < 0;
+}
+
+void Recordset::MoveFirst() {
+    require_open();
+    settle_edit();
+    pos_ = 0;
+    current_deleted_ = false;
+}
+
+void Recordset::MoveLast() {
+    require_open();
+    settle_edit();
+    pos_ = view_.empty() ? 0 : static_cast<long>(view_.size()) - 1;
+    current_deleted_ = false;
+}
+
+void Recordset::MoveNext() {
+    require_open();
+    if (Eof()) err::raise(err::kNoCurrentRecord);
+    settle_edit();
+    // A deleted record has already left the view: its successor sits at pos_.
+    if (current_deleted_) current_deleted_ = false;
+    else ++pos_;
+}
+
+void Recordset::MovePrevious() {
+    require_open();
+    if (Bof()) err::raise(err::kNoCurrentRecord);
+    settle_edit();
+    current_deleted_ = false;
+    --pos_;
+}
+
+void Recordset::Move(long n) {
+    require_open();
+    if (n == 0) return;
+    if ((n > 0 && Eof()) || (n < 0 && Bof())) err::raise(err::kNoCurrentRecord);
+    settle_edit();
+    long from = pos_;
+    if (current_deleted_ && n > 0) --from;  // count from where the deleted record stood
+    current_deleted_ = false;
+    long to = from + n;
+    long size = static_cast<long>(view_.size());
+    pos_ = to < 0 ? -1 : (to >= size ? size : to);
+}
+
+// ---------------------------------------------------------------- editing
+
+void Recordset::AddNew() {
+    require_open();
+    if (lock_type_ == adLockReadOnly) err::raise(err::kNotUpdatable);
+    settle_edit();
+    pos_before_add_ = pos_;
+    std::uint32_t r = storage_->append();
+    Variant* values = storage_->row(r);
+    for (std::size_t i = 0; i < columns_.size(); ++i) values[i] = Variant::null();
+    order_.push_back(r);
+    view_.push_back(r);
+    if (view_pos_.size() == r) view_pos_.push_back(static_cast<std::int32_t>(view_.size() - 1));
+    else view_pos_.clear();
+    pos_ = static_cast<long>(view_.size()) - 1;
+    current_deleted_ = false;
+    edit_mode_ = adEditAdd;
+    edit_backup_.clear();
+}
+
+void Recordset::Update() {
+    require_open();
+    if (edit_mode_ == adEditNone) return;
+    edit_mode_ = adEditNone;
+    edit_backup_.clear();
+}
+
+void Recordset::CancelUpdate() {
+    require_open();
+    if (edit_mode_ == adEditAdd) {
+        std::uint32_t r = view_[pos_];
+        storage_->status[r] = kDeleted;
+        order_.erase(std::find(order_.begin(), order_.end(), r));
+        view_.erase(view_.begin() + pos_);
+        view_pos_.clear();
+        pos_ = std::min(pos_before_add_, static_cast<long>(view_.size()));
+    } else if (edit_mode_ == adEditInProgress) {
+        std::uint32_t r = view_[pos_];
+        std::copy(edit_backup_.begin(), edit_backup_.end(), storage_->row(r));
+    }
+    edit_mode_ = adEditNone;
+    edit_backup_.clear();
+}
+
+void Recordset::Delete() {
+    require_record();
+    if (lock_type_ == adLockReadOnly) err::raise(err::kNotUpdatable);
+    edit_mode_ = adEditNone;
+    edit_backup_.clear();
+    std::uint32_t r = view_[pos_];
+    storage_->status[r] = kDeleted;
+    order_.erase(std::find(order_.begin(), order_.end(), r));
+    view_.erase(view_.begin() + pos_);
+    view_pos_.clear();
+    current_deleted_ = true;
+}
+
+RecordsetPtr Recordset::copy_detached(bool with_rows) const {
+    require_open();
+    auto copy = Recordset::create();
+    for (const Column& c : columns_) {
+        copy->storage_->by_name.emplace(c.folded, static_cast<int>(copy->columns_.size()));
+        copy->columns_.push_back(c);
+    }
+    copy->storage_->width = columns_.size();
+    if (with_rows && !columns_.empty()) {
+        for (std::uint32_t r : view_) {
+            std::uint32_t nr = copy->storage_->append();
+            std::copy(storage_->row(r), storage_->row(r) + columns_.size(), copy->storage_->row(nr));
+        }
+    }
+    copy->open_ = true;
+    copy->source_.clear();
+    copy->reset_view_state();
+    return copy;
+}
+
+}  // namespace korvane::ado

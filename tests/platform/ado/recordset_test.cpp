@@ -1,0 +1,266 @@
+#include "platform/ado/recordset.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/vb/convert.h"
+#include "platform/vb/error.h"
+
+namespace korvane::ado {
+namespace {
+
+long error_number(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const Error& e) {
+        return e.number();
+    }
+    return 0;
+}
+
+struct Stock {
+    const char* wh;
+    const char* inv;
+    const char* batch;
+    double qty;
+};
+
+// A stock list built by hand, as a host builds a body set for a voucher.
+RecordsetPtr stock_set(const std::vector<Stock>& rows) {
+    auto rs = Recordset::create();
+    rs->Fields().Append("cWhCode", adVarWChar, 10);
+    rs->Fields().Append("cInvCode", adVarWChar, 20);
+    rs->Fields().Append("cBatch", adVarWChar, 20);
+    rs->Fields().Append("iQuantity", adDecimal, 0, adFldIsNullable, 20, 6);
+    rs->Fields().Append("dVDate", adDBTimeStamp);
+    rs->Open();
+    for (const auto& r : rows) {
+        rs->AddNew();
+        rs->Fields("cWhCode").put_Value(r.wh);
+        rs->Fields("cInvCode").put_Value(r.inv);
+        if (r.batch) rs->Fields("cBatch").put_Value(r.batch);
+        rs->Fields("iQuantity").put_Value(r.qty);
+        rs->Update();
+    }
+    rs->MoveFirst();
+    return rs;
+}
+
+std::vector<std::string> column(Recordset& rs, const char* name) {
+    std::vector<std::string> out;
+    if (rs.RecordCount() == 0) return out;
+    for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) {
+        const Variant& v = rs.Fields(name).Value();
+        out.push_back(v.is_null() ? "<null>" : vb::CStr(v));
+    }
+    return out;
+}
+
+const std::vector<Stock> kRows = {
+    {"01", "A001", "B2", 5},   {"01", "a001", "B1", 3}, {"02", "A002", nullptr, 7},
+    {"02", "螺栓M8", "B1", 0}, {"01", "A003", "B3", -2},
+};
+
+using Strings = std::vector<std::string>;
+
+TEST(RecordsetCursor, WalksTheViewWithPositionsAndLimits) {
+    auto rs = stock_set(kRows);
+    EXPECT_EQ(rs->RecordCount(), 5);
+    EXPECT_EQ(rs->AbsolutePosition(), 1);
+    EXPECT_FALSE(rs->Bof());
+    rs->MoveLast();
+    EXPECT_EQ(rs->AbsolutePosition(), 5);
+    rs->MoveNext();
+    EXPECT_TRUE(rs->Eof());
+    EXPECT_EQ(rs->AbsolutePosition(), adPosEOF);
+    EXPECT_EQ(error_number([&] { rs->MoveNext(); }), err::kNoCurrentRecord);
+    EXPECT_EQ(error_number([&] { (void)rs->Fields("cInvCode").Value(); }), err::kNoCurrentRecord);
+    rs->Move(-2);
+    EXPECT_EQ(vb::CStr(rs->Fields("cInvCode").Value()), "螺栓M8");
+    rs->Move(-10);
+    EXPECT_TRUE(rs->Bof());
+    EXPECT_EQ(error_number([&] { rs->MovePrevious(); }), err::kNoCurrentRecord);
+    rs->put_AbsolutePosition(3);
+    EXPECT_EQ(vb::CStr((*rs)("CINVCODE")), "A002");  // names fold case
+    EXPECT_EQ(error_number([&] { rs->put_AbsolutePosition(6); }), err::kBadArgs);
+    EXPECT_EQ(rs->AbsolutePosition(), 3);
+}
+
+TEST(RecordsetCursor, EmptySetIsBothBofAndEof) {
+    auto rs = stock_set({});
+    EXPECT_TRUE(rs->Bof());
+    EXPECT_TRUE(rs->Eof());
+    EXPECT_EQ(rs->RecordCount(), 0);
+    rs->MoveFirst();  // no error on an empty set, as ADO
+    EXPECT_EQ(error_number([&] { (void)rs->Bookmark(); }), err::kNoCurrentRecord);
+}
+
+TEST(RecordsetCursor, BookmarksSurviveSortAndFilter) {
+    auto rs = stock_set(kRows);
+    rs->put_AbsolutePosition(4);
+    Variant mark = rs->Bookmark();
+    rs->put_Sort("cInvCode DESC");
+    rs->put_Bookmark(mark);
+    EXPECT_EQ(vb::CStr((*rs)("cInvCode")), "螺栓M8");
+    rs->put_Filter(Variant("cWhCode = '01'"));
+    EXPECT_EQ(error_number([&] { rs->put_Bookmark(mark); }), err::kBadArgs);
+}
+
+TEST(RecordsetFields, UnknownNamesAndIndexesRaiseItemNotFound) {
+    auto rs = stock_set(kRows);
+    EXPECT_EQ(rs->Fields().Count(), 5);
+    EXPECT_EQ(rs->Fields(Variant(1)).Name(), "cInvCode");
+    EXPECT_EQ(error_number([&] { (void)rs->Fields("nosuch"); }), err::kItemNotFound);
+    EXPECT_EQ(error_number([&] { (void)rs->Fields(Variant(5)); }), err::kItemNotFound);
+    try {
+        (void)rs->Fields("nosuch");
+    } catch (const Error& e) {
+        EXPECT_NE(e.description().find("nosuch"), std::string::npos);
+    }
+    EXPECT_EQ(error_number([&] { rs->Fields().Append("x", adInteger); }), err::kIllegalOperation);
+    auto fresh = Recordset::create();
+    fresh->Fields().Append("a", adInteger);
+    EXPECT_EQ(error_number([&] { fresh->Fields().Append("A", adInteger); }), 3367);
+}
+
+TEST(RecordsetFilter, CriteriaSelectAndClear) {
+    auto rs = stock_set(kRows);
+    rs->put_Filter(Variant("cWhCode = '01' AND iQuantity > 0"));
+    EXPECT_EQ(column(*rs, "cBatch"), (Strings{"B2", "B1"}));
+    rs->put_Filter(Variant("cBatch = null OR cInvCode LIKE 'a00*'"));
+    EXPECT_EQ(column(*rs, "cInvCode"), (Strings{"A001", "a001", "A002", "A003"}));
+    rs->put_Filter(Variant(0));
+    EXPECT_EQ(rs->RecordCount(), 5);
+    rs->put_Filter(Variant("cWhCode='02'"));
+    rs->put_Filter(Variant(""));
+    EXPECT_EQ(rs->RecordCount(), 5);
+}
+
+TEST(RecordsetFilter, BadCriteriaLeaveTheViewAsItWas) {
+    auto rs = stock_set(kRows);
+    rs->put_Filter(Variant("cWhCode = '02'"));
+    rs->MoveLast();
+    EXPECT_EQ(error_number([&] { rs->put_Filter(Variant("cWhCode = ")); }), err::kBadArgs);
+    EXPECT_EQ(error_number([&] { rs->put_Filter(Variant("nosuch = 1")); }), err::kItemNotFound);
+    EXPECT_EQ(rs->Filter().str(), "cWhCode = '02'");
+    EXPECT_EQ(rs->RecordCount(), 2);
+    EXPECT_EQ(rs->AbsolutePosition(), 2);
+}
+
+TEST(RecordsetFilter, BookmarkArrayKeepsOnlyThoseRecords) {
+    auto rs = stock_set(kRows);
+    std::vector<Variant> marks;
+    rs->put_AbsolutePosition(5);
+    marks.push_back(rs->Bookmark());
+    rs->put_AbsolutePosition(2);
+    marks.push_back(rs->Bookmark());
+    rs->put_Filter(marks);
+    EXPECT_EQ(column(*rs, "cInvCode"), (Strings{"a001", "A003"}));
+    EXPECT_EQ(error_number([&] { rs->put_Filter(std::vector<Variant>{Variant(99.0)}); }), err::kBadArgs);
+    EXPECT_EQ(rs->RecordCount(), 2);
+}
+
+TEST(RecordsetSort, StableMultiKeyWithNullsFirstAndFoldedText) {
+    auto rs = stock_set(kRows);
+    rs->put_Sort("cBatch, cWhCode DESC");
+    // Null batch first; B1 rows keep warehouse 02 before 01; A001 and a001 compare equal.
+    EXPECT_EQ(column(*rs, "cInvCode"), (Strings{"A002", "螺栓M8", "a001", "A001", "A003"}));
+    rs->put_Sort("cInvCode");
+    EXPECT_EQ(column(*rs, "cBatch"), (Strings{"B2", "B1", "<null>", "B3", "B1"}));
+    rs->put_Sort("iQuantity DESC");
+    EXPECT_EQ(column(*rs, "iQuantity"), (Strings{"7", "5", "3", "0", "-2"}));
+    EXPECT_EQ(error_number([&] { rs->put_Sort("nosuch"); }), err::kItemNotFound);
+    EXPECT_EQ(rs->Sort(), "iQuantity DESC");
+    rs->put_Sort("");
+    EXPECT_EQ(column(*rs, "cBatch").front(), "B2");
+}
+
+TEST(RecordsetSort, FilterAppliesWithinTheSortOrder) {
+    auto rs = stock_set(kRows);
+    rs->put_Sort("iQuantity");
+    rs->put_Filter(Variant("cWhCode = '01'"));
+    EXPECT_EQ(column(*rs, "iQuantity"), (Strings{"-2", "3", "5"}));
+    rs->put_Sort("iQuantity DESC");
+    EXPECT_EQ(column(*rs, "iQuantity"), (Strings{"5", "3", "-2"}));
+}
+
+TEST(RecordsetEdit, ValuesAreConvertedToTheFieldType) {
+    auto rs = stock_set(kRows);
+    rs->Fields("iQuantity").put_Value("12.5");
+    EXPECT_EQ(rs->Fields("iQuantity").Value().type(), VarType::Decimal);
+    EXPECT_DOUBLE_EQ(rs->Fields("iQuantity").Value().number(), 12.5);
+    rs->Fields("dVDate").put_Value("2024-05-01");
+    EXPECT_EQ(vb::Format(rs->Fields("dVDate").Value(), "YYYY-MM-DD"), "2024-05-01");
+    rs->Fields("cBatch").put_Value(42);
+    EXPECT_EQ(rs->Fields("cBatch").Value().str(), "42");
+    EXPECT_EQ(error_number([&] { rs->Fields("iQuantity").put_Value("abc"); }), err::kDataConversion);
+    EXPECT_EQ(error_number([&] { rs->Fields("dVDate").put_Value("2023-02-29"); }), err::kDataConversion);
+    EXPECT_DOUBLE_EQ(rs->Fields("iQuantity").Value().number(), 12.5);
+}
+
+TEST(RecordsetEdit, CancelUpdateRestoresAndDropsNewRecords) {
+    auto rs = stock_set(kRows);
+    rs->Fields("iQuantity").put_Value(99);
+    EXPECT_EQ(rs->EditMode(), adEditInProgress);
+    rs->CancelUpdate();
+    EXPECT_DOUBLE_EQ(rs->Fields("iQuantity").Value().number(), 5);
+    rs->AddNew();
+    EXPECT_TRUE(rs->Fields("cInvCode").Value().is_null());
+    EXPECT_EQ(rs->RecordCount(), 6);
+    rs->CancelUpdate();
+    EXPECT_EQ(rs->RecordCount(), 5);
+    rs->Fields("iQuantity").put_Value(8);
+    rs->MoveNext();  // moving settles the edit
+    rs->MovePrevious();
+    EXPECT_DOUBLE_EQ(rs->Fields("iQuantity").Value().number(), 8);
+    EXPECT_DOUBLE_EQ(rs->Fields("iQuantity").OriginalValue().number(), 5);
+}
+
+TEST(RecordsetEdit, DeleteLeavesAHoleUntilTheNextMove) {
+    auto rs = stock_set(kRows);
+    rs->put_AbsolutePosition(2);
+    rs->Delete();
+    EXPECT_EQ(rs->RecordCount(), 4);
+    EXPECT_FALSE(rs->Eof());
+    EXPECT_EQ(error_number([&] { (void)rs->Fields("cInvCode").Value(); }), err::kNoCurrentRecord);
+    rs->MoveNext();
+    EXPECT_EQ(vb::CStr((*rs)("cInvCode")), "A002");
+    rs->MoveLast();
+    rs->Delete();
+    rs->MoveNext();
+    EXPECT_TRUE(rs->Eof());
+    EXPECT_EQ(column(*rs, "cInvCode"), (Strings{"A001", "A002", "螺栓M8"}));
+}
+
+TEST(RecordsetCopy, DetachedCopiesAreIndependent) {
+    auto rs = stock_set(kRows);
+    rs->put_Filter(Variant("cWhCode = '02'"));
+    auto shape = rs->copy_detached(false);
+    EXPECT_EQ(shape->Fields().Count(), 5);
+    EXPECT_EQ(shape->RecordCount(), 0);
+    EXPECT_EQ(shape->Fields("iQuantity").NumericScale(), 6);
+    auto rows = rs->copy_detached(true);
+    EXPECT_EQ(column(*rows, "cInvCode"), (Strings{"A002", "螺栓M8"}));
+    EXPECT_FALSE(rows->ActiveConnection());
+    rows->MoveFirst();
+    rows->Fields("cInvCode").put_Value("X");
+    rs->MoveFirst();
+    EXPECT_EQ(vb::CStr((*rs)("cInvCode")), "A002");
+}
+
+TEST(RecordsetState, ClosedSetsRefuseWorkAndReadOnlySetsRefuseEdits) {
+    auto rs = stock_set(kRows);
+    rs->Close();
+    EXPECT_EQ(rs->State(), adStateClosed);
+    EXPECT_EQ(error_number([&] { rs->MoveFirst(); }), err::kClosed);
+    EXPECT_EQ(rs->Fields().Count(), 5);  // a hand-built set keeps its fields
+    rs->put_LockType(adLockReadOnly);
+    rs->Open();
+    EXPECT_EQ(error_number([&] { rs->AddNew(); }), err::kNotUpdatable);
+    EXPECT_EQ(error_number([&] { rs->Open(); }), err::kOpen);
+}
+
+}  // namespace
+}  // namespace korvane::ado
