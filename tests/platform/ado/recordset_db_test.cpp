@@ -1,0 +1,124 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "platform/ado/recordset.h"
+#include "platform/vb/convert.h"
+#include "platform/vb/error.h"
+
+namespace korvane::ado {
+namespace {
+
+class RecordsetOnDatabase : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* dir = std::getenv("KORVANE_TEST_TMP");
+        std::filesystem::path base = dir ? dir : "/tmp";
+        std::filesystem::create_directories(base);
+        path_ = (base / ("rs-" + std::to_string(::getpid()) + "-" +
+                         ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".db"))
+                    .string();
+        std::filesystem::remove(path_);
+        con_ = Connection::create();
+        con_->Open("Provider=SQLite;Data Source=" + path_);
+        con_->Execute(
+            "create table Inventory (cInvCode nvarchar(20) COLLATE NOCASE, cInvName nvarchar(60) COLLATE NOCASE) "
+            "create table RdRecords (AutoID int primary key, cInvCode nvarchar(20) COLLATE NOCASE, "
+            "iQuantity decimal(20,6), iSOutQuantity decimal(20,6), dVDate datetime, bFlag bit, iNum float) "
+            "insert into Inventory values ('A001', N'不锈钢螺栓') "
+            "insert into RdRecords values (1, 'A001', 10, 4, '2024-05-01', 1, 2.5) "
+            "insert into RdRecords values (2, 'a001', -3, 0, null, 0, null)");
+    }
+    void TearDown() override {
+        con_->Close();
+        for (const char* ext : {"", "-wal", "-shm"}) std::filesystem::remove(path_ + ext);
+    }
+    std::string path_;
+    ConnectionPtr con_;
+};
+
+TEST_F(RecordsetOnDatabase, FieldsCarryTypesAndBaseColumns) {
+    auto rs = Recordset::create();
+    rs->put_CursorLocation(adUseClient);
+    rs->Open("select r.AutoID, r.iQuantity as 数量, i.cInvName, r.dVDate, r.bFlag, r.iNum, r.iQuantity * 2 as twice "
+             "from RdRecords r join Inventory i on i.cInvCode = r.cInvCode order by r.AutoID",
+             con_);
+    EXPECT_EQ(rs->RecordCount(), 2);  // the join folds case, as the account does
+    EXPECT_EQ(rs->Fields("AutoID").Type(), adInteger);
+    EXPECT_EQ(rs->Fields("数量").Type(), adDecimal);
+    EXPECT_EQ(rs->Fields("数量").NumericScale(), 6);
+    EXPECT_EQ(rs->Fields("数量").Properties("BASECOLUMNNAME").str(), "iQuantity");
+    EXPECT_EQ(rs->Fields("cInvName").Type(), adVarWChar);
+    EXPECT_EQ(rs->Fields("cInvName").DefinedSize(), 60);
+    EXPECT_EQ(rs->Fields("dVDate").Type(), adDBTimeStamp);
+    EXPECT_EQ(rs->Fields("bFlag").Type(), adBoolean);
+    EXPECT_EQ(rs->Fields("twice").Properties("BASECOLUMNNAME").str(), "");
+    EXPECT_EQ(vb::CStr((*rs)("cInvName")), "不锈钢螺栓");
+    EXPECT_EQ(vb::Format((*rs)("dVDate"), "YYYY-MM-DD"), "2024-05-01");
+    EXPECT_TRUE((*rs)("bFlag").bool_value());
+    rs->MoveNext();
+    EXPECT_TRUE((*rs)("dVDate").is_null());
+    EXPECT_DOUBLE_EQ((*rs)("数量").number(), -3);
+}
+
+TEST_F(RecordsetOnDatabase, ReadOnlySetsRefuseEditsAndDefaultSetsEditInMemoryOnly) {
+    auto ro = Recordset::create();
+    ro->Open("SELECT *  FROM RdRecords where AutoID =1", con_, adOpenStatic, adLockReadOnly);
+    EXPECT_EQ(ro->RecordCount(), 1);
+    try {
+        ro->Fields("iQuantity").put_Value(5);
+        ADD_FAILURE();
+    } catch (const Error& e) {
+        EXPECT_EQ(e.number(), err::kNotUpdatable);
+    }
+    auto rw = Recordset::create();
+    rw->Open("select * from RdRecords", con_);
+    rw->Fields("iQuantity").put_Value(99);
+    rw->Update();
+    auto again = Recordset::create();
+    again->Open("select iQuantity from RdRecords where AutoID = 1", con_);
+    EXPECT_DOUBLE_EQ((*again)("iQuantity").number(), 10);  // nothing written through
+}
+
+TEST_F(RecordsetOnDatabase, ExecuteCountsRowsAndFailuresKeepTheDriversText) {
+    EXPECT_EQ(con_->Execute("update RdRecords set iSOutQuantity = iSOutQuantity + 1 update RdRecords set iNum = 0 "
+                            "where AutoID = 1"),
+              3);
+    auto rs = Recordset::create();
+    try {
+        rs->Open("select * from NoSuchTable", con_);
+        ADD_FAILURE();
+    } catch (const Error& e) {
+        EXPECT_EQ(e.number(), err::kProvider);
+        EXPECT_NE(e.description().find("no such table"), std::string::npos);
+    }
+    EXPECT_EQ(rs->State(), adStateClosed);
+    con_->Close();
+    try {
+        rs->Open("select * from RdRecords", con_);
+        ADD_FAILURE();
+    } catch (const Error& e) {
+        EXPECT_EQ(e.number(), 3709);
+    }
+    try {
+        con_->Execute("select 1");
+        ADD_FAILURE();
+    } catch (const Error& e) {
+        EXPECT_EQ(e.number(), err::kClosed);
+    }
+    con_->Open();  // reopens with the connection string it had
+    EXPECT_EQ(con_->State(), adStateOpen);
+}
+
+TEST_F(RecordsetOnDatabase, EmptyResultIsBofAndEofWithFields) {
+    auto rs = Recordset::create();
+    rs->Open("select AutoID, cInvCode from RdRecords where 1 = 0", con_);
+    EXPECT_TRUE(rs->Eof());
+    EXPECT_TRUE(rs->Bof());
+    EXPECT_EQ(rs->Fields().Count(), 2);
+    EXPECT_EQ(rs->Fields("cInvCode").Type(), adVarWChar);
+}
+
+}  // namespace
+}  // namespace korvane::ado
