@@ -1,2 +1,71 @@
+// The demo host: builds demo accounts and runs the main job on one.
+#include <CLI/CLI.hpp>
+
 #include <cstdio>
-int main() { std::puts("korvane"); return 0; }
+#include <filesystem>
+
+#include "apps/korvane/demo.h"
+#include "platform/vb/error.h"
+#include "schema/demo_generator.h"
+
+namespace {
+
+int init_demo(const std::string& db, long rows, unsigned seed, bool force) {
+    if (std::filesystem::exists(db)) {
+        if (!force) {
+            std::fprintf(stderr, "init-demo: %s already exists (use --force to replace it)\n", db.c_str());
+            return 2;
+        }
+        for (const char* ext : {"", "-wal", "-shm"}) std::filesystem::remove(db + ext);
+    }
+    korvane::schema::DemoOptions o;
+    o.path = db;
+    o.rows = rows;
+    o.seed = seed;
+    bool printed = false;
+    o.progress = [&printed](std::string_view line) {
+        std::fprintf(stderr, "\r%-70.*s", static_cast<int>(line.size()), line.data());
+        printed = true;
+    };
+    korvane::schema::generate_demo(o);
+    if (printed) std::fprintf(stderr, "\n");
+    std::printf("demo account %s: %ld current-stock rows (seed %u)\n", db.c_str(), rows, seed);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{"KORVANE demo host"};
+    app.require_subcommand(1);
+
+    std::string init_db;
+    long rows = 20000;
+    unsigned seed = 1;
+    bool force = false;
+    auto* init = app.add_subcommand("init-demo", "create a demo account");
+    init->add_option("--db", init_db, "account file")->required();
+    init->add_option("--rows", rows, "current-stock rows")->check(CLI::NonNegativeNumber);
+    init->add_option("--seed", seed, "seed of the generated data");
+    init->add_flag("--force", force, "replace an existing file");
+
+    std::string demo_db;
+    auto* demo = app.add_subcommand("demo", "run the main job on the demo account (created when missing)");
+    demo->add_option("--db", demo_db, "account file")->required();
+
+    CLI11_PARSE(app, argc, argv);
+    try {
+        if (*init) return init_demo(init_db, rows, seed, force);
+        if (!std::filesystem::exists(demo_db)) {
+            int rc = init_demo(demo_db, 20000, 1, false);
+            if (rc) return rc;
+        }
+        return korvane::app::run_demo(demo_db);
+    } catch (const korvane::Error& e) {
+        std::fprintf(stderr, "korvane: error %ld: %s\n", e.number(), e.description().c_str());
+        return 1;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "korvane: %s\n", e.what());
+        return 1;
+    }
+}

@@ -1,0 +1,79 @@
+#include "platform/system/system.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <map>
+#include <mutex>
+
+#include "platform/vb/error.h"
+
+namespace korvane::system {
+
+namespace {
+
+constexpr long kCannotCreate = 429;
+
+std::string fold(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+struct Factories {
+    std::mutex lock;
+    std::map<std::string, std::function<ObjectPtr()>> by_progid;
+};
+
+Factories& factories() {
+    static Factories f;
+    return f;
+}
+
+class Terminal : public TerminalSession {
+public:
+    Variant GetSessionID() override { return Variant(terminal_session_id()); }
+};
+
+}  // namespace
+
+std::string computer_name() {
+    if (const char* name = std::getenv("KORVANE_COMPUTER_NAME")) return name;
+    char buf[256] = {};
+    if (::gethostname(buf, sizeof buf - 1) != 0) return {};
+    return buf;
+}
+
+std::string terminal_session_id() {
+    if (const char* id = std::getenv("KORVANE_SESSION_ID")) return id;
+    return std::to_string(static_cast<long>(::getsid(0)));
+}
+
+void register_object_factory(std::string progid, std::function<ObjectPtr()> make) {
+    std::lock_guard<std::mutex> g(factories().lock);
+    factories().by_progid[fold(progid)] = std::move(make);
+}
+
+void unregister_object_factory(std::string_view progid) {
+    std::lock_guard<std::mutex> g(factories().lock);
+    factories().by_progid.erase(fold(progid));
+}
+
+ObjectPtr CreateObject(std::string_view progid) {
+    std::function<ObjectPtr()> make;
+    {
+        std::lock_guard<std::mutex> g(factories().lock);
+        auto it = factories().by_progid.find(fold(progid));
+        if (it != factories().by_progid.end()) make = it->second;
+    }
+    ObjectPtr obj = make ? make() : nullptr;
+    if (!obj) err::raise(kCannotCreate, "ActiveX component can't create object");
+    return obj;
+}
+
+void register_terminal_component() {
+    register_object_factory("Pobrex.Terminal", [] { return std::make_shared<Terminal>(); });
+}
+
+}  // namespace korvane::system

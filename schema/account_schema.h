@@ -1,0 +1,27 @@
+// The account database: every host table the components read or write.
+//
+// Text columns compare case-insensitively (COLLATE NOCASE), as the host
+// database's default collation does; dates are kept as 'YYYY-MM-DD' text in
+// datetime columns, so that conditions on quoted dates compare as text.
+// Stock keys (batch, free items) are '' when unused, never Null, so that a
+// key compared with '' finds them.
+//
+// Rights and options:
+//   Operator (cUserId, cUserName, bAllRows)     bAllRows: no row authority applies
+//   OperatorRight (cUserId, cFuncCode)          function rights, e.g. 'ST0118'
+//   RowAuthority (cUserId, cBusObject, cCode, cRight)   cBusObject 'warehouse', ...; cRight 'W'/'R'
+//   AccountOption (cKey1, cKey2, cName, cValue) option rows per options key pair
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace korvane::schema {
+
+std::string_view account_ddl();
+
+// Creates a fresh account file (WAL journal) holding every table, empty.
+// Raises korvane::Error when the file exists or cannot be written.
+void create_account(const std::string& path);
+
+}  // namespace korvane::schema
