@@ -49,8 +49,10 @@ void TestAccount::exec(const std::string& sql) const {
     }
 }
 
-std::string TestAccount::scalar(const std::string& sql) const {
-    Handle h(path_);
+std::string TestAccount::scalar(const std::string& sql) const { return query_scalar(path_, sql); }
+
+std::string query_scalar(const std::string& path, const std::string& sql) {
+    Handle h(path);
     sqlite3_stmt* st = nullptr;
     if (sqlite3_prepare_v2(h.db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK)
         throw std::runtime_error(std::string("fixture query failed: ") + sqlite3_errmsg(h.db));

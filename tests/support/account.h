@@ -24,6 +24,9 @@ private:
     std::string path_;
 };
 
+// The first column of the first row of a query on any database file.
+std::string query_scalar(const std::string& path, const std::string& sql);
+
 // A unique file name under $KORVANE_TEST_TMP (or /tmp), the directory created.
 std::string temp_path(const std::string& stem);
 
