@@ -1,0 +1,159 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "platform/ado/recordset.h"
+#include "platform/system/system.h"
+#include "platform/vb/convert.h"
+#include "platform/vb/error.h"
+#include "selection/scratch_tables.h"
+#include "tests/support/account.h"
+
+namespace korvane::selection {
+namespace {
+
+class ScratchRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        account_.exec(
+            "insert into CurrentStock (AutoID, cWhCode, cInvCode, cBatch, iQuantity, iNum) values "
+            "(1, '01', 'A001', 'B1', 100, 10), (2, '01', 'A001', 'B2', 40, 4), (3, '02', 'A002', '', 9, 0);"
+            "insert into RdRecords (AutoID, ID, cInvCode, cBatch, iQuantity, iNum) values "
+            "(11, 1, 'A001', 'B1', 80, 8), (12, 1, 'A001', 'B2', -30, -3);");
+        con_->Open(account_.connection_string());
+    }
+
+    // The available amounts the rewritten selection reports, by AutoID.
+    std::vector<std::pair<double, double>> available(const std::string& sql) {
+        auto rs = ado::Recordset::create();
+        rs->Open(sql, con_);
+        std::vector<std::pair<double, double>> out;
+        for (; !rs->Eof(); rs->MoveNext()) out.emplace_back(rs->Fields(Variant(1)).Value().number(), rs->Fields(Variant(2)).Value().number());
+        return out;
+    }
+
+    testing::TestAccount account_;
+    ado::ConnectionPtr con_ = ado::Connection::create();
+    std::string sql_;
+    ScratchTables tables_{"ST_01_3", sql_};
+};
+
+using Amounts = std::vector<std::pair<double, double>>;
+
+TEST_F(ScratchRun, CurrentStockSelectionSeesWhatTheRunTook) {
+    tables_.create(*con_, ScratchKind::CurrentStock);
+    EXPECT_EQ(sql_,
+              " if  exists (select * from dbo.sysobjects where id = object_id(N'[dbo].[ST_01_3_CurrentS]') and "
+              "OBJECTPROPERTY(id, N'IsUserTable') = 1) drop table ST_01_3_CurrentS create table ST_01_3_CurrentS ( "
+              "AutoID int , fSumOutQ decimal(20,6),fSumOutN decimal(20,6)) insert into ST_01_3_CurrentS select "
+              "Autoid,0,0 from CurrentStock ");
+    EXPECT_EQ(account_.scalar("select count(*) from ST_01_3_CurrentS"), "3");
+
+    std::string sql = "select currentstock.AutoID, iQuantity, iNum from currentstock Where cInvCode='A001' order by cBatch";
+    std::string rewritten = GetAllBSQL(sql, tables_.prefix);
+    EXPECT_EQ(available(rewritten), (Amounts{{100, 10}, {40, 4}}));
+
+    tables_.add(*con_, ScratchKind::CurrentStock, 30, 3, 1);
+    EXPECT_EQ(sql_, " update ST_01_3_CurrentS set  fSumOutQ = fSumOutQ + 30,fSumOutN = fSumOutN + 3 where AutoID= 1");
+    tables_.add(*con_, ScratchKind::CurrentStock, 12.5, 1, 1);
+    EXPECT_EQ(available(rewritten), (Amounts{{57.5, 6}, {40, 4}}));
+
+    std::string free[10];
+    EXPECT_EQ(GetAutoID(con_, sql_, "01", "A001", free, "B2"), 2);
+    EXPECT_EQ(sql_,
+              " Select AutoID from CurrentStock where cWhCode='01' and  cInvCode='A001' and  cBatch='B2' and  "
+              "cFree1='' and  cFree2='' and  cFree3='' and  cFree4='' and  cFree5='' and  cFree6='' and  cFree7='' "
+              "and  cFree8='' and  cFree9='' and  cFree10=''");
+    EXPECT_EQ(GetAutoID(con_, sql_, "01", "A001", free, "B9"), 0);
+    free[2] = "red";
+    EXPECT_EQ(GetAutoID(con_, sql_, "01", "A001", free, "B2"), 0);  // every key is compared
+
+    tables_.create(*con_, ScratchKind::CurrentStock);  // a second create starts the counts afresh
+    EXPECT_EQ(available(rewritten), (Amounts{{100, 10}, {40, 4}}));
+    tables_.drop(*con_, ScratchKind::CurrentStock);
+    EXPECT_EQ(sql_, " drop table ST_01_3_CurrentS ");
+    EXPECT_THROW(tables_.add(*con_, ScratchKind::CurrentStock, 1, 1, 1), Error);
+    EXPECT_THROW(tables_.drop(*con_, ScratchKind::CurrentStock), Error);
+}
+
+TEST_F(ScratchRun, ReceiptLineSelectionSeesWhatTheRunTook) {
+    tables_.create(*con_, ScratchKind::ReceiptLines);
+    EXPECT_EQ(sql_,
+              " if  exists (select * from dbo.sysobjects where id = object_id(N'[dbo].[ST_01_3_TmpRdRecords]') and "
+              "OBJECTPROPERTY(id, N'IsUserTable') = 1) drop table ST_01_3_TmpRdRecords create table "
+              "ST_01_3_TmpRdRecords ( AutoID int , fSumOutQ decimal(20,6),fSumOutN decimal(20,6)) insert into "
+              "ST_01_3_TmpRdRecords select Autoid,0,0 from rdrecords ");
+    std::string sql =
+        "select mainbatch.rdid, abs(RdRecords.iQuantity) as q, abs(RdRecords.inum) as n from (select AutoID as rdid "
+        "from RdRecords) mainbatch join RdRecords on RdRecords.AutoID = mainbatch.rdid Where RdRecords.cInvCode = "
+        "'A001' order by mainbatch.rdid";
+    std::string rewritten = GetAllRDSSQL(sql, tables_.prefix);
+    tables_.add(*con_, ScratchKind::ReceiptLines, 5, 1, 12);
+    EXPECT_EQ(sql_, " update ST_01_3_TmpRdRecords set  fSumOutQ =fSumOutQ + 5,fSumOutN =fSumOutN + 1 where AutoID= 12");
+    EXPECT_EQ(available(rewritten), (Amounts{{80, 8}, {25, 2}}));
+    tables_.drop(*con_, ScratchKind::ReceiptLines);
+    EXPECT_EQ(sql_, " drop table ST_01_3_TmpRdRecords ");
+}
+
+TEST(ScratchPrefix, ComesFromTheWorkstationAndItsSession) {
+    setenv("KORVANE_COMPUTER_NAME", "ST-01", 1);
+    setenv("KORVANE_SESSION_ID", "3", 1);
+    system::unregister_object_factory("Pobrex.Terminal");
+    EXPECT_EQ(ScratchTableName(), "ST_01_");  // no terminal component: the id is empty
+    system::register_terminal_component();
+    EXPECT_EQ(ScratchTableName(), "ST_01_3");
+    system::unregister_object_factory("Pobrex.Terminal");
+    unsetenv("KORVANE_COMPUTER_NAME");
+    unsetenv("KORVANE_SESSION_ID");
+}
+
+// Two workstations run whole allocation runs on one account at once; each
+// sees only its own counts and nothing fails for the other's locks.
+TEST(ScratchConcurrency, TwoWorkstationsKeepTheirOwnCounts) {
+    testing::TestAccount account;
+    std::string values;
+    for (int i = 1; i <= 200; ++i) values += (i > 1 ? "," : "") + std::string("(") + std::to_string(i) + ", '01', 'A', 1000, 100)";
+    account.exec("insert into CurrentStock (AutoID, cWhCode, cInvCode, iQuantity, iNum) values " + values);
+    pid_t children[2];
+    for (int w = 0; w < 2; ++w) {
+        pid_t pid = fork();
+        if (pid == 0) {
+            int rc = 0;
+            try {
+                setenv("KORVANE_COMPUTER_NAME", w == 0 ? "WS-A" : "WS-B", 1);
+                system::register_terminal_component();
+                auto con = ado::Connection::create();
+                con->Open(account.connection_string());
+                std::string sql;
+                ScratchTables t{ScratchTableName(), sql};
+                for (int run = 0; run < 5; ++run) {
+                    t.create(*con, ScratchKind::CurrentStock);
+                    for (int line = 1; line <= 40; ++line) t.add(*con, ScratchKind::CurrentStock, w + 1, 1, line);
+                    std::string q = "select currentstock.AutoID, iQuantity, iNum from currentstock Where currentstock.AutoID <= 40";
+                    auto rs = ado::Recordset::create();
+                    rs->Open(GetAllBSQL(q, t.prefix), con);
+                    for (; !rs->Eof(); rs->MoveNext())
+                        if (rs->Fields(Variant(1)).Value().number() != 1000 - (w + 1)) rc = 2;
+                    t.drop(*con, ScratchKind::CurrentStock);
+                }
+            } catch (const std::exception& e) {
+                std::fprintf(stderr, "workstation %d: %s\n", w, e.what());
+                rc = 1;
+            }
+            _exit(rc);
+        }
+        children[w] = pid;
+    }
+    for (pid_t pid : children) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+    }
+    EXPECT_EQ(account.scalar("select count(*) from sqlite_master where name like 'WS_%'"), "0");
+}
+
+}  // namespace
+}  // namespace korvane::selection
