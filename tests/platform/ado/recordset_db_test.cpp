@@ -111,6 +111,25 @@ TEST_F(RecordsetOnDatabase, ExecuteCountsRowsAndFailuresKeepTheDriversText) {
     EXPECT_EQ(con_->State(), adStateOpen);
 }
 
+// The inventory picker's confirmation: a per-session list in the temporary
+// database, dropped and made anew, then joined into the inventory query.
+TEST_F(RecordsetOnDatabase, SessionListInTheTemporaryDatabaseJoinsTheAccount) {
+    const std::string name = "tempdb..tmpa_btmp";
+    std::string batch = "if exists (select * from tempdb..sysobjects where id=object_id(N'" + name + "')) drop table " +
+                        name + " create table " + name + "(id nvarchar(255))";
+    con_->Execute(batch + " insert into " + name + "(id) values('A001') ");
+    con_->Execute(batch);  // the next confirmation starts from an empty list
+    con_->Execute(batch + " insert into " + name + "(id) values('a001') ");
+    auto rs = Recordset::create();
+    rs->Open("select * from Inventory where cInvCode like 'A%' and  cInvCode in (select id from " + name +
+                 ") order by cInvCode  desc ",
+             con_);
+    EXPECT_EQ(rs->RecordCount(), 1);
+    auto other = Connection::create();
+    other->Open(con_->ConnectionString());
+    EXPECT_THROW(other->Execute("select count(*) from " + name), Error);  // each connection has its own
+}
+
 TEST_F(RecordsetOnDatabase, EmptyResultIsBofAndEofWithFields) {
     auto rs = Recordset::create();
     rs->Open("select AutoID, cInvCode from RdRecords where 1 = 0", con_);
