@@ -14,7 +14,7 @@ configure: deps
 	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
 
 build: configure
-	@cmake --build $(BUILD) -j$(JOBS)
+	@cmake --build $(BUILD) -j$(JOBS) -- --no-print-directory
 
 demo: build
 	@$(BUILD)/korvane demo --db $(BUILD)/demo.db
@@ -24,7 +24,9 @@ test: build
 
 bench: configure
 	@cmake --build $(BUILD) -j$(JOBS) --target benches
-	@for b in $(BUILD)/bench_*; do [ -x "$$b" ] && KORVANE_BENCH_DIR=$(BUILD) "$$b" --benchmark_counters_tabular=true || exit 1; done
+	@for b in $(BUILD)/bench_*; do \
+	  if [ -f "$$b" ] && [ -x "$$b" ]; then KORVANE_BENCH_DIR=$(BUILD) "$$b" || exit 1; fi; \
+	done
 
 clean:
 	@rm -rf $(BUILD)
