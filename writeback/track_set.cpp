@@ -91,7 +91,7 @@ bool AllowWritCount(std::string& sql, const std::string& sRdsID, const ado::Reco
     if (line->Eof()) return true;
 
     auto skip_pieces = [&oInventory]() {
-        auto inv = std::dynamic_pointer_cast<InventoryFlags>(oInventory);
+        auto inv = std::dynamic_pointer_cast<host::Inventory>(oInventory);
         if (!inv) err::raise(oInventory ? err::kNoSuchMember : err::kObjectNotSet);
         return inv->SkipPieceCheck();
     };

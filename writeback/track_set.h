@@ -8,17 +8,10 @@
 
 #include <string>
 
+#include "host/inventory.h"
 #include "platform/ado/recordset.h"
 
 namespace korvane::writeback {
-
-// The host's inventory object as the check reads it.
-class InventoryFlags : public Object {
-public:
-    std::string_view type_name() const override { return "Inventory"; }
-    // True when the inventory's pieces are not to be checked against the source row.
-    virtual bool SkipPieceCheck() const = 0;
-};
 
 // Adds (bIO) or subtracts the current body line's iSOutQuantity/iSOutNum on
 // the receipt line sRdsID (bRDorCS) or on the current-stock row of the

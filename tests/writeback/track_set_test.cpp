@@ -14,13 +14,15 @@
 namespace korvane::writeback {
 namespace {
 
-class Flags : public InventoryFlags {
+class Flags : public host::Inventory {
 public:
     explicit Flags(bool skip) : skip_(skip) {}
+    const std::string& cInvCode() const override { return code_; }
     bool SkipPieceCheck() const override { return skip_; }
 
 private:
     bool skip_;
+    std::string code_ = "A001";
 };
 
 // An issue voucher's head and one body line as the host hands them over.
