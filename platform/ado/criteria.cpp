@@ -1,7 +1,12 @@
 #include "platform/ado/criteria.h"
 
+#include <array>
 #include <charconv>
-#include <string>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <functional>
 
 #include <fmt/format.h>
 
@@ -13,400 +18,658 @@ namespace korvane::ado::detail {
 
 namespace {
 
-inline char fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+// ---------------------------------------------------------------- text helpers
 
+constexpr std::array<unsigned char, 256> make_fold() {
+    std::array<unsigned char, 256> t{};
+    for (int i = 0; i < 256; ++i) t[i] = static_cast<unsigned char>(i >= 'A' && i <= 'Z' ? i + 32 : i);
+    return t;
+}
+// Lower-casing only ASCII, as SQLite's NOCASE does; UTF-8 lead and
+// continuation bytes are all >= 0x80 and pass unchanged.
+constexpr std::array<unsigned char, 256> kFold = make_fold();
+
+inline unsigned char fold(char c) noexcept { return kFold[static_cast<unsigned char>(c)]; }
+
+// Sorting spends most of its time here: equal bytes are skipped eight at a
+// time and only differing bytes are folded.
 int compare_text(std::string_view a, std::string_view b) noexcept {
     std::size_t n = a.size() < b.size() ? a.size() : b.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        unsigned char x = static_cast<unsigned char>(fold(a[i]));
-        unsigned char y = static_cast<unsigned char>(fold(b[i]));
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t x, y;
+        std::memcpy(&x, a.data() + i, 8);
+        std::memcpy(&y, b.data() + i, 8);
+        if (x != y) break;
+    }
+    for (; i < n; ++i) {
+        if (a[i] == b[i]) continue;
+        unsigned char x = fold(a[i]), y = fold(b[i]);
         if (x != y) return x < y ? -1 : 1;
     }
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
-bool numeric_kind(const Variant& v) noexcept { return v.is_number() || v.is_bool() || v.type() == VarType::Date; }
+// b is already folded.
+bool equal_folded(const char* a, const char* b, std::size_t n) noexcept {
+    for (std::size_t i = 0; i < n; ++i)
+        if (fold(a[i]) != static_cast<unsigned char>(b[i])) return false;
+    return true;
+}
 
+bool equal_text(std::string_view a, std::string_view b) noexcept {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (fold(a[i]) != fold(b[i])) return false;
+    return true;
+}
+
+bool is_blank(char c) noexcept { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+std::string_view trim(std::string_view s) noexcept {
+    while (!s.empty() && is_blank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && is_blank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+// A plain decimal number with optional sign, fraction and exponent; no
+// "inf"/"nan", no separators.
 std::optional<double> numeric_text(std::string_view s) noexcept {
-    while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+    s = trim(s);
     if (!s.empty() && s.front() == '+') s.remove_prefix(1);
-    if (s.empty()) return std::nullopt;
+    std::size_t i = !s.empty() && s.front() == '-' ? 1 : 0;
+    if (i >= s.size() || !((s[i] >= '0' && s[i] <= '9') || s[i] == '.')) return std::nullopt;
     double d = 0;
     auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), d);
     if (ec != std::errc() || p != s.data() + s.size()) return std::nullopt;
     return d;
 }
 
-// '*' and '%' stand for any run of characters; the rest matches with ASCII
-// case folded. Works on bytes, which is safe for UTF-8 since the wildcards
-// are ASCII.
-bool like_match(std::string_view t, std::string_view p) noexcept {
-    std::size_t ti = 0, pi = 0, star = std::string_view::npos, mark = 0;
-    while (ti < t.size()) {
-        if (pi < p.size() && (p[pi] == '*' || p[pi] == '%')) {
-            star = pi++;
-            mark = ti;
-        } else if (pi < p.size() && fold(p[pi]) == fold(t[ti])) {
-            ++pi;
-            ++ti;
-        } else if (star != std::string_view::npos) {
-            pi = star + 1;
-            ti = ++mark;
-        } else {
-            return false;
-        }
-    }
-    while (pi < p.size() && (p[pi] == '*' || p[pi] == '%')) ++pi;
-    return pi == p.size();
+// As numeric_text, but whole numbers that fit stay exact 64-bit integers.
+std::optional<Variant> number_value(std::string_view s) noexcept {
+    std::string_view t = trim(s);
+    if (!t.empty() && t.front() == '+') t.remove_prefix(1);
+    long long i = 0;
+    auto [p, ec] = std::from_chars(t.data(), t.data() + t.size(), i);
+    if (!t.empty() && ec == std::errc() && p == t.data() + t.size()) return Variant(i);
+    auto d = numeric_text(s);
+    if (!d) return std::nullopt;
+    return Variant(*d);
 }
 
-enum class Op { Eq, Ne, Lt, Gt, Le, Ge, Like };
+// Character position for messages: 1-based, counting UTF-8 code points.
+std::size_t char_position(std::string_view text, std::size_t byte) noexcept {
+    std::size_t n = 1;
+    for (std::size_t i = 0; i < byte && i < text.size(); ++i)
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) ++n;
+    return n;
+}
+
+// ---------------------------------------------------------------- numbers
+
+bool integer_kind(VarType t) noexcept {
+    switch (t) {
+    case VarType::Boolean: case VarType::Integer: case VarType::Long: case VarType::LongLong:
+    case VarType::Byte: case VarType::Error:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// 0 Null/Empty, 1 number, 2 text, 3 object.
+int rank(const Variant& v) noexcept {
+    switch (v.type()) {
+    case VarType::Empty: case VarType::Null: return 0;
+    case VarType::String: return 2;
+    case VarType::Object: return 3;
+    default: return 1;
+    }
+}
+
+template <class T>
+int three_way(T x, T y) noexcept { return x < y ? -1 : (x > y ? 1 : 0); }
+
+// NaN sorts below every other number so the order stays a strict weak one.
+int compare_doubles(double x, double y) noexcept {
+    bool xn = std::isnan(x), yn = std::isnan(y);
+    if (xn || yn) return xn == yn ? 0 : (xn ? -1 : 1);
+    return three_way(x, y);
+}
+
+int compare_numbers(const Variant& a, const Variant& b) noexcept {
+    VarType ta = a.type(), tb = b.type();
+    if (integer_kind(ta) && integer_kind(tb)) return three_way(a.int_value(), b.int_value());
+    // Currency is exact in ten-thousandths; keep it exact against whole numbers too.
+    if (ta == VarType::Currency && tb == VarType::Currency) return three_way(a.int_value(), b.int_value());
+    if (ta == VarType::Currency && integer_kind(tb))
+        return three_way<__int128>(a.int_value(), static_cast<__int128>(b.int_value()) * 10000);
+    if (integer_kind(ta) && tb == VarType::Currency)
+        return three_way<__int128>(static_cast<__int128>(a.int_value()) * 10000, b.int_value());
+    return compare_doubles(a.number(), b.number());
+}
+
+// A row value written out for LIKE, without allocating: VB's 15 digits for
+// numbers, "True"/"False", dates as CStr gives them.
+std::string_view value_text(const Variant& v, char (&buf)[40]) noexcept {
+    switch (v.type()) {
+    case VarType::String: return v.str();
+    case VarType::Boolean: return v.bool_value() ? "True" : "False";
+    case VarType::Integer: case VarType::Long: case VarType::LongLong: case VarType::Byte: {
+        auto r = std::to_chars(buf, buf + sizeof buf, v.int_value());
+        return {buf, static_cast<std::size_t>(r.ptr - buf)};
+    }
+    case VarType::Date: {
+        vb::CivilDate c = vb::civil_from_ole(v.double_value());
+        int n = v.double_value() == std::floor(v.double_value())
+                    ? std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", c.year, c.month, c.day)
+                    : std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", c.year, c.month, c.day,
+                                    c.hour, c.minute, c.second);
+        return {buf, static_cast<std::size_t>(n > 0 ? n : 0)};
+    }
+    case VarType::Single: case VarType::Double: case VarType::Decimal: case VarType::Currency: {
+        int n = std::snprintf(buf, sizeof buf, "%.15g", v.number());
+        return {buf, static_cast<std::size_t>(n > 0 ? n : 0)};
+    }
+    default:
+        return {};
+    }
+}
+
+bool keyword_is(std::string_view word, std::string_view lower) noexcept {
+    if (word.size() != lower.size()) return false;
+    for (std::size_t i = 0; i < word.size(); ++i)
+        if (fold(word[i]) != static_cast<unsigned char>(lower[i])) return false;
+    return true;
+}
+
+bool name_char(char ch) noexcept {
+    auto c = static_cast<unsigned char>(ch);
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '.' ||
+           c == '$' || c == '@' || c >= 0x80;
+}
+
+bool digit(char c) noexcept { return c >= '0' && c <= '9'; }
+
+std::string not_found(std::string_view what, std::string_view field) {
+    return fmt::format("{} ({}: no field '{}')", err::standard_text(err::kItemNotFound), what, field);
+}
 
 }  // namespace
 
-struct Criteria::Node {
-    enum Kind { And, Or, Compare } kind = Compare;
-    std::unique_ptr<Node> left, right;
-    int column = 0;
-    Op op = Op::Eq;
-    bool null_test = false;
-    Variant literal;
-    std::string pattern;  // LIKE
-
-    bool eval(const Variant* row) const {
-        switch (kind) {
-        case And: return left->eval(row) && right->eval(row);
-        case Or: return left->eval(row) || right->eval(row);
-        default: break;
-        }
-        const Variant& v = row[column];
-        bool missing = v.is_null() || v.is_empty();
-        if (null_test) return op == Op::Eq ? missing : !missing;
-        if (missing) return false;
-        if (op == Op::Like) {
-            if (v.is_string()) return like_match(v.str(), pattern);
-            if (v.is_object()) return false;
-            return like_match(vb::CStr(v), pattern);
-        }
-        int c = compare_values(v, literal);
-        switch (op) {
-        case Op::Eq: return c == 0;
-        case Op::Ne: return c != 0;
-        case Op::Lt: return c < 0;
-        case Op::Gt: return c > 0;
-        case Op::Le: return c <= 0;
-        case Op::Ge: return c >= 0;
-        default: return false;
-        }
-    }
-};
-
-Criteria::Criteria() = default;
-Criteria::~Criteria() = default;
-Criteria::Criteria(Criteria&&) noexcept = default;
-Criteria& Criteria::operator=(Criteria&&) noexcept = default;
-
-bool Criteria::matches(const Variant* row) const { return !root_ || root_->eval(row); }
+// ---------------------------------------------------------------- value order
 
 int compare_values(const Variant& a, const Variant& b) noexcept {
-    bool an = a.is_null() || a.is_empty(), bn = b.is_null() || b.is_empty();
-    if (an || bn) return an == bn ? 0 : (an ? -1 : 1);
-    if (a.is_string() && b.is_string()) return compare_text(a.str(), b.str());
-    bool anum = numeric_kind(a), bnum = numeric_kind(b);
-    double x, y;
-    if (anum && bnum) {
-        x = a.number();
-        y = b.number();
-    } else if (anum && b.is_string()) {
-        auto d = numeric_text(b.str());
-        if (!d) return -1;
-        x = a.number();
-        y = *d;
-    } else if (bnum && a.is_string()) {
-        auto d = numeric_text(a.str());
-        if (!d) return 1;
-        x = *d;
-        y = b.number();
-    } else {
-        // objects and errors: after everything, equal among themselves
-        int ra = a.is_object() ? 2 : 1, rb = b.is_object() ? 2 : 1;
-        return ra == rb ? 0 : (ra < rb ? -1 : 1);
+    int ra = rank(a), rb = rank(b);
+    if (ra == rb) {
+        switch (ra) {
+        case 0: return 0;
+        case 1: return compare_numbers(a, b);
+        case 2: return compare_text(a.str(), b.str());
+        default: {
+            const Object* x = a.object().get();
+            const Object* y = b.object().get();
+            return std::less<const Object*>()(x, y) ? -1 : (std::less<const Object*>()(y, x) ? 1 : 0);
+        }
+        }
     }
-    return x < y ? -1 : (x > y ? 1 : 0);
+    if (ra == 1 && rb == 2) {
+        auto d = numeric_text(b.str());
+        return d ? compare_doubles(a.number(), *d) : -1;
+    }
+    if (ra == 2 && rb == 1) {
+        auto d = numeric_text(a.str());
+        return d ? compare_doubles(*d, b.number()) : 1;
+    }
+    return ra < rb ? -1 : 1;
 }
 
-namespace {
+// ---------------------------------------------------------------- evaluation
 
-struct Token {
-    enum Kind { End, Name, Number, String, Date, Op, LParen, RParen, And, Or, Like, Null } kind = End;
-    std::string text;
-    std::size_t pos = 0;
-};
+bool Criteria::eval(std::uint32_t index, const Variant* row) const noexcept {
+    const Node& n = nodes_[index];
+    switch (n.op) {
+    case Op::And:
+        for (std::uint32_t i = 0; i < n.count; ++i)
+            if (!eval(kids_[n.first + i], row)) return false;
+        return true;
+    case Op::Or:
+        for (std::uint32_t i = 0; i < n.count; ++i)
+            if (eval(kids_[n.first + i], row)) return true;
+        return false;
+    default:
+        break;
+    }
+    const Variant& v = row[n.column];
+    bool missing = v.is_null() || v.is_empty();
+    switch (n.op) {
+    case Op::IsNull: return missing;
+    case Op::NotNull: return !missing;
+    default: break;
+    }
+    if (missing) return false;
+    if (n.op == Op::Like) return like(patterns_[n.first], v);
+    if ((n.op == Op::Eq || n.op == Op::Ne) && v.is_string() && n.literal.is_string())
+        return equal_text(v.str(), n.literal.str()) == (n.op == Op::Eq);
+    int c = compare_values(v, n.literal);
+    switch (n.op) {
+    case Op::Eq: return c == 0;
+    case Op::Ne: return c != 0;
+    case Op::Lt: return c < 0;
+    case Op::Gt: return c > 0;
+    case Op::Le: return c <= 0;
+    case Op::Ge: return c >= 0;
+    default: return false;
+    }
+}
 
-class Parser {
+// The pieces between wildcards must appear in order; taking the leftmost
+// occurrence of each is enough when the only wildcard is "any run".
+bool Criteria::like(const Pattern& p, const Variant& v) const noexcept {
+    char buf[40];
+    std::string_view t = value_text(v, buf);
+    if (!v.is_string() && t.empty()) return false;
+    std::size_t lo = 0, hi = t.size();
+    std::size_t first = 0, last = p.pieces.size();
+    auto piece = [&p](std::size_t i) { return std::string_view(p.folded).substr(p.pieces[i].first, p.pieces[i].second); };
+    if (p.anchored_start && first < last) {
+        auto s = piece(first++);
+        if (s.size() > hi || !equal_folded(t.data(), s.data(), s.size())) return false;
+        lo = s.size();
+    }
+    if (p.anchored_end) {
+        if (first == last) return p.anchored_start ? lo == hi : true;
+        auto s = piece(--last);
+        if (s.size() > hi - lo || !equal_folded(t.data() + hi - s.size(), s.data(), s.size())) return false;
+        hi -= s.size();
+    }
+    for (; first < last; ++first) {
+        auto s = piece(first);
+        bool found = false;
+        for (std::size_t at = lo; at + s.size() <= hi; ++at) {
+            if (equal_folded(t.data() + at, s.data(), s.size())) {
+                lo = at + s.size();
+                found = true;
+                break;
+            }
+        }
+        if (!found) return false;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------- criteria parser
+
+class CriteriaParser {
 public:
-    Parser(std::string_view text, const ColumnLookup& lookup) : text_(text), lookup_(lookup) { advance(); }
+    CriteriaParser(std::string_view text, const ColumnLookup& lookup) : text_(text), lookup_(lookup) {}
 
-    std::unique_ptr<Criteria::Node> parse() {
-        auto node = parse_or();
-        if (tok_.kind != Token::End) fail(fmt::format("unexpected '{}'", tok_.text), tok_.pos);
-        return node;
+    Criteria parse() {
+        next();
+        out_.root_ = parse_or(0);
+        if (tok_.kind == Tok::RParen) fail(fmt::format("unexpected ')' at position {}", pos(tok_)));
+        if (tok_.kind != Tok::End) expected("AND or OR");
+        return std::move(out_);
     }
 
 private:
-    [[noreturn]] void fail(const std::string& what, std::size_t pos) const {
-        err::raise(err::kBadArgs, fmt::format("Filter: {} at position {} in \"{}\"", what, pos + 1, text_));
+    enum class Tok { End, Name, Number, String, Date, Op, LParen, RParen, And, Or, Like, Null };
+    struct Token {
+        Tok kind = Tok::End;
+        std::size_t begin = 0, end = 0;  // bytes of the source, delimiters included
+        std::string value;               // names and texts without their delimiters
+    };
+    using Op = Criteria::Op;
+    using Node = Criteria::Node;
+    static constexpr int kMaxDepth = 200;  // parentheses; deeper is surely not a real filter
+
+    [[noreturn]] void fail(const std::string& what) const {
+        err::raise(err::kBadArgs, fmt::format("Filter: {} in \"{}\"", what, text_));
+    }
+    std::size_t pos(const Token& t) const { return char_position(text_, t.begin); }
+    std::string_view raw(const Token& t) const { return text_.substr(t.begin, t.end - t.begin); }
+    // A token for a message: quoted, unless it is a quoted text already.
+    std::string shown(const Token& t) const {
+        return t.kind == Tok::String ? std::string(raw(t)) : fmt::format("'{}'", raw(t));
     }
 
-    static bool name_char(unsigned char c) {
-        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '.' ||
-               c == '$' || c == '@' || c >= 0x80;
+    // "expected X after 'prev' at position <prev>" at the end of the text,
+    // else names what was found there instead.
+    [[noreturn]] void expected(std::string_view what) const {
+        if (tok_.kind == Tok::End) {
+            if (!have_prev_) fail(fmt::format("expected {} at position 1", what));
+            fail(fmt::format("expected {} after {} at position {}", what, shown(prev_), pos(prev_)));
+        }
+        if (!have_prev_) fail(fmt::format("expected {}, found {} at position {}", what, shown(tok_), pos(tok_)));
+        fail(fmt::format("expected {} after {}, found {} at position {}", what, shown(prev_), shown(tok_), pos(tok_)));
     }
 
-    void advance() {
-        std::size_t i = at_;
-        while (i < text_.size() && (text_[i] == ' ' || text_[i] == '\t' || text_[i] == '\r' || text_[i] == '\n')) ++i;
+    void next() {
+        if (tok_.end > 0 || tok_.kind != Tok::End) {
+            prev_ = std::move(tok_);
+            have_prev_ = true;
+        }
         tok_ = Token{};
-        tok_.pos = i;
+        std::size_t i = at_;
+        while (i < text_.size() && is_blank(text_[i])) ++i;
+        tok_.begin = tok_.end = i;
         if (i >= text_.size()) {
             at_ = i;
             return;
         }
+        std::size_t open_pos = char_position(text_, i);
         char c = text_[i];
+        std::size_t j = i + 1;
         if (c == '(' || c == ')') {
-            tok_.kind = c == '(' ? Token::LParen : Token::RParen;
-            tok_.text = std::string(1, c);
-            at_ = i + 1;
+            tok_.kind = c == '(' ? Tok::LParen : Tok::RParen;
         } else if (c == '=' || c == '<' || c == '>') {
-            std::size_t j = i + 1;
             if (j < text_.size() && ((c == '<' && (text_[j] == '>' || text_[j] == '=')) || (c == '>' && text_[j] == '=')))
                 ++j;
-            tok_.kind = Token::Op;
-            tok_.text = std::string(text_.substr(i, j - i));
-            at_ = j;
+            tok_.kind = Tok::Op;
         } else if (c == '\'') {
-            std::string s;
-            std::size_t j = i + 1;
             for (;;) {
-                if (j >= text_.size()) fail("a text value is not closed with '", i);
+                if (j >= text_.size()) fail(fmt::format("the text value opened at position {} is not closed with '", open_pos));
                 if (text_[j] == '\'') {
                     if (j + 1 < text_.size() && text_[j + 1] == '\'') {
-                        s += '\'';
+                        tok_.value += '\'';
                         j += 2;
                         continue;
                     }
+                    ++j;
                     break;
                 }
-                s += text_[j++];
+                tok_.value += text_[j++];
             }
-            tok_.kind = Token::String;
-            tok_.text = std::move(s);
-            at_ = j + 1;
-        } else if (c == '#') {
-            std::size_t j = text_.find('#', i + 1);
-            if (j == std::string_view::npos) fail("a date value is not closed with #", i);
-            tok_.kind = Token::Date;
-            tok_.text = std::string(text_.substr(i + 1, j - i - 1));
-            at_ = j + 1;
-        } else if (c == '[') {
-            std::size_t j = text_.find(']', i + 1);
-            if (j == std::string_view::npos) fail("a field name is not closed with ]", i);
-            tok_.kind = Token::Name;
-            tok_.text = std::string(text_.substr(i + 1, j - i - 1));
-            at_ = j + 1;
-        } else if ((c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.') {
-            std::size_t j = i + 1;
-            while (j < text_.size() && ((text_[j] >= '0' && text_[j] <= '9') || text_[j] == '.' || text_[j] == 'e' ||
-                                        text_[j] == 'E' ||
-                                        ((text_[j] == '-' || text_[j] == '+') && (text_[j - 1] == 'e' || text_[j - 1] == 'E'))))
-                ++j;
-            tok_.kind = Token::Number;
-            tok_.text = std::string(text_.substr(i, j - i));
-            at_ = j;
-        } else if (name_char(static_cast<unsigned char>(c))) {
-            std::size_t j = i;
-            while (j < text_.size() && name_char(static_cast<unsigned char>(text_[j]))) ++j;
-            tok_.text = std::string(text_.substr(i, j - i));
-            std::string low;
-            for (char ch : tok_.text) low += fold(ch);
-            tok_.kind = low == "and" ? Token::And
-                        : low == "or" ? Token::Or
-                        : low == "like" ? Token::Like
-                        : low == "null" ? Token::Null
-                                        : Token::Name;
-            at_ = j;
+            tok_.kind = Tok::String;
+        } else if (c == '#' || c == '[') {
+            char close = c == '#' ? '#' : ']';
+            std::size_t k = text_.find(close, j);
+            if (k == std::string_view::npos)
+                fail(fmt::format("the {} opened at position {} is not closed with {}", c == '#' ? "date" : "field name",
+                                 open_pos, close));
+            tok_.value = std::string(text_.substr(j, k - j));
+            tok_.kind = c == '#' ? Tok::Date : Tok::Name;
+            if (c == '[' && trim(tok_.value).empty()) fail(fmt::format("empty field name at position {}", open_pos));
+            j = k + 1;
+        } else if (digit(c) || ((c == '-' || c == '+' || c == '.') && j < text_.size() &&
+                                (digit(text_[j]) || (text_[j] == '.' && c != '.')))) {
+            // sign, digits, fraction, exponent; "1.2.3" is caught when converting
+            j = i + (c == '-' || c == '+' ? 1 : 0);
+            while (j < text_.size() && (digit(text_[j]) || text_[j] == '.')) ++j;
+            if (j < text_.size() && (text_[j] == 'e' || text_[j] == 'E')) {
+                std::size_t k = j + 1;
+                if (k < text_.size() && (text_[k] == '+' || text_[k] == '-')) ++k;
+                if (k < text_.size() && digit(text_[k])) {
+                    while (k < text_.size() && digit(text_[k])) ++k;
+                    j = k;
+                }
+            }
+            tok_.kind = Tok::Number;
+        } else if (name_char(c)) {
+            while (j < text_.size() && name_char(text_[j])) ++j;
+            std::string_view w = text_.substr(i, j - i);
+            tok_.kind = keyword_is(w, "and")    ? Tok::And
+                        : keyword_is(w, "or")   ? Tok::Or
+                        : keyword_is(w, "like") ? Tok::Like
+                        : keyword_is(w, "null") ? Tok::Null
+                                                : Tok::Name;
+            tok_.value = std::string(w);
         } else {
-            fail(fmt::format("unexpected character '{}'", c), i);
+            // whole code point, so the message shows the character
+            while (j < text_.size() && (static_cast<unsigned char>(text_[j]) & 0xC0) == 0x80) ++j;
+            fail(fmt::format("unexpected character '{}' at position {}", text_.substr(i, j - i), open_pos));
         }
+        tok_.end = at_ = j;
     }
 
-    std::unique_ptr<Criteria::Node> parse_or() {
-        auto left = parse_and();
-        while (tok_.kind == Token::Or) {
-            advance();
-            auto n = std::make_unique<Criteria::Node>();
-            n->kind = Criteria::Node::Or;
-            n->left = std::move(left);
-            n->right = parse_and();
-            left = std::move(n);
-        }
-        return left;
+    std::uint32_t add(Node n) {
+        out_.nodes_.push_back(std::move(n));
+        return static_cast<std::uint32_t>(out_.nodes_.size() - 1);
     }
 
-    std::unique_ptr<Criteria::Node> parse_and() {
-        auto left = parse_factor();
-        while (tok_.kind == Token::And) {
-            advance();
-            auto n = std::make_unique<Criteria::Node>();
-            n->kind = Criteria::Node::And;
-            n->left = std::move(left);
-            n->right = parse_factor();
-            left = std::move(n);
+    // One n-ary node for a run of the same connective; a parenthesised run of
+    // the same kind is spliced in, so "(a AND b) AND c" evaluates flat.
+    std::uint32_t group(Op op, const std::vector<std::uint32_t>& parts) {
+        if (parts.size() == 1) return parts.front();
+        std::vector<std::uint32_t> flat;
+        for (std::uint32_t p : parts) {
+            const Node& n = out_.nodes_[p];
+            if (n.op == op)
+                flat.insert(flat.end(), out_.kids_.begin() + n.first, out_.kids_.begin() + n.first + n.count);
+            else
+                flat.push_back(p);
         }
-        return left;
+        Node n;
+        n.op = op;
+        n.first = static_cast<std::uint32_t>(out_.kids_.size());
+        n.count = static_cast<std::uint32_t>(flat.size());
+        out_.kids_.insert(out_.kids_.end(), flat.begin(), flat.end());
+        return add(std::move(n));
     }
 
-    std::unique_ptr<Criteria::Node> parse_factor() {
-        if (tok_.kind == Token::LParen) {
-            std::size_t open = tok_.pos;
-            advance();
-            auto inner = parse_or();
-            if (tok_.kind != Token::RParen) fail("a '(' is not closed", open);
-            advance();
+    std::uint32_t parse_or(int depth) {
+        std::vector<std::uint32_t> parts{parse_and(depth)};
+        while (tok_.kind == Tok::Or) {
+            next();
+            parts.push_back(parse_and(depth));
+        }
+        return group(Op::Or, parts);
+    }
+
+    std::uint32_t parse_and(int depth) {
+        std::vector<std::uint32_t> parts{parse_factor(depth)};
+        while (tok_.kind == Tok::And) {
+            next();
+            parts.push_back(parse_factor(depth));
+        }
+        return group(Op::And, parts);
+    }
+
+    std::uint32_t parse_factor(int depth) {
+        if (tok_.kind == Tok::LParen) {
+            Token open = tok_;
+            if (depth >= kMaxDepth) fail(fmt::format("parentheses nested too deeply at position {}", pos(open)));
+            next();
+            std::uint32_t inner = parse_or(depth + 1);
+            if (tok_.kind != Tok::RParen) {
+                if (tok_.kind == Tok::End) fail(fmt::format("the '(' at position {} is not closed", pos(open)));
+                expected("AND, OR or ')'");
+            }
+            next();
             return inner;
         }
-        if (tok_.kind != Token::Name) {
-            fail(tok_.kind == Token::End ? std::string("expected a field name") : fmt::format("expected a field name, found '{}'", tok_.text),
-                 tok_.pos);
-        }
-        std::string field = tok_.text;
+        if (tok_.kind != Tok::Name) expected("a field name");
+        std::string field = tok_.value;
         auto ref = lookup_(field);
-        if (!ref)
-            err::raise(err::kItemNotFound, fmt::format("Filter: the field '{}' is not in the record set ({})", field,
-                                                       err::standard_text(err::kItemNotFound)));
-        advance();
-        auto n = std::make_unique<Criteria::Node>();
-        n->column = ref->index;
-        std::string op_text = tok_.text;
-        if (tok_.kind == Token::Like) {
-            n->op = Op::Like;
-        } else if (tok_.kind == Token::Op) {
-            n->op = op_text == "=" ? Op::Eq
-                    : op_text == "<>" ? Op::Ne
-                    : op_text == "<" ? Op::Lt
-                    : op_text == ">" ? Op::Gt
-                    : op_text == "<=" ? Op::Le
-                                      : Op::Ge;
+        if (!ref) err::raise(err::kItemNotFound, not_found("Filter", field));
+        next();
+
+        Op op;
+        if (tok_.kind == Tok::Like) {
+            op = Op::Like;
+        } else if (tok_.kind == Tok::Op) {
+            std::string_view o = raw(tok_);
+            op = o == "=" ? Op::Eq : o == "<>" ? Op::Ne : o == "<" ? Op::Lt : o == ">" ? Op::Gt : o == "<=" ? Op::Le : Op::Ge;
         } else {
-            fail(fmt::format("expected an operator after '{}'", field), tok_.pos);
+            expected("an operator");
         }
-        std::size_t op_pos = tok_.pos;
-        advance();
-        Token value = tok_;
-        if (value.kind == Token::End || value.kind == Token::RParen || value.kind == Token::And ||
-            value.kind == Token::Or || value.kind == Token::Op || value.kind == Token::Like || value.kind == Token::LParen)
-            fail(fmt::format("expected a value after '{}'", op_text), value.kind == Token::End ? op_pos : value.pos);
-        advance();
-        if (value.kind == Token::Null) {
-            if (n->op != Op::Eq && n->op != Op::Ne) fail("Null can only be compared with = or <>", value.pos);
-            n->null_test = true;
-            return n;
+        next();
+
+        Node n;
+        n.op = op;
+        n.column = ref->index;
+        switch (tok_.kind) {
+        case Tok::Null:
+            if (op != Op::Eq && op != Op::Ne)
+                fail(fmt::format("Null can only be compared with = or <> at position {}", pos(tok_)));
+            n.op = op == Op::Eq ? Op::IsNull : Op::NotNull;
+            break;
+        case Tok::Number: case Tok::String: case Tok::Date: case Tok::Name:
+            if (op == Op::Like) {
+                if (tok_.kind != Tok::String)
+                    fail(fmt::format("LIKE needs a text pattern, found {} at position {}", shown(tok_), pos(tok_)));
+                n.first = compile_pattern(tok_.value);
+            } else {
+                n.literal = literal_for(*ref, field);
+            }
+            break;
+        default:
+            expected("a value");
         }
-        if (n->op == Op::Like) {
-            if (value.kind != Token::String) fail("LIKE needs a text value", value.pos);
-            n->pattern = value.text;
-            return n;
-        }
-        n->literal = literal_for(*ref, value);
-        return n;
+        next();
+        return add(std::move(n));
     }
 
-    // The literal in the field's terms, so rows compare without converting.
-    Variant literal_for(const ColumnRef& ref, const Token& value) const {
-        if (value.kind == Token::Name) {
-            std::string low;
-            for (char ch : value.text) low += fold(ch);
-            if (low == "true" || low == "false") return Variant(low == "true" ? -1.0 : 0.0);
-            fail(fmt::format("'{}' is not a value", value.text), value.pos);
+    std::uint32_t compile_pattern(std::string_view text) {
+        Criteria::Pattern p;
+        p.anchored_start = text.empty() || (text.front() != '*' && text.front() != '%');
+        p.anchored_end = text.empty() || (text.back() != '*' && text.back() != '%');
+        std::size_t start = 0;
+        for (std::size_t i = 0; i <= text.size(); ++i) {
+            if (i == text.size() || text[i] == '*' || text[i] == '%') {
+                if (i > start)
+                    p.pieces.emplace_back(static_cast<std::uint32_t>(p.folded.size()), static_cast<std::uint32_t>(i - start));
+                for (std::size_t k = start; k < i; ++k) p.folded += static_cast<char>(fold(text[k]));
+                start = i + 1;
+            }
         }
-        if (value.kind == Token::Date) {
-            auto d = vb::parse_date(value.text);
-            if (!d) fail(fmt::format("#{}# is not a date", value.text), value.pos);
-            return Variant::date(*d);
+        out_.patterns_.push_back(std::move(p));
+        return static_cast<std::uint32_t>(out_.patterns_.size() - 1);
+    }
+
+    // The current token as a value of the field's type, so rows compare
+    // without converting.
+    Variant literal_for(const ColumnRef& ref, const std::string& field) const {
+        Variant v;
+        switch (tok_.kind) {
+        case Tok::Number: {
+            auto n = number_value(raw(tok_));
+            if (!n) fail(fmt::format("'{}' is not a number at position {}", raw(tok_), pos(tok_)));
+            v = *n;
+            break;
         }
-        if (value.kind == Token::Number) {
-            auto d = numeric_text(value.text);
-            if (!d) fail(fmt::format("'{}' is not a number", value.text), value.pos);
-            if (is_text_type(ref.type)) return Variant(value.text);
-            return Variant(*d);
+        case Tok::Date: {
+            auto d = vb::parse_date(tok_.value);
+            if (!d) fail(fmt::format("{} is not a valid date at position {}", raw(tok_), pos(tok_)));
+            v = Variant::date(*d);
+            break;
         }
-        // a text value
-        if (is_numeric_type(ref.type) || ref.type == adBoolean) {
-            auto d = numeric_text(value.text);
-            if (!d) fail(fmt::format("'{}' is not a number for a numeric field", value.text), value.pos);
-            return Variant(*d);
+        case Tok::Name:
+            if (keyword_is(tok_.value, "true") || keyword_is(tok_.value, "false")) {
+                v = Variant(keyword_is(tok_.value, "true"));
+                break;
+            }
+            expected("a value");
+        default:
+            v = Variant(tok_.value);
+            break;
+        }
+
+        auto cannot = [&](std::string_view what) {
+            fail(fmt::format("{} cannot be converted to {} for field '{}' at position {}", raw(tok_), what, field,
+                             pos(tok_)));
+        };
+        if (is_numeric_type(ref.type)) {
+            if (v.is_string()) {
+                auto n = number_value(v.str());
+                if (!n) cannot("a number");
+                return *n;
+            }
+            if (v.type() == VarType::Date) return Variant(v.number());
+            return v;
+        }
+        if (ref.type == adBoolean) {
+            if (v.is_string()) {
+                if (keyword_is(trim(v.str()), "true")) return Variant(true);
+                if (keyword_is(trim(v.str()), "false")) return Variant(false);
+                auto d = numeric_text(v.str());
+                if (!d) cannot("True or False");
+                return Variant(*d != 0);
+            }
+            return Variant(v.number() != 0);
         }
         if (is_date_type(ref.type)) {
-            auto d = vb::parse_date(value.text);
-            if (!d) fail(fmt::format("'{}' is not a date for a date field", value.text), value.pos);
-            return Variant::date(*d);
+            if (v.is_string()) {
+                auto d = vb::parse_date(v.str());
+                if (!d) cannot("a date");
+                return Variant::date(*d);
+            }
+            return Variant::date(v.number());
         }
-        return Variant(value.text);
+        if (is_text_type(ref.type) && !v.is_string()) return Variant(vb::CStr(v));
+        return v;
     }
 
     std::string_view text_;
     const ColumnLookup& lookup_;
     std::size_t at_ = 0;
-    Token tok_;
+    Token tok_, prev_;
+    bool have_prev_ = false;
+    Criteria out_;
 };
 
-}  // namespace
-
 Criteria parse_criteria(std::string_view text, const ColumnLookup& lookup) {
-    Criteria c;
-    if (text.find_first_not_of(" \t\r\n") == std::string_view::npos) return c;
-    Parser p(text, lookup);
-    c.root_ = p.parse();
-    return c;
+    if (trim(text).empty()) return {};
+    return CriteriaParser(text, lookup).parse();
 }
+
+// ---------------------------------------------------------------- sort keys
 
 std::vector<SortKey> parse_sort(std::string_view text, const ColumnLookup& lookup) {
     std::vector<SortKey> keys;
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        std::size_t comma = text.find(',', start);
-        std::string_view part = text.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
-        while (!part.empty() && part.front() == ' ') part.remove_prefix(1);
-        while (!part.empty() && part.back() == ' ') part.remove_suffix(1);
-        if (!part.empty()) {
-            bool desc = false;
-            auto ends_word = [&part](std::string_view w) {
-                if (part.size() <= w.size() || part[part.size() - w.size() - 1] != ' ') return false;
-                for (std::size_t i = 0; i < w.size(); ++i)
-                    if (fold(part[part.size() - w.size() + i]) != w[i]) return false;
-                return true;
-            };
-            if (ends_word("desc")) {
-                desc = true;
-                part.remove_suffix(4);
-            } else if (ends_word("asc")) {
-                part.remove_suffix(3);
-            }
-            while (!part.empty() && part.back() == ' ') part.remove_suffix(1);
-            if (part.size() >= 2 && part.front() == '[' && part.back() == ']') part = part.substr(1, part.size() - 2);
-            auto ref = lookup(part);
-            if (!ref)
-                err::raise(err::kItemNotFound, fmt::format("Sort: the field '{}' is not in the record set ({})", part,
-                                                           err::standard_text(err::kItemNotFound)));
-            keys.push_back({ref->index, desc});
-        } else if (comma != std::string_view::npos) {
-            err::raise(err::kBadArgs, fmt::format("Sort: an empty key in \"{}\"", text));
+    if (trim(text).empty()) return keys;
+    auto fail = [text](const std::string& what) {
+        err::raise(err::kBadArgs, fmt::format("Sort: {} in \"{}\"", what, text));
+    };
+    auto at = [text](std::size_t byte) { return char_position(text, byte); };
+    std::size_t i = 0;
+    auto skip = [&] { while (i < text.size() && is_blank(text[i])) ++i; };
+    // a bare word runs to the next blank or comma
+    auto word_end = [&](std::size_t from) {
+        while (from < text.size() && !is_blank(text[from]) && text[from] != ',') ++from;
+        return from;
+    };
+    std::size_t comma = std::string_view::npos;  // the separator before this key
+    for (;;) {
+        skip();
+        if (i >= text.size() || text[i] == ',') {
+            if (comma == std::string_view::npos) fail(fmt::format("expected a field name at position {}", at(i)));
+            fail(fmt::format("expected a field name after ',' at position {}", at(comma)));
         }
-        if (comma == std::string_view::npos) break;
-        start = comma + 1;
+        std::string_view name;
+        std::size_t name_at = i;
+        if (text[i] == '[') {
+            std::size_t k = text.find(']', i + 1);
+            if (k == std::string_view::npos)
+                fail(fmt::format("the field name opened at position {} is not closed with ]", at(i)));
+            name = text.substr(i + 1, k - i - 1);
+            i = k + 1;
+        } else {
+            std::size_t k = word_end(i);
+            name = text.substr(i, k - i);
+            i = k;
+        }
+        std::string_view shown = text.substr(name_at, i - name_at);
+        auto ref = lookup(name);
+        if (!ref) err::raise(err::kItemNotFound, not_found("Sort", name));
+        bool desc = false;
+        skip();
+        if (i < text.size() && text[i] != ',') {
+            std::size_t k = word_end(i);
+            std::string_view w = text.substr(i, k - i);
+            if (keyword_is(w, "desc")) desc = true;
+            else if (!keyword_is(w, "asc"))
+                fail(fmt::format("expected ASC, DESC or ',' after '{}', found '{}' at position {}", shown, w, at(i)));
+            i = k;
+            skip();
+            if (i < text.size() && text[i] != ',')
+                fail(fmt::format("expected ',' after '{}', found '{}' at position {}", w,
+                                 text.substr(i, word_end(i) - i), at(i)));
+        }
+        keys.push_back({ref->index, desc});
+        if (i >= text.size()) return keys;
+        comma = i++;
     }
-    return keys;
 }
 
 }  // namespace korvane::ado::detail

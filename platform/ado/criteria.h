@@ -1,15 +1,21 @@
 // The parsers behind Recordset::Filter and Recordset::Sort, and the value
 // order both share. Internal to the record-set layer.
 //
-// A criteria text is compiled once into a small tree whose literals are
-// already converted to their field's type, so evaluating it per row neither
-// parses nor allocates.
+// A criteria text is compiled once into a flat tree: literals are already
+// converted to their field's type and LIKE patterns split at their
+// wildcards, so matches() neither parses nor allocates. A Null or Empty field
+// value satisfies only `= Null`; every other comparison with it is false.
+//
+// Both parsers raise 3001 for malformed text (the description names the
+// problem and its 1-based character position) and 3265 for an unknown field.
 #pragma once
 
+#include <cstdint>
 #include <functional>
-#include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/vb/variant.h"
@@ -25,34 +31,57 @@ using ColumnLookup = std::function<std::optional<ColumnRef>(std::string_view nam
 
 class Criteria {
 public:
-    struct Node;
-    Criteria();
-    ~Criteria();
-    Criteria(Criteria&&) noexcept;
-    Criteria& operator=(Criteria&&) noexcept;
+    Criteria() = default;
 
-    bool matches(const Variant* row) const;
-    bool empty() const noexcept { return root_ == nullptr; }
+    // No clauses: every row passes.
+    bool empty() const noexcept { return nodes_.empty(); }
+    // row holds the record's values, indexed by ColumnRef::index.
+    bool matches(const Variant* row) const noexcept { return nodes_.empty() || eval(root_, row); }
 
 private:
-    friend Criteria parse_criteria(std::string_view, const ColumnLookup&);
-    std::unique_ptr<Node> root_;
+    friend class CriteriaParser;
+
+    enum class Op : std::uint8_t { Eq, Ne, Lt, Gt, Le, Ge, Like, IsNull, NotNull, And, Or };
+
+    // A LIKE pattern cut at its wildcards; the pieces are ASCII-folded.
+    struct Pattern {
+        std::string folded;
+        std::vector<std::pair<std::uint32_t, std::uint32_t>> pieces;  // offset, length in folded
+        bool anchored_start = true;  // no wildcard in front
+        bool anchored_end = true;    // no wildcard at the back
+    };
+
+    struct Node {
+        Op op = Op::And;
+        int column = -1;
+        std::uint32_t first = 0;  // And/Or: first child in kids_; Like: index in patterns_
+        std::uint32_t count = 0;  // And/Or: number of children
+        Variant literal;          // comparisons: the value in the field's type
+    };
+
+    bool eval(std::uint32_t node, const Variant* row) const noexcept;
+    bool like(const Pattern& p, const Variant& v) const noexcept;
+
+    std::vector<Node> nodes_;
+    std::vector<std::uint32_t> kids_;
+    std::vector<Pattern> patterns_;
+    std::uint32_t root_ = 0;
 };
 
-// "field op value [AND|OR ...]" with parentheses; "" gives an empty Criteria.
-// Raises 3001 for malformed text, 3265 for an unknown field.
+// "field op value [AND|OR ...]" with parentheses; blank text gives an empty Criteria.
 Criteria parse_criteria(std::string_view text, const ColumnLookup& lookup);
 
 struct SortKey {
-    int column;
+    int column;  // ColumnRef::index
     bool descending;
 };
-// "a, b DESC, [c] ASC"; "" gives no keys. Raises 3265 for an unknown field.
+// "a, b DESC, [c] ASC"; blank text gives no keys.
 std::vector<SortKey> parse_sort(std::string_view text, const ColumnLookup& lookup);
 
-// Null and Empty first, numbers (Boolean, Currency and Date included) by
-// value, text case-insensitively (ASCII folding, bytes otherwise); a number
-// against a numeric text compares as numbers, else the number comes first.
+// Null and Empty first (equal to each other), then numbers (Boolean, Currency
+// and Date included) by value, then text case-insensitively (ASCII folding,
+// bytes otherwise); a number against a numeric text compares as numbers,
+// else the number comes first. Objects come last.
 int compare_values(const Variant& a, const Variant& b) noexcept;
 
 }  // namespace korvane::ado::detail

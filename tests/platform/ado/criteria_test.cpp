@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -12,26 +14,36 @@
 namespace korvane::ado::detail {
 namespace {
 
-// cWhCode text, cInvName text, iQuantity decimal, dVDate date, cBatch text (may be Null)
-const char* kNames[] = {"cWhCode", "cInvName", "iQuantity", "dVDate", "cBatch"};
-const int kTypes[] = {adVarWChar, adVarWChar, adDecimal, adDBTimeStamp, adVarWChar};
+struct Col {
+    const char* name;
+    int type;
+};
+const Col kCols[] = {{"cInvCode", adVarWChar}, {"cInvName", adVarWChar}, {"iQuantity", adDecimal},
+                     {"iNum", adInteger},      {"dDate", adDBTimeStamp}, {"bFree", adBoolean},
+                     {"mPrice", adCurrency},   {"cBatch", adVarWChar}};
 
-std::vector<std::vector<Variant>> rows() {
-    auto d = [](int y, int m, int dd) { return Variant::date(vb::date_serial(y, m, dd)); };
-    return {
-        {Variant("01"), Variant("不锈钢螺栓 M8"), Variant::decimal(10), d(2024, 5, 1), Variant("B1")},
-        {Variant("01"), Variant("电机外壳"), Variant::decimal(-2.5), d(2024, 6, 1), Variant::null()},
-        {Variant("02"), Variant("O'Brien 垫片"), Variant::decimal(0), Variant::null(), Variant("b2")},
-        {Variant("03"), Variant("螺母"), Variant::decimal(100), d(2023, 12, 31), Variant("")},
+Variant day(int y, int m, int d, double hours = 0) { return Variant::date(vb::date_serial(y, m, d) + hours / 24); }
+
+const std::vector<std::vector<Variant>>& rows() {
+    static const std::vector<std::vector<Variant>> r = {
+        {Variant("A001"), Variant("不锈钢螺栓 M8"), Variant::decimal(10), Variant(1), day(2024, 5, 1), Variant(true),
+         Variant::currency(12.5), Variant("B1")},
+        {Variant("a002"), Variant("电机外壳"), Variant::decimal(-2.5), Variant(2), day(2024, 6, 1, 10.5), Variant(false),
+         Variant::currency(0.1), Variant::null()},
+        {Variant("B010"), Variant("O'Brien 垫片"), Variant::decimal(0), Variant(3), Variant::null(), Variant(false),
+         Variant::null(), Variant("b1")},
+        {Variant("C100"), Variant("螺母"), Variant::decimal(1000), Variant(40), day(2023, 12, 31), Variant(true),
+         Variant::currency(1000), Variant()},
+        {Variant("c5"), Variant::null(), Variant::null(), Variant::null(), day(2024, 5, 1), Variant::null(),
+         Variant::currency(0), Variant("")},
     };
+    return r;
 }
 
 ColumnLookup lookup() {
     return [](std::string_view name) -> std::optional<ColumnRef> {
-        for (int i = 0; i < 5; ++i) {
-            std::string a(name), b(kNames[i]);
-            if (vb::LCase(a) == vb::LCase(b)) return ColumnRef{i, kTypes[i]};
-        }
+        for (int i = 0; i < static_cast<int>(std::size(kCols)); ++i)
+            if (vb::LCase(name) == vb::LCase(kCols[i].name)) return ColumnRef{i, kCols[i].type};
         return std::nullopt;
     };
 }
@@ -39,10 +51,20 @@ ColumnLookup lookup() {
 std::vector<int> matching(const std::string& text) {
     Criteria c = parse_criteria(text, lookup());
     std::vector<int> out;
-    auto data = rows();
-    for (int i = 0; i < static_cast<int>(data.size()); ++i)
-        if (c.matches(data[i].data())) out.push_back(i);
+    for (int i = 0; i < static_cast<int>(rows().size()); ++i)
+        if (c.matches(rows()[i].data())) out.push_back(i);
     return out;
+}
+
+// The error a call raises: number and description; {0, ""} when none.
+template <class F>
+std::pair<long, std::string> error_of(F f) {
+    try {
+        f();
+    } catch (const Error& e) {
+        return {e.number(), e.description()};
+    }
+    return {0, ""};
 }
 
 TEST(FilterCriteria, SelectTheExpectedRows) {
@@ -50,88 +72,176 @@ TEST(FilterCriteria, SelectTheExpectedRows) {
         const char* text;
         std::vector<int> expected;
     } cases[] = {
-        {"cWhCode = '01'", {0, 1}},
-        {"cwhcode='01'", {0, 1}},
-        {"[cWhCode] <> '01'", {2, 3}},
+        // text, case-insensitive in names, keywords and values
+        {"cInvCode = 'A001'", {0}},
+        {"cinvcode='a001'", {0}},
+        {"[cInvCode] <> 'A001'", {1, 2, 3, 4}},
+        {"cInvCode > 'B'", {2, 3, 4}},
+        {"cBatch <> 'B1'", {4}},
+        // numbers; a text literal against a number field compares as a number
         {"iQuantity > 0", {0, 3}},
         {"iQuantity >= '0'", {0, 2, 3}},
         {"iQuantity < -1", {1}},
-        {"iQuantity <= 10 AND cWhCode = '01'", {0, 1}},
-        {"cWhCode = '03' OR cWhCode = '02' AND iQuantity > 5", {3}},
-        {"(cWhCode = '03' OR cWhCode = '02') AND iQuantity >= 0", {2, 3}},
-        {"cBatch = null", {1}},
-        {"cBatch=NULL", {1}},
-        {"cBatch <> Null", {0, 2, 3}},
-        {"cBatch = 'B2'", {2}},
+        {"iQuantity = 1e3", {3}},
+        {"iQuantity=-2.5", {1}},
+        {"mPrice = 0.1", {1}},
+        {"mPrice >= 12.5", {0, 3}},
+        {"mPrice = 1000", {3}},
+        {"bFree = True", {0, 3}},
+        {"bFree = 1", {0, 3}},
+        {"bFree = 'false'", {1, 2}},
+        // dates
+        {"dDate > #2024-01-01#", {0, 1, 4}},
+        {"dDate = #2024/05/01#", {0, 4}},
+        {"dDate < '2024-05-02'", {0, 3, 4}},
+        {"dDate >= #2024-06-01 10:30#", {1}},
+        // Null and Empty
+        {"cBatch = null", {1, 3}},
+        {"cBatch=NULL", {1, 3}},
+        {"cBatch <> Null", {0, 2, 4}},
+        {"iNum < 100", {0, 1, 2, 3}},
+        // LIKE, wildcards anywhere
         {"cInvName LIKE '螺*'", {3}},
         {"cInvName like '%螺%'", {0, 3}},
+        {"cInvName LIKE '*m8'", {0}},
+        {"cInvName LIKE '不*螺*8'", {0}},
         {"cInvName LIKE 'o''brien*'", {2}},
-        {"dVDate > #2024-01-01#", {0, 1}},
-        {"dVDate = #2024/05/01#", {0}},
-        {"dVDate < '2024-05-02'", {0, 3}},
-        {"  ", {0, 1, 2, 3}},
+        {"cInvCode LIKE 'C5'", {4}},
+        {"cInvCode LIKE '*'", {0, 1, 2, 3, 4}},
+        {"iNum LIKE '4*'", {3}},
+        // AND binds tighter than OR; parentheses; blanks optional
+        {"cInvCode = 'C100' OR cInvCode = 'B010' AND iNum > 5", {3}},
+        {"(cInvCode = 'C100' OR cInvCode = 'B010') AND iNum < 5", {2}},
+        {"iQuantity > 0 AND (cBatch = Null OR cBatch = 'B1')", {0, 3}},
+        {"cInvCode='A001'OR(iNum=40)", {0, 3}},
+        {"((cInvCode = 'A001'))", {0}},
+        {"  ", {0, 1, 2, 3, 4}},
     };
     for (const auto& c : cases) EXPECT_EQ(matching(c.text), c.expected) << c.text;
 }
 
-TEST(FilterCriteria, MalformedTextSaysWhatIsWrong) {
+TEST(FilterCriteria, MalformedTextSaysWhatIsWrongAndWhere) {
+    EXPECT_EQ(error_of([] { parse_criteria("cInvCode = ", lookup()); }),
+              std::make_pair(err::kBadArgs, std::string("Filter: expected a value after '=' at position 10 in \"cInvCode = \"")));
+    struct Case {
+        std::string text;
+        long number;
+        const char* fragment;
+    } cases[] = {
+        {"cInvCode '01'", err::kBadArgs, "expected an operator after 'cInvCode', found '01' at position 10"},
+        {"cInvCode == 'x'", err::kBadArgs, "expected a value after '=', found '=' at position 11"},
+        {"cInvCode = abc", err::kBadArgs, "found 'abc'"},
+        {"cInvCode = 'A01", err::kBadArgs, "opened at position 12 is not closed"},
+        {"[cInvCode = 1", err::kBadArgs, "field name opened at position 1 is not closed"},
+        {"(cInvCode = 'A001'", err::kBadArgs, "the '(' at position 1 is not closed"},
+        {"cInvCode = 'A001')", err::kBadArgs, "unexpected ')' at position 18"},
+        {"cInvCode = 'A001' AND", err::kBadArgs, "expected a field name after 'AND'"},
+        {"cInvName = '螺母' extra", err::kBadArgs, "expected AND or OR after '螺母', found 'extra' at position 17"},
+        {"cInvCode = 'a' & iNum = 1", err::kBadArgs, "unexpected character '&'"},
+        {"iNum = 1.2.3", err::kBadArgs, "'1.2.3' is not a number"},
+        {"iQuantity = 'many'", err::kBadArgs, "'many' cannot be converted to a number for field 'iQuantity'"},
+        {"dDate = #2023-02-29#", err::kBadArgs, "#2023-02-29# is not a valid date"},
+        {"dDate = 'soon'", err::kBadArgs, "cannot be converted to a date"},
+        {"bFree = 'maybe'", err::kBadArgs, "True or False"},
+        {"cBatch > Null", err::kBadArgs, "Null can only be compared with = or <>"},
+        {"cInvName LIKE 5", err::kBadArgs, "LIKE needs a text pattern"},
+        {std::string(300, '(') + "iNum = 1" + std::string(300, ')'), err::kBadArgs, "nested too deeply"},
+        {"nosuch = 1", err::kItemNotFound, "no field 'nosuch'"},
+        {"iNum = 1 OR [名称] = 'x'", err::kItemNotFound, "名称"},
+    };
+    for (const auto& c : cases) {
+        auto [number, text] = error_of([&] { parse_criteria(c.text, lookup()); });
+        EXPECT_EQ(number, c.number) << c.text;
+        EXPECT_NE(text.find(c.fragment), std::string::npos) << c.text << ": " << text;
+    }
+}
+
+TEST(SortKeys, ParseFieldsAndDirections) {
+    struct Case {
+        const char* text;
+        std::vector<std::pair<int, bool>> keys;  // column, descending
+    } cases[] = {
+        {"cInvCode", {{0, false}}},
+        {"cInvCode, iQuantity DESC, [dDate] asc", {{0, false}, {2, true}, {4, false}}},
+        {"  inum desc ,cInvName", {{3, true}, {1, false}}},
+        {"[cInvName]DESC", {{1, true}}},
+        {"", {}},
+        {"   ", {}},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::pair<int, bool>> got;
+        for (const SortKey& k : parse_sort(c.text, lookup())) got.emplace_back(k.column, k.descending);
+        EXPECT_EQ(got, c.keys) << c.text;
+    }
+}
+
+TEST(SortKeys, RefuseUnknownFieldsAndMalformedLists) {
     struct Case {
         const char* text;
         long number;
         const char* fragment;
     } cases[] = {
-        {"cWhCode = ", err::kBadArgs, "expected a value after '='"},
-        {"cWhCode '01'", err::kBadArgs, "expected an operator"},
-        {"cWhCode = '01", err::kBadArgs, "not closed"},
-        {"(cWhCode = '01'", err::kBadArgs, "'(' is not closed"},
-        {"cWhCode = '01' AND", err::kBadArgs, "expected a field name"},
-        {"iQuantity = 'many'", err::kBadArgs, "not a number"},
-        {"dVDate = #2023-02-29#", err::kBadArgs, "not a date"},
-        {"cBatch > Null", err::kBadArgs, "Null"},
-        {"cInvName LIKE 5", err::kBadArgs, "LIKE needs a text"},
-        {"nosuch = 1", err::kItemNotFound, "nosuch"},
-        {"cWhCode = '01' extra", err::kBadArgs, "unexpected"},
+        {"cInvCode, nosuch DESC", err::kItemNotFound,
+         "Item cannot be found in the collection corresponding to the requested name or ordinal. (Sort: no field 'nosuch')"},
+        {"cInvCode,", err::kBadArgs, "expected a field name after ',' at position 9"},
+        {", iNum", err::kBadArgs, "expected a field name at position 1"},
+        {"cInvCode DOWN", err::kBadArgs, "expected ASC, DESC or ',' after 'cInvCode', found 'DOWN' at position 10"},
+        {"cInvCode DESC iNum", err::kBadArgs, "expected ',' after 'DESC', found 'iNum'"},
+        {"[cInvCode", err::kBadArgs, "not closed"},
     };
     for (const auto& c : cases) {
-        try {
-            parse_criteria(c.text, lookup());
-            ADD_FAILURE() << "no error for " << c.text;
-        } catch (const Error& e) {
-            EXPECT_EQ(e.number(), c.number) << c.text;
-            EXPECT_NE(e.description().find(c.fragment), std::string::npos) << c.text << ": " << e.description();
-        }
+        auto [number, text] = error_of([&] { parse_sort(c.text, lookup()); });
+        EXPECT_EQ(number, c.number) << c.text;
+        EXPECT_NE(text.find(c.fragment), std::string::npos) << c.text << ": " << text;
     }
 }
 
-TEST(SortKeys, ParseDirectionsAndRefuseUnknownFields) {
-    auto keys = parse_sort("cWhCode, iQuantity DESC, [dVDate] asc", lookup());
-    ASSERT_EQ(keys.size(), 3u);
-    EXPECT_EQ(keys[0].column, 0);
-    EXPECT_FALSE(keys[0].descending);
-    EXPECT_EQ(keys[1].column, 2);
-    EXPECT_TRUE(keys[1].descending);
-    EXPECT_FALSE(keys[2].descending);
-    EXPECT_TRUE(parse_sort("", lookup()).empty());
-    try {
-        parse_sort("cWhCode, nosuch DESC", lookup());
-        ADD_FAILURE();
-    } catch (const Error& e) {
-        EXPECT_EQ(e.number(), err::kItemNotFound);
-        EXPECT_NE(e.description().find("nosuch"), std::string::npos);
-    }
-}
+int sign(int v) { return (v > 0) - (v < 0); }
+std::string describe(const Variant& v) { return v.is_null() ? "Null" : v.is_empty() ? "Empty" : vb::CStr(v); }
 
 TEST(ValueOrder, NullsFirstNumbersByValueTextFolded) {
-    EXPECT_LT(compare_values(Variant::null(), Variant(-1e9)), 0);
-    EXPECT_EQ(compare_values(Variant::null(), Variant()), 0);
-    EXPECT_LT(compare_values(Variant(2), Variant(10.0)), 0);
-    EXPECT_EQ(compare_values(Variant::currency(1.5), Variant(1.5)), 0);
-    EXPECT_EQ(compare_values(Variant("abc"), Variant("ABC")), 0);
-    EXPECT_LT(compare_values(Variant("a"), Variant("B")), 0);
-    EXPECT_LT(compare_values(Variant("Z"), Variant("螺")), 0);
-    EXPECT_EQ(compare_values(Variant(5), Variant(" 5")), 0);
-    EXPECT_LT(compare_values(Variant(5), Variant("x")), 0);
-    EXPECT_GT(compare_values(Variant(false), Variant(true)), 0);  // True is -1
+    struct Case {
+        Variant a, b;
+        int expected;
+    } cases[] = {
+        {Variant::null(), Variant(), 0},
+        {Variant::null(), Variant(-1e9), -1},
+        {Variant(), Variant(""), -1},
+        {Variant(2), Variant(10.0), -1},
+        {Variant(9007199254740993LL), Variant(9007199254740992LL), 1},  // beyond a double's precision
+        {Variant::currency(1.5), Variant(1.5), 0},
+        {Variant::currency_scaled(10000), Variant(1), 0},
+        {Variant(true), Variant(false), -1},  // True is -1
+        {Variant::date(45413), Variant(45413.0), 0},
+        {Variant(std::nan("")), Variant(-1e300), -1},
+        {Variant("abc"), Variant("ABC"), 0},
+        {Variant("a"), Variant("B"), -1},
+        {Variant("_"), Variant("a"), -1},  // folded to lower case, as NOCASE does
+        {Variant("Z"), Variant("螺"), -1},
+        {Variant("螺母"), Variant("螺栓"), 1},  // by code point
+        {Variant("Warehouse-0001-a"), Variant("WAREHOUSE-0001-A"), 0},
+        {Variant("inv00012345abc"), Variant("INV00012345ABD"), -1},
+        {Variant("10"), Variant("9"), -1},  // texts stay texts
+        {Variant(5), Variant(" 5"), 0},
+        {Variant(10), Variant("9"), 1},
+        {Variant(5), Variant("x"), -1},
+        {Variant("x"), Variant(5), 1},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(sign(compare_values(c.a, c.b)), c.expected) << describe(c.a) << " vs " << describe(c.b);
+        EXPECT_EQ(sign(compare_values(c.b, c.a)), -c.expected) << describe(c.b) << " vs " << describe(c.a);
+    }
+}
+
+TEST(ValueOrder, MixedColumnSortsNullsNumbersThenText) {
+    std::vector<Variant> v = {Variant("b"), Variant(3), Variant::null(), Variant("A"), Variant(2.5), Variant()};
+    std::stable_sort(v.begin(), v.end(), [](const Variant& a, const Variant& b) { return compare_values(a, b) < 0; });
+    EXPECT_TRUE(v[0].is_null());
+    EXPECT_TRUE(v[1].is_empty());
+    EXPECT_EQ(v[2].number(), 2.5);
+    EXPECT_EQ(v[3].number(), 3);
+    EXPECT_EQ(v[4].str(), "A");
+    EXPECT_EQ(v[5].str(), "b");
 }
 
 }  // namespace
