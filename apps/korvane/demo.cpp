@@ -4,6 +4,7 @@
 
 #include "platform/ado/recordset.h"
 #include "platform/vb/convert.h"
+#include "writeback/track_set.h"
 
 namespace korvane::app {
 
@@ -53,6 +54,60 @@ void stock_report(const ado::ConnectionPtr& con) {
     if (rs->RecordCount() > shown) std::printf("... 另有 %ld 行\n", rs->RecordCount() - shown);
 }
 
+// An issue of five from the first well-stocked row of the raw-material
+// store, written back to that row.
+void issue_and_write_back(const ado::ConnectionPtr& con) {
+    auto row = Recordset::create();
+    row->Open("select AutoID, cWhCode, cInvCode, cBatch, cFree1, cFree2, cFree3, cFree4, cFree5, cFree6, cFree7, "
+              "cFree8, cFree9, cFree10, iQuantity, iNum from CurrentStock where cWhCode = '01' and iQuantity >= 10 "
+              "order by AutoID",
+              con);
+    if (row->Eof()) return;
+    std::string auto_id = text(*row, "AutoID");
+    auto show = [&](const char* when) {
+        auto now = Recordset::create();
+        now->Open("select iQuantity, iNum from CurrentStock where AutoID = " + auto_id, con);
+        std::printf("  %s: 现存量 AutoID %s  %s %s 批号 %s  结存数量 %s  件数 %s\n", when, auto_id.c_str(),
+                    text(*row, "cWhCode").c_str(), text(*row, "cInvCode").c_str(), text(*row, "cBatch").c_str(),
+                    vb::Format((*now)(Variant("iQuantity")), "##0.00").c_str(),
+                    vb::Format((*now)(Variant("iNum")), "##0.00").c_str());
+    };
+
+    auto head = Recordset::create();
+    head->Fields().Append("cWhCode", ado::adVarWChar, 10);
+    head->Open();
+    head->AddNew();
+    head->Fields("cWhCode").put_Value((*row)(Variant("cWhCode")));
+    head->Update();
+    auto line = Recordset::create();
+    for (const char* f : {"cInvCode", "cBatch"}) line->Fields().Append(f, ado::adVarWChar, 60);
+    for (int i = 1; i <= 10; ++i) line->Fields().Append("cFree" + std::to_string(i), ado::adVarWChar, 20);
+    for (const char* f : {"iQuantity", "iNum", "iSOutQuantity", "iSOutNum"})
+        line->Fields().Append(f, ado::adDecimal, 0, ado::adFldIsNullable, 20, 6);
+    line->Open();
+    line->AddNew();
+    for (int i = 0; i < line->Fields().Count(); ++i) {
+        const std::string& name = line->Fields(Variant(i)).Name();
+        if (row->Fields().find(name) >= 0) line->Fields(Variant(i)).put_Value((*row)(Variant(name)));
+    }
+    bool pieces = (*row)(Variant("iNum")).number() != 0;
+    line->Fields("iQuantity").put_Value(5);
+    line->Fields("iNum").put_Value(pieces ? 1 : 0);
+    line->Fields("iSOutQuantity").put_Value(5);
+    line->Fields("iSOutNum").put_Value(pieces ? 1 : 0);
+    line->Update();
+
+    std::printf("\n出库回写: 从现存量行出库 5\n");
+    show("回写前");
+    std::string sql;
+    writeback::WritCountofRD_CS(sql, "", head, line, con, false, false);
+    show("回写后");
+    std::printf("  执行的语句: %s\n", sql.c_str());
+    // The same line cancelled: its amounts go back, so every run starts alike.
+    writeback::WritCountofRD_CS(sql, "", head, line, con, false, true);
+    show("冲回后");
+}
+
 }  // namespace
 
 int run_demo(const std::string& db) {
@@ -60,6 +115,7 @@ int run_demo(const std::string& db) {
     con->Open("Provider=SQLite;Data Source=" + db);
     std::printf("demo account: %s\n\n", db.c_str());
     stock_report(con);
+    issue_and_write_back(con);
     return 0;
 }
 
