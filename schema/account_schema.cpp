@@ -34,13 +34,20 @@ create table InventoryClass (
   cInvCCode nvarchar(12) COLLATE NOCASE primary key, cInvCName nvarchar(40) COLLATE NOCASE NOT NULL,
   iInvCGrade smallint NOT NULL, bInvCEnd bit NOT NULL DEFAULT 0, cEcoCode nvarchar(20) COLLATE NOCASE);
 create table Inventory (
-  cInvCode nvarchar(20) COLLATE NOCASE primary key, cInvAddCode nvarchar(30) COLLATE NOCASE, cInvName nvarchar(60) COLLATE NOCASE NOT NULL,
+  cInvCode nvarchar(20) COLLATE NOCASE primary key, iId int, cInvAddCode nvarchar(30) COLLATE NOCASE, cInvName nvarchar(60) COLLATE NOCASE NOT NULL,
   cInvStd nvarchar(60) COLLATE NOCASE, cInvCCode nvarchar(12) COLLATE NOCASE, cComUnitCode nvarchar(35) COLLATE NOCASE,
   cAssComUnitCode nvarchar(35) COLLATE NOCASE, iGroupType smallint NOT NULL DEFAULT 0, iChangRate decimal(20,6),
   bFree1 bit NOT NULL DEFAULT 0, bFree2 bit NOT NULL DEFAULT 0, bFree3 bit NOT NULL DEFAULT 0, bFree4 bit NOT NULL DEFAULT 0, bFree5 bit NOT NULL DEFAULT 0, bFree6 bit NOT NULL DEFAULT 0, bFree7 bit NOT NULL DEFAULT 0, bFree8 bit NOT NULL DEFAULT 0, bFree9 bit NOT NULL DEFAULT 0, bFree10 bit NOT NULL DEFAULT 0,
   bInvBatch bit NOT NULL DEFAULT 0, bInvQuality bit NOT NULL DEFAULT 0, iMassDate int, cMassUnit smallint,
   bSale bit NOT NULL DEFAULT 1, bPurchase bit NOT NULL DEFAULT 1, bSelf bit NOT NULL DEFAULT 0,
-  bComsume bit NOT NULL DEFAULT 0, iInvSPrice decimal(20,6), dSDate datetime);
+  bComsume bit NOT NULL DEFAULT 0, bInvEntrust bit NOT NULL DEFAULT 0, iInvSPrice decimal(20,6), dSDate datetime);
+create unique index Inventory_id on Inventory (iId);
+-- iId is the host's identity column: row authority on inventories lists ids.
+create trigger Inventory_identity after insert on Inventory when new.iId is null begin
+  update Inventory set iId = (select ifnull(max(iId), 0) + 1 from Inventory) where rowid = new.rowid;
+end;
+create table VouchType (
+  cVouchType nvarchar(2) COLLATE NOCASE primary key, cVouchName nvarchar(30) COLLATE NOCASE NOT NULL);
 create table CurrentStock (
   AutoID integer primary key, cWhCode nvarchar(10) COLLATE NOCASE NOT NULL, cInvCode nvarchar(20) COLLATE NOCASE NOT NULL,
   cBatch nvarchar(60) COLLATE NOCASE NOT NULL DEFAULT '',

@@ -6,11 +6,15 @@
 // Stock keys (batch, free items) are '' when unused, never Null, so that a
 // key compared with '' finds them.
 //
+// Inventory.iId is an identity: left Null on insert, the next free id is
+// filled in. Row authority on inventories lists these ids, not codes.
+//
 // Rights and options:
 //   Operator (cUserId, cUserName, bAllRows)     bAllRows: no row authority applies
 //   OperatorRight (cUserId, cFuncCode)          function rights, e.g. 'ST0118'
 //   RowAuthority (cUserId, cBusObject, cCode, cRight)   cBusObject 'warehouse', ...; cRight 'W'/'R'
-//   AccountOption (cKey1, cKey2, cName, cValue) option rows per options key pair
+//   AccountOption (cKey1, cKey2, cName, cValue) option rows per options key pair;
+//     cName is the options object's member name, cValue its text
 #pragma once
 
 #include <string>

@@ -2,9 +2,14 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/vb/error.h"
@@ -89,7 +94,7 @@ std::string day(long n) {
         n -= len;
         if (++m == 12) m = 0, ++y;
     }
-    char b[16];
+    char b[48];
     std::snprintf(b, sizeof b, "%04d-%02d-%02ld", y, m + 1, n + 1);
     return b;
 }
@@ -109,6 +114,16 @@ const char* kDepartments[] = {"采购部", "销售部", "仓储部", "生产部"
 const char* kColours[] = {"红", "蓝", "白", "黑", "灰"};
 const char* kGrades[] = {"优等", "一等", "合格"};
 
+const char* kDemoRights[] = {"ST0118", "ST0101", "ST0102", "ST0201", "ST0301", "ST0401", "PU0101", "SA0101"};
+
+// Member names of the options objects, values as the host stores them.
+const std::pair<const char*, const char*> kDemoOptions[] = {
+    {"QuanDecDgt", "2"},         {"NumDecDgt", "2"},       {"ExchRateDecDgt", "4"},
+    {"InOutTrace", "先进先出"},  {"BatchOut", "近效期先出"}, {"SysVersion", "工业"},
+    {"OverOrder", "False"},      {"OverDispOut", "True"},  {"CheckWareInv", "True"},
+    {"ShowStockFilter", "True"},
+};
+
 struct Item {
     std::string code;
     bool batch, quality, colour, grade;
@@ -118,9 +133,7 @@ struct Item {
 
 }  // namespace
 
-void generate_demo(const DemoOptions& o) {
-    if (o.rows < 0) err::raise(err::kBadArgs, "init-demo: the number of rows cannot be negative");
-    create_account(o.path);
+static void fill(const DemoOptions& o) {
     Db db(o.path);
     Random rnd{0x5EED0000ull + o.seed};
     auto started = std::chrono::steady_clock::now();
@@ -226,8 +239,8 @@ void generate_demo(const DemoOptions& o) {
     long item_count = std::max<long>(20, (o.rows + 5) / 6);
     auto inv = db.prepare(
         "insert into Inventory (cInvCode, cInvName, cInvStd, cInvCCode, cComUnitCode, cAssComUnitCode, iGroupType, "
-        "iChangRate, bFree1, bFree3, bInvBatch, bInvQuality, iMassDate, cMassUnit, iInvSPrice, dSDate) "
-        "values (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
+        "iChangRate, bFree1, bFree3, bInvBatch, bInvQuality, iMassDate, cMassUnit, iInvSPrice, dSDate, iId, "
+        "bInvEntrust) values (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
     std::vector<Item> items;
     items.reserve(item_count);
     for (long i = 0; i < item_count; ++i) {
@@ -260,11 +273,19 @@ void generate_demo(const DemoOptions& o) {
         }
         num(inv, 15, 1 + rnd.below(50000) / 100.0);
         text(inv, 16, day(rnd.below(365)));
+        integer(inv, 17, i + 1);
+        integer(inv, 18, rnd.chance(5));
         db.run(inv);
         items.push_back(std::move(it));
     }
 
-    auto pieces_of = [](const Item& it, double q) { return it.rate > 0 ? double(long(q / it.rate * 100)) / 100 : 0.0; };
+    // Whole hundredths of a piece, cut towards zero; the nudge keeps 929 / 100
+    // from coming out as 9.28.
+    auto pieces_of = [](const Item& it, double q) {
+        if (it.rate <= 0) return 0.0;
+        double x = q * 100 / it.rate;
+        return (x < 0 ? std::ceil(x - 1e-7) : std::floor(x + 1e-7)) / 100;
+    };
     auto batch_of = [](long made, long k) { return "B" + day(made).substr(0, 4) + day(made).substr(5, 2) + day(made).substr(8, 2) + "-" + code(k + 1, 2); };
 
     // Current stock: row r is the k-th row of inventory r % items, each in
@@ -351,18 +372,50 @@ void generate_demo(const DemoOptions& o) {
     db.exec(
         "insert into Operator values ('demo', '演示操作员', 1);"
         "insert into Operator values ('clerk', '仓库保管员', 0);"
-        "insert into OperatorRight values ('demo', 'ST0118');"
         "insert into RowAuthority values ('clerk', 'warehouse', '01', 'W');"
         "insert into RowAuthority values ('clerk', 'warehouse', '02', 'W');"
-        "insert into AccountOption values ('001', '', 'QuanDecDgt', '2');"
-        "insert into AccountOption values ('001', '', 'NumDecDgt', '2');"
-        "insert into AccountOption values ('001', '', 'ExchRateDecDgt', '2');"
-        "insert into AccountOption values ('001', '', 'InOutTrace', 'True');"
-        "insert into AccountOption values ('001', '', 'BatchOut', '批次先进先出');"
-        "COMMIT;");
+        "insert into RowAuthority values ('clerk', 'department', '03', 'W');"
+        "insert into RowAuthority values ('clerk', 'inventory', '1', 'W');"
+        "insert into RowAuthority values ('clerk', 'inventory', '2', 'W');"
+        "insert into VouchType values ('01', '采购入库单'), ('05', '发货单'), ('06', '委托代销发货单'), "
+        "('08', '其他入库单'), ('09', '其他出库单'), ('10', '产成品入库单'), ('11', '材料出库单'), "
+        "('26', '普通发票'), ('27', '专用发票'), ('32', '销售出库单');");
+    auto right = db.prepare("insert into OperatorRight values (?, ?)");
+    for (const char* r : kDemoRights) {
+        text(right, 1, kDemoOperator);
+        text(right, 2, r);
+        db.run(right);
+        if (std::string_view(r).substr(0, 2) == "ST") {
+            text(right, 1, "clerk");
+            text(right, 2, r);
+            db.run(right);
+        }
+    }
+    auto option = db.prepare("insert into AccountOption values (?, ?, ?, ?)");
+    for (const auto& [name, value] : kDemoOptions) {
+        text(option, 1, kDemoOptionsKey1);
+        text(option, 2, kDemoOptionsKey2);
+        text(option, 3, name);
+        text(option, 4, value);
+        db.run(option);
+    }
+    db.exec("COMMIT;");
     report("init-demo: done, " + std::to_string(o.rows) + " current-stock rows, " + std::to_string(lines) +
                " receipt lines",
            std::chrono::steady_clock::now() - started >= std::chrono::seconds(1));
+}
+
+void generate_demo(const DemoOptions& o) {
+    if (o.rows < 0) err::raise(err::kBadArgs, "init-demo: the number of rows cannot be negative");
+    create_account(o.path);
+    try {
+        fill(o);
+    } catch (...) {
+        // A half-filled account would pass for a demo account next time.
+        std::error_code ec;
+        for (const char* ext : {"", "-wal", "-shm"}) std::filesystem::remove(o.path + ext, ec);
+        throw;
+    }
 }
 
 }  // namespace korvane::schema

@@ -11,6 +11,14 @@
 namespace {
 
 int init_demo(const std::string& db, long rows, unsigned seed, bool force) {
+    if (rows < 0) {
+        std::fprintf(stderr, "init-demo: --rows must be 0 or more, not %ld\n", rows);
+        return 2;
+    }
+    if (std::filesystem::is_directory(db)) {
+        std::fprintf(stderr, "init-demo: %s is a directory\n", db.c_str());
+        return 2;
+    }
     if (std::filesystem::exists(db)) {
         if (!force) {
             std::fprintf(stderr, "init-demo: %s already exists (use --force to replace it)\n", db.c_str());
@@ -45,7 +53,7 @@ int main(int argc, char** argv) {
     bool force = false;
     auto* init = app.add_subcommand("init-demo", "create a demo account");
     init->add_option("--db", init_db, "account file")->required();
-    init->add_option("--rows", rows, "current-stock rows")->check(CLI::NonNegativeNumber);
+    init->add_option("--rows", rows, "current-stock rows (default 20000)");
     init->add_option("--seed", seed, "seed of the generated data");
     init->add_flag("--force", force, "replace an existing file");
 
@@ -62,7 +70,7 @@ int main(int argc, char** argv) {
         }
         return korvane::app::run_demo(demo_db);
     } catch (const korvane::Error& e) {
-        std::fprintf(stderr, "korvane: error %ld: %s\n", e.number(), e.description().c_str());
+        std::fprintf(stderr, "korvane: %s\n", e.description().c_str());
         return 1;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "korvane: %s\n", e.what());

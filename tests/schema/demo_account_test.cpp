@@ -1,95 +1,222 @@
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
+#include <cstdint>
 #include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
 
 #include "platform/vb/error.h"
-#include "schema/account_schema.h"
 #include "schema/demo_generator.h"
+#include "session/options.h"
 #include "tests/support/account.h"
 
 namespace korvane::schema {
 namespace {
 
-using testing::TestAccount;
-
 struct DemoFile {
     std::string path = testing::temp_path("demo");
+    std::vector<std::string> progress;
     DemoFile(long rows, unsigned seed) {
         DemoOptions o;
         o.path = path;
         o.rows = rows;
         o.seed = seed;
+        o.progress = [this](std::string_view line) { progress.emplace_back(line); };
         generate_demo(o);
     }
     ~DemoFile() {
         for (const char* ext : {"", "-wal", "-shm"}) std::filesystem::remove(path + ext);
     }
+    std::string scalar(const std::string& sql) const { return testing::query_scalar(path, sql); }
+    long count(const std::string& sql) const { return std::stol(scalar("select count(*) from " + sql)); }
 };
 
-std::string scalar_on(const std::string& path, const std::string& sql) { return testing::query_scalar(path, sql); }
-
-TEST(AccountSchema, CreatesEveryTableWithTextComparedWithoutCase) {
-    TestAccount a;
-    for (const char* table : {"Warehouse", "Inventory", "InventoryClass", "CurrentStock", "RdRecord", "RdRecords",
-                              "Customer", "Department", "Person", "Vendor", "ComputationUnit", "Operator",
-                              "OperatorRight", "RowAuthority", "AccountOption"})
-        EXPECT_EQ(a.scalar(std::string("select count(*) from sqlite_master where type='table' and name='") + table + "'"),
-                  "1")
-            << table;
-    a.exec("insert into Warehouse (cWhCode, cWhName) values ('wh-a', '原料仓')");
-    EXPECT_EQ(a.scalar("select cWhName from Warehouse where cWhCode = 'WH-A'"), "原料仓");
-    a.exec("insert into CurrentStock (cWhCode, cInvCode) values ('01', 'X')");
-    EXPECT_EQ(a.scalar("select count(*) from CurrentStock where cBatch = '' and cFree10 = ''"), "1");
-    EXPECT_THROW(create_account(a.path()), Error);  // never over an existing account
-}
-
-TEST(DemoGenerator, SameSeedSameAccountOtherSeedOther) {
-    DemoFile a(300, 5), b(300, 5), c(300, 6);
-    auto sig = [](const std::string& p) {
-        return scalar_on(p,
-                         "select group_concat(cWhCode || cInvCode || cBatch || cFree1 || iQuantity || "
-                         "ifnull(dVDate,''), '|') from (select * from CurrentStock order by AutoID)") +
-               scalar_on(p, "select group_concat(cInvName || cInvStd, '|') from Inventory") +
-               scalar_on(p, "select group_concat(cCusName, '|') from Customer");
+// FNV-1a over every row of every table, in table-name and rowid order.
+std::uint64_t content_hash(const std::string& path) {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    std::uint64_t h = 1469598103934665603ull;
+    auto feed = [&h](const void* p, std::size_t n) {
+        for (std::size_t i = 0; i < n; ++i) h = (h ^ static_cast<const unsigned char*>(p)[i]) * 1099511628211ull;
     };
-    EXPECT_EQ(sig(a.path), sig(b.path));
-    EXPECT_NE(sig(a.path), sig(c.path));
+    std::vector<std::string> tables;
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db, "select name from sqlite_master where type = 'table' order by name", -1, &st, nullptr);
+    while (sqlite3_step(st) == SQLITE_ROW) tables.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+    sqlite3_finalize(st);
+    for (const auto& t : tables) {
+        feed(t.data(), t.size());
+        sqlite3_prepare_v2(db, ("select * from " + t + " order by rowid").c_str(), -1, &st, nullptr);
+        while (sqlite3_step(st) == SQLITE_ROW)
+            for (int c = 0; c < sqlite3_column_count(st); ++c) {
+                const unsigned char* v = sqlite3_column_text(st, c);
+                if (v) feed(v, static_cast<std::size_t>(sqlite3_column_bytes(st, c)));
+                feed("\x1f", 1);
+            }
+        sqlite3_finalize(st);
+    }
+    sqlite3_close(db);
+    return h;
 }
 
-TEST(DemoGenerator, RowCountsKeysAndReferencesHold) {
+TEST(DemoGenerator, TheSameSeedGivesTheSameAccountAnotherSeedAnother) {
+    DemoFile a(800, 5), b(800, 5), c(800, 6);
+    EXPECT_EQ(content_hash(a.path), content_hash(b.path));
+    EXPECT_NE(content_hash(a.path), content_hash(c.path));
+    EXPECT_EQ(a.count("CurrentStock"), c.count("CurrentStock"));
+}
+
+TEST(DemoGenerator, HoldsAsManyStockRowsAsAskedAndReceiptsInProportion) {
     DemoFile d(5000, 1);
-    EXPECT_EQ(scalar_on(d.path, "select count(*) from CurrentStock"), "5000");
-    EXPECT_EQ(scalar_on(d.path, "select count(*) from RdRecords"), "2500");
-    EXPECT_EQ(scalar_on(d.path, "select count(*) from (select 1 from CurrentStock group by cWhCode, cInvCode, cBatch, "
-                                "cFree1, cFree2, cFree3, cFree4, cFree5, cFree6, cFree7, cFree8, cFree9, cFree10 "
-                                "having count(*) > 1)"),
-              "0");
-    EXPECT_EQ(scalar_on(d.path, "select count(*) from CurrentStock s left join Inventory i on i.cInvCode = s.cInvCode "
-                                "left join Warehouse w on w.cWhCode = s.cWhCode where i.cInvCode is null or w.cWhCode is null"),
-              "0");
-    EXPECT_EQ(scalar_on(d.path, "select count(*) from RdRecords l left join RdRecord h on h.ID = l.ID where h.ID is null"),
-              "0");
-    EXPECT_EQ(scalar_on(d.path, "select count(*) from Inventory i join InventoryClass c on c.cInvCCode = i.cInvCCode "
-                                "where c.bInvCEnd = 1"),
-              scalar_on(d.path, "select count(*) from Inventory"));
-    EXPECT_NE(scalar_on(d.path, "select count(*) from RdRecords where iQuantity < 0"), "0");  // red lines exist
-    EXPECT_EQ(scalar_on(d.path, "select count(*) from RdRecords where iSOutQuantity > iQuantity and iQuantity > 0"), "0");
-    EXPECT_EQ(scalar_on(d.path, "select count(*) from OperatorRight where cUserId = 'demo' and cFuncCode = 'ST0118'"),
-              "1");
-    EXPECT_EQ(scalar_on(d.path, "select count(*) from CurrentStock s join Inventory i on i.cInvCode = s.cInvCode "
-                                "where i.bInvQuality = 1 and s.dVDate is null"),
-              "0");
+    EXPECT_EQ(d.count("CurrentStock"), 5000);
+    EXPECT_EQ(d.count("RdRecords"), 2500);
+    EXPECT_EQ(d.count("RdRecord"), 250);
+    EXPECT_EQ(d.scalar("select min(AutoID) || '-' || max(AutoID) from CurrentStock"), "1-5000");
+    EXPECT_GE(d.count("Warehouse"), 5);
+    EXPECT_GE(d.count("Customer"), 10);
+    EXPECT_GE(d.count("Vendor"), 10);
+    EXPECT_GE(d.count("Person"), 10);
+    EXPECT_GE(d.count("Department where bDepEnd = 1"), 3);
+    EXPECT_TRUE(d.progress.empty()) << "a run under a second reports nothing";
 }
 
-TEST(DemoGenerator, TinyAccountsWorkAndNegativeSizesAreRefused) {
+TEST(DemoGenerator, StockKeysAreUniqueAndEveryReferenceResolves) {
+    DemoFile d(5000, 2);
+    EXPECT_EQ(d.count("(select 1 from CurrentStock group by cWhCode, cInvCode, cBatch, cFree1, cFree2, cFree3, cFree4, "
+                      "cFree5, cFree6, cFree7, cFree8, cFree9, cFree10 having count(*) > 1)"),
+              0);
+    EXPECT_EQ(d.count("CurrentStock s left join Inventory i on i.cInvCode = s.cInvCode left join Warehouse w on "
+                      "w.cWhCode = s.cWhCode where i.cInvCode is null or w.cWhCode is null"),
+              0);
+    EXPECT_EQ(d.count("RdRecords l left join RdRecord h on h.ID = l.ID left join Inventory i on i.cInvCode = "
+                      "l.cInvCode where h.ID is null or i.cInvCode is null"),
+              0);
+    EXPECT_EQ(d.count("RdRecord h left join Warehouse w on w.cWhCode = h.cWhCode left join Vendor v on v.cVenCode = "
+                      "h.cVenCode left join Person p on p.cPersonCode = h.cPersonCode where w.cWhCode is null or "
+                      "v.cVenCode is null or p.cPersonCode is null"),
+              0);
+    EXPECT_EQ(d.count("(select cCode from RdRecord group by cCode having count(*) > 1)"), 0);
+    EXPECT_EQ(d.count("Person p left join Department d on d.cDepCode = p.cDepCode where d.cDepCode is null"), 0);
+    EXPECT_EQ(d.count("Inventory where iId is null"), 0);
+    EXPECT_EQ(d.count("(select iId from Inventory group by iId having count(*) > 1)"), 0);
+    EXPECT_EQ(d.count("Inventory i left join ComputationUnit u on u.cComunitCode = i.cComUnitCode where "
+                      "u.cComunitCode is null"),
+              0);
+}
+
+TEST(DemoGenerator, ClassTreeFollowsTheTwoTwoThreeRule) {
+    DemoFile d(100, 1);
+    EXPECT_EQ(d.count("InventoryClass where length(cInvCCode) <> case iInvCGrade when 1 then 2 when 2 then 4 else 7 end"),
+              0);
+    // Every class below the top has its parent; inventories hang on leaves only.
+    EXPECT_EQ(d.count("InventoryClass c where iInvCGrade > 1 and not exists (select 1 from InventoryClass p where "
+                      "p.cInvCCode = substr(c.cInvCCode, 1, case c.iInvCGrade when 2 then 2 else 4 end))"),
+              0);
+    EXPECT_EQ(d.count("InventoryClass c where bInvCEnd = 1 and exists (select 1 from InventoryClass k where k.cInvCCode "
+                      "like c.cInvCCode || '_%')"),
+              0);
+    EXPECT_EQ(d.count("Inventory i join InventoryClass c on c.cInvCCode = i.cInvCCode where c.bInvCEnd = 1"),
+              d.count("Inventory"));
+    EXPECT_EQ(d.count("Inventory where cInvCode not like cInvCCode || '%'"), 0);
+}
+
+TEST(DemoGenerator, StockRowsFollowTheirInventorysFlags) {
+    DemoFile d(5000, 3);
+    const std::string rows = "CurrentStock s join Inventory i on i.cInvCode = s.cInvCode where ";
+    EXPECT_EQ(d.count(rows + "i.bInvBatch = 0 and s.cBatch <> ''"), 0);
+    EXPECT_EQ(d.count(rows + "i.bInvBatch = 1 and s.cBatch not glob 'B20[0-9][0-9][01][0-9][0-3][0-9]-[0-9][0-9]'"), 0);
+    EXPECT_GT(d.count(rows + "i.bInvBatch = 1"), 0);
+    EXPECT_EQ(d.count(rows + "i.bInvQuality = 1 and (s.dVDate is null or s.dMdate is null or s.iMassDate is null)"), 0);
+    EXPECT_EQ(d.count(rows + "i.bInvQuality = 1 and date(s.dMdate, '+' || s.iMassDate || ' days') <> s.dVDate"), 0);
+    EXPECT_EQ(d.count(rows + "i.bInvQuality = 0 and s.dVDate is not null"), 0);
+    EXPECT_GT(d.count(rows + "i.bInvQuality = 1"), 0);
+    for (int f = 1; f <= 10; ++f) {
+        std::string n = std::to_string(f);
+        EXPECT_EQ(d.count(rows + "i.bFree" + n + " = 0 and s.cFree" + n + " <> ''"), 0) << "free item " << n;
+        EXPECT_EQ(d.count(rows + "i.bFree" + n + " = 1 and s.cFree" + n + " = ''"), 0) << "free item " << n;
+    }
+    EXPECT_GT(d.count(rows + "s.cFree1 <> ''"), 0);
+    EXPECT_EQ(d.count(rows + "i.iGroupType = 0 and s.iNum <> 0"), 0);
+    EXPECT_EQ(d.count(rows + "i.iGroupType = 1 and abs(s.iNum * i.iChangRate - s.iQuantity) > i.iChangRate * 0.01"), 0);
+    EXPECT_GT(d.count(rows + "i.iGroupType <> 0 and s.iNum > 0"), 0);
+    EXPECT_EQ(d.count("CurrentStock where iQuantity <= 0"), 0);
+}
+
+TEST(DemoGenerator, ReceiptLinesArePartlyIssuedAndSomeAreRed) {
+    DemoFile d(5000, 4);
+    EXPECT_GT(d.count("RdRecords where iQuantity < 0"), 0);
+    EXPECT_LT(d.count("RdRecords where iQuantity < 0"), 250);
+    EXPECT_GT(d.count("RdRecords where iSOutQuantity > 0 and iSOutQuantity < iQuantity"), 0);
+    EXPECT_GT(d.count("RdRecords where iSOutQuantity = 0 and iQuantity > 0"), 0);
+    EXPECT_EQ(d.count("RdRecords where iQuantity > 0 and (iSOutQuantity > iQuantity or iSOutQuantity < 0)"), 0);
+    EXPECT_EQ(d.count("RdRecords where iQuantity < 0 and iSOutQuantity <> 0"), 0);
+    EXPECT_EQ(d.count("RdRecords l join Inventory i on i.cInvCode = l.cInvCode where i.bInvBatch = 0 and l.cBatch <> ''"),
+              0);
+    EXPECT_EQ(d.count("RdRecords l join Inventory i on i.cInvCode = l.cInvCode where i.bInvQuality = 1 and "
+                      "date(l.dMadeDate, '+' || l.iMassDate || ' days') <> l.dVDate"),
+              0);
+    EXPECT_EQ(d.count("RdRecord where bRdFlag <> 1 or dDate > '" + std::string(kDemoLoginDate) + "'"), 0);
+}
+
+TEST(DemoGenerator, DemoOperatorHoldsTheRightsAndOptionsAreTheSessionsOwn) {
+    DemoFile d(50, 1);
+    EXPECT_EQ(d.count(std::string("OperatorRight where cUserId = '") + kDemoOperator + "' and cFuncCode = 'ST0118'"),
+              1);
+    EXPECT_EQ(d.scalar(std::string("select bAllRows from Operator where cUserId = '") + kDemoOperator + "'"), "1");
+    EXPECT_GT(d.count("RowAuthority where cUserId = 'clerk' and cBusObject = 'warehouse'"), 0);
+    EXPECT_EQ(d.count("RowAuthority r left join Inventory i on cast(i.iId as text) = r.cCode where "
+                      "r.cBusObject = 'inventory' and i.iId is null"),
+              0);
+    // Every stored option is a member the options objects know, under the demo keys.
+    session::SystemOptions system;
+    session::StockOptions stock;
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(d.path.c_str(), &db), SQLITE_OK);
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db, "select cKey1, cKey2, cName from AccountOption", -1, &st, nullptr);
+    int rows = 0;
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        ++rows;
+        std::string name = reinterpret_cast<const char*>(sqlite3_column_text(st, 2));
+        EXPECT_TRUE(system.knows(name) || stock.knows(name)) << name;
+        EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)), kDemoOptionsKey1);
+        EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(st, 1)), kDemoOptionsKey2);
+    }
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    EXPECT_GE(rows, 5);
+    for (const char* member : {"OverOrder", "OverDispOut", "CheckWareInv"})  // the stock options service needs them
+        EXPECT_EQ(d.count(std::string("AccountOption where cName = '") + member + "'"), 1) << member;
+    EXPECT_EQ(d.scalar("select cValue from AccountOption where cName = 'BatchOut'"), "近效期先出");
+}
+
+TEST(DemoGenerator, TinyAccountsWork) {
     DemoFile empty(0, 1), one(1, 1);
-    EXPECT_EQ(scalar_on(empty.path, "select count(*) from CurrentStock"), "0");
-    EXPECT_EQ(scalar_on(one.path, "select count(*) from CurrentStock"), "1");
+    EXPECT_EQ(empty.count("CurrentStock"), 0);
+    EXPECT_EQ(empty.count("RdRecords"), 0);
+    EXPECT_GT(empty.count("Inventory"), 0);
+    EXPECT_EQ(one.count("CurrentStock"), 1);
+    EXPECT_EQ(one.count("CurrentStock s join Inventory i on i.cInvCode = s.cInvCode"), 1);
+}
+
+TEST(DemoGenerator, RefusesNegativeSizesAndExistingFiles) {
     DemoOptions bad;
     bad.path = testing::temp_path("bad");
     bad.rows = -1;
     EXPECT_THROW(generate_demo(bad), Error);
     EXPECT_FALSE(std::filesystem::exists(bad.path));
+
+    DemoOptions existing;
+    existing.path = testing::temp_path("existing");
+    std::ofstream(existing.path) << "keep me";
+    EXPECT_THROW(generate_demo(existing), Error);
+    std::ifstream in(existing.path);
+    std::string kept;
+    std::getline(in, kept);
+    EXPECT_EQ(kept, "keep me");
+    std::filesystem::remove(existing.path);
 }
 
 }  // namespace

@@ -1,0 +1,227 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/vb/error.h"
+#include "schema/account_schema.h"
+#include "tests/support/account.h"
+
+namespace korvane::schema {
+namespace {
+
+using testing::TestAccount;
+
+const char* const kTables[] = {"Warehouse",    "Inventory",    "InventoryClass", "CurrentStock",    "RdRecord",
+                               "RdRecords",    "Customer",     "Department",     "Person",          "Vendor",
+                               "ComputationUnit", "VouchType", "Operator",       "OperatorRight",   "RowAuthority",
+                               "AccountOption"};
+
+std::string column_type(const TestAccount& a, const std::string& table, const std::string& column) {
+    return a.scalar("select lower(type) from pragma_table_info('" + table + "') where name = '" + column + "'");
+}
+
+TEST(AccountSchema, ANewAccountHoldsEveryTableEmpty) {
+    TestAccount a;
+    for (const char* table : kTables) {
+        EXPECT_EQ(a.scalar(std::string("select count(*) from sqlite_master where type='table' and name='") + table + "'"),
+                  "1")
+            << table;
+        EXPECT_EQ(a.scalar(std::string("select count(*) from ") + table), "0") << table;
+    }
+    EXPECT_EQ(a.scalar("pragma journal_mode"), "wal");
+}
+
+TEST(AccountSchema, CodesAndNamesCompareWithoutCase) {
+    TestAccount a;
+    a.add_warehouse("wh-a", "Raw Store");
+    a.add_inventory("a001");
+    a.add_stock("WH-A", "A001", "b1", 5);
+    EXPECT_EQ(a.scalar("select cWhName from Warehouse where cWhCode = 'WH-A'"), "Raw Store");
+    EXPECT_EQ(a.scalar("select count(*) from Warehouse where cWhName = 'RAW STORE'"), "1");
+    EXPECT_EQ(a.scalar("select count(*) from CurrentStock s join Inventory i on i.cInvCode = s.cInvCode "
+                       "join Warehouse w on w.cWhCode = s.cWhCode where s.cBatch = 'B1'"),
+              "1");
+    EXPECT_EQ(a.scalar("select count(*) from CurrentStock where cInvCode in ('A001')"), "1");
+    // A primary key folds case too: the host sees one warehouse.
+    EXPECT_THROW(a.add_warehouse("WH-A"), std::runtime_error);
+}
+
+TEST(AccountSchema, UnusedBatchAndFreeItemsAreEmptyTextNotNull) {
+    TestAccount a;
+    a.exec("insert into CurrentStock (cWhCode, cInvCode) values ('01', 'X')");
+    a.exec("insert into RdRecords (ID, cInvCode) values (1, 'X')");
+    EXPECT_EQ(a.scalar("select count(*) from CurrentStock where cBatch = '' and cFree1 = '' and cFree10 = ''"), "1");
+    EXPECT_EQ(a.scalar("select count(*) from RdRecords where cBatch = '' and cFree5 = '' and iSOutQuantity = 0"), "1");
+    EXPECT_THROW(a.exec("insert into CurrentStock (cWhCode, cInvCode, cBatch) values ('01', 'X', null)"),
+                 std::runtime_error);
+}
+
+TEST(AccountSchema, ColumnsCarryTheTypesTheDriverMaps) {
+    TestAccount a;
+    EXPECT_EQ(column_type(a, "CurrentStock", "iQuantity"), "decimal(20,6)");
+    EXPECT_EQ(column_type(a, "CurrentStock", "iNum"), "decimal(20,6)");
+    EXPECT_EQ(column_type(a, "CurrentStock", "dVDate"), "datetime");
+    EXPECT_EQ(column_type(a, "CurrentStock", "AutoID"), "integer");
+    EXPECT_EQ(column_type(a, "RdRecords", "iSOutNum"), "decimal(20,6)");
+    EXPECT_EQ(column_type(a, "RdRecords", "iPrice"), "money");
+    EXPECT_EQ(column_type(a, "Inventory", "bInvBatch"), "bit");
+    EXPECT_EQ(column_type(a, "Inventory", "iGroupType"), "smallint");
+    EXPECT_EQ(column_type(a, "Inventory", "cInvCode"), "nvarchar(20)");
+    EXPECT_EQ(column_type(a, "Department", "bDepEnd"), "bit");
+    // Every text column folds case; a forgotten collation would make codes case-sensitive.
+    std::string ddl(account_ddl());
+    std::size_t texts = 0, folded = 0;
+    for (std::size_t p = ddl.find("nvarchar("); p != std::string::npos; p = ddl.find("nvarchar(", p + 1)) {
+        ++texts;
+        std::size_t close = ddl.find(')', p);
+        if (ddl.compare(close + 1, 15, " COLLATE NOCASE") == 0) ++folded;
+    }
+    EXPECT_GT(texts, 60u);
+    EXPECT_EQ(folded, texts);
+}
+
+TEST(AccountSchema, StockKeyColumnsAreThereForEveryFreeItem) {
+    TestAccount a;
+    for (const char* table : {"CurrentStock", "RdRecords"})
+        for (int i = 1; i <= 10; ++i)
+            EXPECT_EQ(column_type(a, table, "cFree" + std::to_string(i)), "nvarchar(20)") << table << i;
+    for (int i = 1; i <= 10; ++i) EXPECT_EQ(column_type(a, "Inventory", "bFree" + std::to_string(i)), "bit") << i;
+}
+
+TEST(AccountSchema, InventoryIdsAreAssignedWhenLeftOut) {
+    TestAccount a;
+    EXPECT_EQ(a.add_inventory("A1"), 1);
+    EXPECT_EQ(a.add_inventory("A2"), 2);
+    a.exec("insert into Inventory (cInvCode, cInvName, iId) values ('A9', 'x', 9)");
+    EXPECT_EQ(a.add_inventory("A3"), 10);
+    EXPECT_THROW(a.exec("insert into Inventory (cInvCode, cInvName, iId) values ('B1', 'x', 2)"), std::runtime_error);
+}
+
+TEST(AccountSchema, CreatingOverAnExistingFileIsRefusedAndLeavesItAlone) {
+    TestAccount a;
+    a.add_warehouse("01");
+    EXPECT_THROW(create_account(a.path()), Error);
+    EXPECT_EQ(a.scalar("select count(*) from Warehouse"), "1");
+    try {
+        create_account("/nonexistent-dir/x/account.db");
+        ADD_FAILURE() << "no error for an unwritable place";
+    } catch (const Error& e) {
+        EXPECT_NE(e.description().find("/nonexistent-dir/x/account.db"), std::string::npos) << e.description();
+    }
+}
+
+TEST(TestAccountFixture, StockRowsKeepTheirKeysAndAmounts) {
+    TestAccount a;
+    long first = a.add_stock("01", "A1", "", 10, 2);
+    long second = a.add_stock("01", "A1", "B7", -3.5, 0, {"红", "", "L"});
+    EXPECT_EQ(second, first + 1);
+    EXPECT_EQ(a.scalar("select cFree1 || '/' || cFree2 || '/' || cFree3 || '/' || cFree4 from CurrentStock where "
+                       "AutoID = " + std::to_string(second)),
+              "红//L/");
+    EXPECT_EQ(a.scalar("select iQuantity from CurrentStock where AutoID = " + std::to_string(second)), "-3.5");
+    EXPECT_EQ(a.scalar("select count(*) from CurrentStock where AutoID = " + std::to_string(first) +
+                       " and cBatch = '' and iNum = 2 and dVDate is null"),
+              "1");
+
+    testing::StockRow dated;
+    dated.warehouse = "02";
+    dated.inventory = "Q1";
+    dated.batch = "B20240301-01";
+    dated.quantity = 7;
+    dated.made = "2024-03-01";
+    dated.expiry = "2024-09-01";
+    dated.mass_days = 184;
+    long id = a.add_stock(dated);
+    EXPECT_EQ(a.scalar("select dMdate || ' ' || dVDate || ' ' || iMassDate from CurrentStock where AutoID = " +
+                       std::to_string(id)),
+              "2024-03-01 2024-09-01 184");
+    EXPECT_THROW(a.add_stock("01", "A1", "", 1, 0, std::vector<std::string>(11, "x")), std::invalid_argument);
+}
+
+TEST(TestAccountFixture, ReceiptLinesShareAHeadPerVoucherCode) {
+    TestAccount a;
+    testing::ReceiptLine line;
+    line.inventory = "A1";
+    line.quantity = 20;
+    line.issued_quantity = 5;
+    line.unit_cost = 1.5;
+    long l1 = a.add_receipt_line(line);
+    line.inventory = "A2";
+    long l2 = a.add_receipt_line(line);
+    line.voucher_code = "0000000002";
+    line.quantity = -4;  // a red line
+    line.issued_quantity = 0;
+    long l3 = a.add_receipt_line(line);
+    EXPECT_EQ(a.scalar("select count(*) from RdRecord"), "2");
+    EXPECT_EQ(a.scalar("select count(distinct ID) from RdRecords where AutoID in (" + std::to_string(l1) + "," +
+                       std::to_string(l2) + ")"),
+              "1");
+    EXPECT_EQ(a.scalar("select h.cCode from RdRecords l join RdRecord h on h.ID = l.ID where l.AutoID = " +
+                       std::to_string(l3)),
+              "0000000002");
+    EXPECT_EQ(a.scalar("select iPrice from RdRecords where AutoID = " + std::to_string(l1)), "30");
+    long short_form = a.add_receipt_line("03", "A3", "B1", 8, 1, 2, 0.5);
+    EXPECT_EQ(a.scalar("select iQuantity || '/' || iNum || '/' || iSOutQuantity || '/' || iSOutNum || '/' || cBatch "
+                       "from RdRecords where AutoID = " + std::to_string(short_form)),
+              "8/1/2/0.5/B1");
+}
+
+TEST(TestAccountFixture, InventoryFlagsAreStoredAsGiven) {
+    TestAccount a;
+    testing::InventoryRow r;
+    r.code = "P1";
+    r.group_type = 1;
+    r.rate = 24;
+    r.batch = true;
+    r.quality = true;
+    r.mass_days = 365;
+    r.free[0] = r.free[9] = true;
+    a.add_inventory(r);
+    EXPECT_EQ(a.scalar("select iGroupType || iChangRate || bInvBatch || bInvQuality || iMassDate || bFree1 || bFree2 "
+                       "|| bFree10 from Inventory where cInvCode = 'P1'"),
+              "12411365101");
+    a.add_inventory("S1");
+    EXPECT_EQ(a.scalar("select ifnull(iChangRate, 'null') || iGroupType || ifnull(iMassDate, 'null') from Inventory "
+                       "where cInvCode = 'S1'"),
+              "null0null");
+}
+
+TEST(TestAccountFixture, RightsRowAuthorityAndOptions) {
+    TestAccount a;
+    a.grant("u1", "ST0118");
+    a.grant("u1", "ST0118");  // granting twice is harmless
+    a.restrict_rows("u2", "warehouse", "01");
+    a.set_option("001", "2024", "QuanDecDgt", "3");
+    a.set_option("001", "2024", "QuanDecDgt", "4");
+    EXPECT_EQ(a.scalar("select count(*) from OperatorRight where cUserId = 'U1' and cFuncCode = 'st0118'"), "1");
+    EXPECT_EQ(a.scalar("select bAllRows from Operator where cUserId = 'u1'"), "1");
+    EXPECT_EQ(a.scalar("select bAllRows from Operator where cUserId = 'u2'"), "0");
+    EXPECT_EQ(a.scalar("select cCode || cRight from RowAuthority where cUserId = 'u2' and cBusObject = 'warehouse'"),
+              "01W");
+    EXPECT_EQ(a.scalar("select cValue from AccountOption where cKey1 = '001' and cKey2 = '2024' and cName = "
+                       "'quandecdgt'"),
+              "4");
+}
+
+TEST(TestAccountFixture, EachAccountIsItsOwnFileAndIsRemovedAfterwards) {
+    std::string kept;
+    {
+        TestAccount a, b;
+        EXPECT_NE(a.path(), b.path());
+        a.add_warehouse("01");
+        EXPECT_EQ(b.scalar("select count(*) from Warehouse"), "0");
+        EXPECT_EQ(a.connection_string(), "Provider=SQLite;Data Source=" + a.path());
+        kept = a.path();
+        const char* dir = std::getenv("KORVANE_TEST_TMP");
+        if (dir && *dir) {
+            EXPECT_EQ(std::filesystem::path(kept).parent_path(), std::filesystem::path(dir));
+        }
+        std::ofstream(kept + "-shm") << "x";
+    }
+    for (const char* ext : {"", "-wal", "-shm"}) EXPECT_FALSE(std::filesystem::exists(kept + ext)) << ext;
+}
+
+}  // namespace
+}  // namespace korvane::schema
