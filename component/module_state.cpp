@@ -1,0 +1,86 @@
+#include "component/module_state.h"
+
+#include "component/guard.h"
+#include "platform/vb/error.h"
+#include "session/options_loader.h"
+
+namespace korvane::component {
+
+namespace {
+
+void set_default_factories(ModuleState& m) {
+    m.make_stock_option = [] { return session::AccountStockOptionService::create(); };
+    m.make_source_query = nullptr;
+}
+
+ModuleState& state() {
+    static ModuleState s = [] {
+        ModuleState m;
+        set_default_factories(m);
+        return m;
+    }();
+    return s;
+}
+
+}  // namespace
+
+ModuleState& module() { return state(); }
+
+void ModuleStartup() {
+    ModuleState& m = state();
+    if (m.started) return;
+    if (!m.shared_helper) m.shared_helper = session::SharedHelper::create();
+    m.error_info = m.shared_helper->GetErrorInfo();
+    m.started = true;
+}
+
+void reset() {
+    ModuleState& m = state();
+    m = ModuleState{};
+    set_default_factories(m);
+}
+
+std::shared_ptr<session::SharedHelper> shared_helper() {
+    ModuleState& m = state();
+    if (!m.shared_helper) m.shared_helper = session::SharedHelper::create();
+    return m.shared_helper;
+}
+
+session::PermissionServicePtr renew_permission(const session::LoginPtr& login) {
+    auto service = session::PermissionService::create();
+    service->InitFromSession(login);
+    state().permission = service;
+    return service;
+}
+
+session::PermissionServicePtr renew_permission_with_options(const session::LoginPtr& login) {
+    auto service = session::PermissionService::create();
+    service->InitFromSession(login);
+    session::load_session_options(service);
+    state().permission = service;
+    return service;
+}
+
+session::PermissionServicePtr current_permission() {
+    auto& p = state().permission;
+    if (!p) err::raise(err::kObjectNotSet);
+    return p;
+}
+
+session::SourceQueryServicePtr source_query_service() {
+    ModuleState& m = state();
+    if (!m.source_query) {
+        if (!m.make_source_query) not_yet("SourceQueryService");
+        m.source_query = m.make_source_query();
+    }
+    return m.source_query;
+}
+
+session::StockOptionServicePtr new_stock_option_service() {
+    ModuleState& m = state();
+    if (!m.make_stock_option) not_yet("StockOptionService");
+    m.stock_option = m.make_stock_option();
+    return m.stock_option;
+}
+
+}  // namespace korvane::component
