@@ -4,7 +4,8 @@
 
 #include "platform/ado/recordset.h"
 #include "platform/vb/convert.h"
-#include "writeback/track_set.h"
+#include "component/module_state.h"
+#include "component/track_set.h"
 
 namespace korvane::app {
 
@@ -55,7 +56,7 @@ void stock_report(const ado::ConnectionPtr& con) {
 }
 
 // An issue of five from the first well-stocked row of the raw-material
-// store, written back to that row.
+// store, written back to that row through TrackSet.
 void issue_and_write_back(const ado::ConnectionPtr& con) {
     auto row = Recordset::create();
     row->Open("select AutoID, cWhCode, cInvCode, cBatch, cFree1, cFree2, cFree3, cFree4, cFree5, cFree6, cFree7, "
@@ -99,12 +100,17 @@ void issue_and_write_back(const ado::ConnectionPtr& con) {
 
     std::printf("\n出库回写: 从现存量行出库 5\n");
     show("回写前");
-    std::string sql;
-    writeback::WritCountofRD_CS(sql, "", head, line, con, false, false);
+    component::TrackSet track;
+    std::string message;
+    bool issued = false;  // bIO False: the amounts leave the row
+    if (!track.WritCountofRD_CS("", head, line, con, false, message, issued)) {
+        std::printf("  回写失败: %s\n", message.c_str());
+        return;
+    }
     show("回写后");
-    std::printf("  执行的语句: %s\n", sql.c_str());
+    std::printf("  执行的语句: %s\n", component::module().sql.c_str());
     // The same line cancelled: its amounts go back, so every run starts alike.
-    writeback::WritCountofRD_CS(sql, "", head, line, con, false, true);
+    track.WritCountofRD_CS("", head, line, con, false, message);
     show("冲回后");
 }
 

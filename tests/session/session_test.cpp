@@ -1,0 +1,99 @@
+#include <gtest/gtest.h>
+
+#include "component/module_state.h"
+#include "component/ref_select.h"
+#include "platform/ado/recordset.h"
+#include "platform/vb/convert.h"
+#include "platform/vb/error.h"
+#include "session/login.h"
+#include "session/permission_service.h"
+#include "session/stock_option_service.h"
+#include "tests/support/account.h"
+
+namespace korvane::session {
+namespace {
+
+class SessionOnAccount : public ::testing::Test {
+protected:
+    void SetUp() override {
+        account_.exec(
+            "insert into Operator values ('demo', '演示', 1), ('clerk', '保管员', 0), ('nobody', '无', 0);"
+            "insert into OperatorRight values ('demo', 'ST0118');"
+            "insert into RowAuthority values ('clerk', 'warehouse', '02', 'W'), ('clerk', 'warehouse', '01', 'W'),"
+            " ('clerk', 'warehouse', '09', 'R');"
+            "insert into AccountOption values ('001', '', 'QuanDecDgt', '4'), ('001', '2024', 'QuanDecDgt', '3'),"
+            " ('001', '', 'OverOrder', 'True');");
+    }
+    LoginPtr login(const char* op, double date = 0) {
+        LoginSettings s;
+        s.connection_string = account_.connection_string();
+        s.operator_code = op;
+        s.login_date = date ? date : vb::date_serial(2024, 6, 1);
+        return AccountLogin::create(s);
+    }
+    testing::TestAccount account_;
+};
+
+TEST_F(SessionOnAccount, RightsAndRowAuthorityComeFromTheAccount) {
+    EXPECT_TRUE(login("demo")->HasRight("ST0118", 1, 0));
+    EXPECT_FALSE(login("clerk")->HasRight("ST0118", 1, 0));
+    auto ps = PermissionService::create();
+    ps->InitFromSession(login("demo"));
+    EXPECT_EQ(ps->RowAuthorityList("warehouse", "", "W"), "");
+    ps->InitFromSession(login("clerk"));
+    EXPECT_EQ(ps->RowAuthorityList("warehouse", "", "W"), "'01','02'");
+    EXPECT_EQ(ps->RowAuthorityList("warehouse", "", "R"), "'09'");
+    ps->InitFromSession(login("nobody"));
+    EXPECT_EQ(ps->RowAuthorityList("warehouse", "", "W"), "''");  // restricted to nothing
+    auto con = ps->GetConnection();
+    EXPECT_EQ(ps->GetConnection(), con);  // opened once
+    con->Close();
+    EXPECT_EQ(ps->GetConnection()->State(), ado::adStateOpen);
+}
+
+TEST_F(SessionOnAccount, OptionsTakeTheYearOverTheDefaultRow) {
+    auto ps = PermissionService::create();
+    ps->InitFromSession(login("demo"));
+    EXPECT_EQ(ps->GetOptions()->QuanDecDgt(), 3);
+    EXPECT_TRUE(ps->GetOptions()->OverOrder());
+    ps->InitFromSession(login("demo", vb::date_serial(2025, 1, 2)));
+    EXPECT_EQ(ps->GetOptions()->QuanDecDgt(), 4);
+    std::string status = "x";
+    EXPECT_FALSE(ps->InitFromSession(nullptr, status));
+    EXPECT_FALSE(status.empty());
+}
+
+TEST_F(SessionOnAccount, StockOptionServiceRefusesAnAccountWithoutOptions) {
+    auto svc = AccountStockOptionService::create();
+    std::string message;
+    EXPECT_TRUE(svc->InitFromSession(login("demo"), message));
+    EXPECT_TRUE(svc->GetOptions()->OverOrder());
+    testing::TestAccount bare;
+    LoginSettings s;
+    s.connection_string = bare.connection_string();
+    s.operator_code = "demo";
+    auto other = AccountStockOptionService::create();
+    EXPECT_FALSE(other->InitFromSession(AccountLogin::create(s), message));
+    EXPECT_EQ(message, "本账套未设置库存管理选项，请先在库存管理中设置选项！");
+}
+
+TEST_F(SessionOnAccount, ScratchMembersRunOnTheSessionsAccount) {
+    setenv("KORVANE_COMPUTER_NAME", "WS-9", 1);
+    account_.exec("insert into CurrentStock (AutoID, cWhCode, cInvCode, iQuantity, iNum) values (5, '01', 'A', 9, 1)");
+    component::RefSelect ref;
+    bool create = true;
+    EXPECT_FALSE(ref.CreateAndDropTmpCurrentStock(login("demo"), create));
+    double q = 4, n = 1;
+    std::int32_t id = 5;
+    EXPECT_FALSE(ref.UpdateTmpCurrentStock(login("demo"), q, n, id));
+    EXPECT_EQ(ref.GetAutoID(login("demo"), std::string("01"), std::string("A")), 5);
+    create = false;
+    EXPECT_FALSE(ref.CreateAndDropTmpCurrentStock(login("demo"), create));
+    EXPECT_EQ(account_.scalar("select count(*) from sqlite_master where name like 'WS_9_%'"), "0");
+    EXPECT_THROW(ref.CreateAndDropTmpCurrentStock(login("demo"), create), Error);  // nothing left to drop
+    unsetenv("KORVANE_COMPUTER_NAME");
+    component::reset();
+}
+
+}  // namespace
+}  // namespace korvane::session
