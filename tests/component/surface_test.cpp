@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/support/errors.h"
+
 #include <cstdlib>
 #include <tuple>
 
@@ -15,14 +17,7 @@
 namespace korvane::component {
 namespace {
 
-long error_number(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.number();
-    }
-    return 0;
-}
+using testing::error_number;
 
 class Surface : public ::testing::Test {
 protected:

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/errors.h"
+
 #include <string>
 #include <vector>
 
@@ -11,14 +13,7 @@
 namespace korvane::ado {
 namespace {
 
-long error_number(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.number();
-    }
-    return 0;
-}
+using testing::error_number;
 
 struct Stock {
     const char* wh;

@@ -2,20 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/errors.h"
+
 #include "platform/vb/collection.h"
 #include "platform/vb/error.h"
 
 namespace korvane::vb {
 namespace {
 
-long error_number(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.number();
-    }
-    return 0;
-}
+using testing::error_number;
 
 TEST(VbFormat, NumberPatternsRoundHalfAwayFromZeroOnTheDecimalValue) {
     struct Case {
