@@ -12,8 +12,6 @@ namespace korvane::system {
 
 namespace {
 
-constexpr long kCannotCreate = 429;
-
 std::string fold(std::string_view s) {
     std::string out(s);
     for (char& c : out)
@@ -42,7 +40,9 @@ std::string computer_name() {
     if (const char* name = std::getenv("KORVANE_COMPUTER_NAME")) return name;
     char buf[256] = {};
     if (::gethostname(buf, sizeof buf - 1) != 0) return {};
-    return buf;
+    // a computer name has no domain part, and a "." would split the scratch-table names
+    std::string name(buf);
+    return name.substr(0, name.find('.'));
 }
 
 std::string terminal_session_id() {
@@ -68,7 +68,7 @@ ObjectPtr CreateObject(std::string_view progid) {
         if (it != factories().by_progid.end()) make = it->second;
     }
     ObjectPtr obj = make ? make() : nullptr;
-    if (!obj) err::raise(kCannotCreate, "ActiveX component can't create object");
+    if (!obj) err::raise(err::kCannotCreateObject);
     return obj;
 }
 

@@ -8,8 +8,6 @@ namespace korvane {
 
 namespace {
 
-constexpr long kDuplicateKey = 457;
-
 std::string fold(std::string_view s) {
     std::string out(s);
     for (char& c : out)
@@ -20,17 +18,21 @@ std::string fold(std::string_view s) {
 }  // namespace
 
 std::size_t Collection::position_of(const Variant& index_or_key) const {
-    if (index_or_key.is_string()) {
+    switch (index_or_key.type()) {
+    case VarType::String: {
         auto it = by_key_.find(fold(index_or_key.str()));
         if (it == by_key_.end()) err::raise(err::kInvalidCall);
         return it->second;
     }
-    if (index_or_key.is_number() || index_or_key.is_bool()) {
+    case VarType::Null: err::raise(err::kInvalidNull);
+    case VarType::Object: case VarType::Error: err::raise(err::kTypeMismatch);
+    default: {
+        // Empty reads as index 0, which is out of range like any other bad index
         double d = std::nearbyint(index_or_key.number());
         if (d >= 1 && d <= static_cast<double>(items_.size())) return static_cast<std::size_t>(d) - 1;
         err::raise(err::kInvalidCall);
     }
-    err::raise(index_or_key.is_null() ? err::kInvalidNull : err::kTypeMismatch);
+    }
 }
 
 void Collection::reindex_keys() {
@@ -40,23 +42,30 @@ void Collection::reindex_keys() {
 }
 
 void Collection::Add(const Variant& item, const Variant& key, const Variant& before, const Variant& after) {
+    // Every check runs before anything changes, so a refused Add leaves the collection as it was.
     if (!before.is_empty() && !after.is_empty()) err::raise(err::kInvalidCall);
-    std::string k;
+    std::string k, folded;
     if (!key.is_empty()) {
+        if (key.is_null()) err::raise(err::kInvalidNull);
         if (!key.is_string()) err::raise(err::kTypeMismatch);
         k = std::string(key.str());
-        if (by_key_.count(fold(k))) err::raise(kDuplicateKey, "This key is already associated with an element of this collection");
+        folded = fold(k);
+        if (by_key_.count(folded)) err::raise(err::kDuplicateKey);
     }
     std::size_t at = items_.size();
     if (!before.is_empty()) at = position_of(before);
     else if (!after.is_empty()) at = position_of(after) + 1;
-    items_.insert(items_.begin() + static_cast<long>(at), item);
-    keys_.insert(keys_.begin() + static_cast<long>(at), k);
-    if (at == items_.size() - 1) {
-        if (!k.empty()) by_key_.emplace(fold(k), at);
-    } else {
-        reindex_keys();
-    }
+
+    items_.reserve(items_.size() + 1);
+    keys_.reserve(keys_.size() + 1);
+    if (!k.empty()) by_key_.reserve(by_key_.size() + 1);
+    bool keyed = !k.empty();
+    items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(at), item);
+    keys_.insert(keys_.begin() + static_cast<std::ptrdiff_t>(at), std::move(k));
+    if (at + 1 != items_.size())
+        for (auto& entry : by_key_)
+            if (entry.second >= at) ++entry.second;
+    if (keyed) by_key_.emplace(std::move(folded), at);
 }
 
 const Variant& Collection::Item(const Variant& index_or_key) const { return items_[position_of(index_or_key)]; }
@@ -64,9 +73,11 @@ Variant& Collection::Item(const Variant& index_or_key) { return items_[position_
 
 void Collection::Remove(const Variant& index_or_key) {
     std::size_t at = position_of(index_or_key);
-    items_.erase(items_.begin() + static_cast<long>(at));
-    keys_.erase(keys_.begin() + static_cast<long>(at));
-    reindex_keys();
+    if (!keys_[at].empty()) by_key_.erase(fold(keys_[at]));
+    items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(at));
+    keys_.erase(keys_.begin() + static_cast<std::ptrdiff_t>(at));
+    for (auto& entry : by_key_)
+        if (entry.second > at) --entry.second;
 }
 
 bool Collection::Exists(std::string_view key) const { return by_key_.count(fold(key)) != 0; }

@@ -2,19 +2,21 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <vector>
 
 #include "platform/vb/error.h"
 
+// Everything here is locale-free on purpose: a Qt host calls setlocale() and
+// printf/strtod would then read and write "," as the decimal point.
+
 namespace korvane::vb {
 
 namespace {
 
 bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 std::string_view trim_view(std::string_view s) {
     while (!s.empty() && is_blank(s.front())) s.remove_prefix(1);
@@ -22,42 +24,77 @@ std::string_view trim_view(std::string_view s) {
     return s;
 }
 
-// A whole text as a number, "," separators allowed; nullopt when it is none.
-std::optional<double> parse_number(std::string_view text) {
-    std::string s;
-    s.reserve(text.size());
-    for (char c : trim_view(text))
-        if (c != ',') s += c;
-    if (s.empty()) return std::nullopt;
-    std::size_t start = (s[0] == '+') ? 1 : 0;
-    if (start == s.size()) return std::nullopt;
-    double d = 0;
-    const char* first = s.data() + start;
-    const char* last = s.data() + s.size();
-    auto [ptr, ec] = std::from_chars(first, last, d);
-    if (ec != std::errc() || ptr != last) return std::nullopt;
-    return d;
+std::string upper_ascii(std::string_view s) {
+    std::string r(s);
+    for (char& c : r)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return r;
 }
 
 [[noreturn]] void mismatch() { err::raise(err::kTypeMismatch); }
 
-void require_value(const Variant& v) {
-    if (v.is_null()) err::raise(err::kInvalidNull);
-    if (v.is_object()) mismatch();
+enum class NumberText { Ok, NotANumber, TooBig };
+
+// A whole text as VB reads a number: blanks around, sign, digits with an
+// optional point, an exponent with E or D, "," separators dropped.
+NumberText read_number(std::string_view text, double& out) {
+    std::string s;
+    s.reserve(text.size());
+    for (char c : trim_view(text))
+        if (c != ',') s += c;
+    std::size_t i = 0;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    std::size_t digits = 0;
+    while (i < s.size() && is_digit(s[i])) ++i, ++digits;
+    if (i < s.size() && s[i] == '.') {
+        ++i;
+        while (i < s.size() && is_digit(s[i])) ++i, ++digits;
+    }
+    if (digits == 0) return NumberText::NotANumber;
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E' || s[i] == 'd' || s[i] == 'D')) {
+        s[i++] = 'e';
+        if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+        std::size_t exp_digits = 0;
+        while (i < s.size() && is_digit(s[i])) ++i, ++exp_digits;
+        if (exp_digits == 0) return NumberText::NotANumber;
+    }
+    if (i != s.size()) return NumberText::NotANumber;
+    const char* first = s.data() + (s[0] == '+' ? 1 : 0);
+    auto [ptr, ec] = std::from_chars(first, s.data() + s.size(), out);
+    if (ec == std::errc::result_out_of_range) {
+        // from_chars also refuses denormal underflow; that is just zero
+        std::size_t e = s.find('e');
+        if (e != std::string::npos && s.compare(e + 1, 1, "-") == 0) {
+            out = 0;
+            return NumberText::Ok;
+        }
+        return NumberText::TooBig;
+    }
+    return ec == std::errc() ? NumberText::Ok : NumberText::NotANumber;
 }
 
-std::string number_text(double d) {
-    if (d == 0) return "0";
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.15g", d);
-    std::string s(buf);
-    auto e = s.find('e');
-    if (e != std::string::npos) {
-        // VB writes 1E+20 and 1E-05
-        s[e] = 'E';
+double number_or_raise(std::string_view text) {
+    double d = 0;
+    switch (read_number(text, d)) {
+    case NumberText::Ok: return d;
+    case NumberText::TooBig: err::raise(err::kOverflow);
+    default: mismatch();
     }
+}
+
+// VB's shortest text: 15 significant digits, "1E+20" beyond.
+std::string number_text(double d, int precision = 15) {
+    if (d == 0) return "0";
+    if (!std::isfinite(d)) err::raise(err::kOverflow);
+    char buf[64];
+    auto res = std::to_chars(buf, buf + sizeof buf, d, std::chars_format::general, precision);
+    std::string s(buf, res.ptr);
+    auto e = s.find('e');
+    if (e != std::string::npos) s[e] = 'E';
     return s;
 }
+
+// ---- dates ---------------------------------------------------------------
 
 constexpr double kOleEpochDays = 25569.0;  // 1970-01-01 as an OLE date
 
@@ -90,10 +127,17 @@ int days_in_month(int y, int m) {
     return m == 2 && leap(y) ? 29 : kDays[m - 1];
 }
 
+// OLE dates before 1899-12-30 count the day backwards but the time forwards:
+// -1.25 is 1899-12-29 06:00.
+double ole_from_parts(double day, int seconds) {
+    double frac = seconds / 86400.0;
+    return day < 0 ? day - frac : day + frac;
+}
+
 // Reads 1..max_digits digits.
 bool read_int(std::string_view s, std::size_t& i, int max_digits, int& out) {
     int n = 0, v = 0;
-    while (i < s.size() && n < max_digits && s[i] >= '0' && s[i] <= '9') {
+    while (i < s.size() && n < max_digits && is_digit(s[i])) {
         v = v * 10 + (s[i] - '0');
         ++i;
         ++n;
@@ -102,93 +146,216 @@ bool read_int(std::string_view s, std::size_t& i, int max_digits, int& out) {
     return n > 0;
 }
 
-std::string two(int v) {
-    char b[8];
-    std::snprintf(b, sizeof b, "%02d", v);
-    return b;
+void append_padded(std::string& out, int v, int width) {
+    char b[16];
+    auto r = std::to_chars(b, b + sizeof b, v);
+    for (int n = static_cast<int>(r.ptr - b); n < width; ++n) out += '0';
+    out.append(b, r.ptr);
 }
 
-std::string date_time_text(double ole) {
+std::string time_text(const CivilDate& c) {
+    std::string out;
+    append_padded(out, c.hour, 2);
+    out += ':';
+    append_padded(out, c.minute, 2);
+    out += ':';
+    append_padded(out, c.second, 2);
+    return out;
+}
+
+std::string date_text(const CivilDate& c) {
+    std::string out;
+    append_padded(out, c.year, 4);
+    out += '-';
+    append_padded(out, c.month, 2);
+    out += '-';
+    append_padded(out, c.day, 2);
+    return out;
+}
+
+// CStr of a Date: the day, the time, or both, as VB leaves out a zero part.
+std::string date_value_text(double ole) {
     CivilDate c = civil_from_ole(ole);
-    char b[32];
-    std::snprintf(b, sizeof b, "%04d-%02d-%02d %02d:%02d:%02d", c.year, c.month, c.day, c.hour, c.minute, c.second);
-    return b;
+    bool has_time = c.hour || c.minute || c.second;
+    bool has_day = std::trunc(ole) != 0;
+    if (!has_time) return date_text(c);
+    if (!has_day) return time_text(c);
+    return date_text(c) + " " + time_text(c);
 }
 
-// Decimal digits of |d| rounded half away from zero at `decimals`, from the
+bool is_date_letter(char c) {
+    switch (c) {
+    case 'Y': case 'M': case 'D': case 'H': case 'N': case 'S': return true;
+    default: return false;
+    }
+}
+
+// Runs of y, m, d, h, n, s become the fields; anything else is copied. An m
+// run right after an hour or right before seconds means minutes, as in VB.
+std::string format_date_pattern(double ole, std::string_view pattern) {
+    CivilDate c = civil_from_ole(ole);
+    std::string up = upper_ascii(pattern);
+    struct Run { std::size_t at, len; char letter; };
+    std::vector<Run> runs;
+    for (std::size_t i = 0; i < up.size();) {
+        if (!is_date_letter(up[i])) { ++i; continue; }
+        std::size_t j = i;
+        while (j < up.size() && up[j] == up[i]) ++j;
+        runs.push_back({i, j - i, up[i]});
+        i = j;
+    }
+    std::string out;
+    std::size_t pos = 0;
+    for (std::size_t r = 0; r < runs.size(); ++r) {
+        const Run& run = runs[r];
+        out.append(pattern.substr(pos, run.at - pos));
+        pos = run.at + run.len;
+        int width = run.len >= 2 ? 2 : 1;
+        switch (run.letter) {
+        case 'Y':
+            if (run.len >= 3) append_padded(out, c.year, 4);
+            else append_padded(out, c.year % 100, 2);
+            break;
+        case 'M': {
+            bool minutes = (r > 0 && runs[r - 1].letter == 'H') || (r + 1 < runs.size() && runs[r + 1].letter == 'S');
+            append_padded(out, minutes ? c.minute : c.month, width);
+            break;
+        }
+        case 'D': append_padded(out, c.day, width); break;
+        case 'H': append_padded(out, c.hour, width); break;
+        case 'N': append_padded(out, c.minute, width); break;
+        case 'S': append_padded(out, c.second, width); break;
+        }
+    }
+    out.append(pattern.substr(pos));
+    return out;
+}
+
+// ---- numbers -------------------------------------------------------------
+
+// Digits of |d| rounded half away from zero at `decimals`, worked on the
 // shortest text that reads back as d: 2.675 is rounded as written, not as
 // the binary value just below it.
-std::pair<std::string, std::string> rounded_digits(double d, int decimals) {
-    char buf[400];
-    auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, std::fabs(d), std::chars_format::fixed);
-    std::string s(buf, ec == std::errc() ? ptr : buf);
-    auto dot = s.find('.');
-    std::string ip = dot == std::string::npos ? s : s.substr(0, dot);
-    std::string fp = dot == std::string::npos ? std::string() : s.substr(dot + 1);
-    bool up = static_cast<int>(fp.size()) > decimals && fp[decimals] >= '5';
-    fp.resize(decimals, '0');
-    if (up) {
-        std::string all = ip + fp;
-        int i = static_cast<int>(all.size()) - 1;
-        for (; i >= 0; --i) {
-            if (all[i] == '9') {
-                all[i] = '0';
-            } else {
-                ++all[i];
-                break;
-            }
-        }
-        if (i < 0) all.insert(all.begin(), '1');
-        ip = all.substr(0, all.size() - decimals);
-        fp = all.substr(all.size() - decimals);
+void rounded_digits(double d, int decimals, std::string& ip, std::string& fp) {
+    // Scientific shortest gives the fewest digits; fixed would spell out the
+    // binary value of 1e300 digit by digit.
+    char buf[64];
+    auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(d), std::chars_format::scientific);
+    std::string_view s(buf, static_cast<std::size_t>(res.ptr - buf));
+    std::size_t e = s.find('e');
+    std::string digits;
+    for (char c : s.substr(0, e))
+        if (c != '.') digits += c;
+    int exp = 0;
+    std::string_view es = s.substr(e + 1);
+    if (!es.empty() && es[0] == '+') es.remove_prefix(1);
+    std::from_chars(es.data(), es.data() + es.size(), exp);
+    // the point sits after exp + 1 digits
+    int point = exp + 1;
+    if (point <= 0) {
+        ip = "0";
+        fp = std::string(static_cast<std::size_t>(-point), '0') + digits;
+    } else if (point >= static_cast<int>(digits.size())) {
+        ip = digits + std::string(static_cast<std::size_t>(point) - digits.size(), '0');
+        fp.clear();
+    } else {
+        ip = digits.substr(0, static_cast<std::size_t>(point));
+        fp = digits.substr(static_cast<std::size_t>(point));
     }
-    return {ip, fp};
+    bool up = static_cast<int>(fp.size()) > decimals && fp[static_cast<std::size_t>(decimals)] >= '5';
+    fp.resize(static_cast<std::size_t>(decimals), '0');
+    if (!up) return;
+    std::string all = ip + fp;
+    int i = static_cast<int>(all.size()) - 1;
+    for (; i >= 0; --i) {
+        if (all[static_cast<std::size_t>(i)] != '9') {
+            ++all[static_cast<std::size_t>(i)];
+            break;
+        }
+        all[static_cast<std::size_t>(i)] = '0';
+    }
+    if (i < 0) all.insert(all.begin(), '1');
+    ip = all.substr(0, all.size() - static_cast<std::size_t>(decimals));
+    fp = all.substr(all.size() - static_cast<std::size_t>(decimals));
 }
 
+bool is_placeholder(char c) { return c == '0' || c == '#'; }
+
+// One section of a number pattern: literal text before and after the digit
+// placeholders, "," for grouping, "%" to show hundredths.
 std::string format_number(double d, std::string_view pattern) {
-    auto dot = pattern.find('.');
-    std::string_view int_pat = pattern.substr(0, dot);
-    std::string_view frac_pat = dot == std::string_view::npos ? std::string_view() : pattern.substr(dot + 1);
-    int decimals = 0;
-    for (char c : frac_pat)
-        if (c == '0' || c == '#') ++decimals;
-    int min_int = 0;
-    bool group = false;
-    for (char c : int_pat) {
-        if (c == '0') ++min_int;
-        if (c == ',') group = true;
-    }
-    auto [ip, fp] = rounded_digits(d, decimals);
-    // optional '#' decimals drop trailing zeros
-    int required = 0;
-    for (char c : frac_pat)
+    std::size_t first = pattern.find_first_of("0#.");
+    std::size_t last = pattern.find_last_of("0#.,");
+    if (first == std::string_view::npos) return std::string(pattern);
+    std::string_view prefix = pattern.substr(0, first);
+    std::string_view body = pattern.substr(first, last - first + 1);
+    std::string_view suffix = pattern.substr(last + 1);
+    if (pattern.find('%') != std::string_view::npos) d *= 100;
+
+    auto dot = body.find('.');
+    std::string_view int_pat = body.substr(0, dot);
+    std::string_view frac_pat = dot == std::string_view::npos ? std::string_view() : body.substr(dot + 1);
+    int decimals = 0, required = 0, min_int = 0;
+    for (char c : frac_pat) {
+        if (is_placeholder(c)) ++decimals;
         if (c == '0') ++required;
-    while (static_cast<int>(fp.size()) > required && !fp.empty() && fp.back() == '0') fp.pop_back();
+    }
+    bool group = false;
+    for (std::size_t i = 0; i < int_pat.size(); ++i) {
+        if (int_pat[i] == '0') ++min_int;
+        // a "," between placeholders groups; a trailing one would scale, which no caller uses
+        if (int_pat[i] == ',' && i + 1 < int_pat.size()) group = true;
+    }
+
+    std::string ip, fp;
+    rounded_digits(d, decimals, ip, fp);
+    bool zero = ip.find_first_not_of('0') == std::string::npos && fp.find_first_not_of('0') == std::string::npos;
+    // optional '#' decimals drop trailing zeros
+    while (static_cast<int>(fp.size()) > required && fp.back() == '0') fp.pop_back();
     std::size_t nz = ip.find_first_not_of('0');
     ip = nz == std::string::npos ? std::string() : ip.substr(nz);
     while (static_cast<int>(ip.size()) < min_int) ip.insert(ip.begin(), '0');
     if (group && ip.size() > 3) {
         std::string g;
-        int count = 0;
-        for (int i = static_cast<int>(ip.size()) - 1; i >= 0; --i) {
-            g.insert(g.begin(), ip[i]);
-            if (++count % 3 == 0 && i > 0) g.insert(g.begin(), ',');
+        g.reserve(ip.size() + ip.size() / 3);
+        std::size_t lead = ip.size() % 3 == 0 ? 3 : ip.size() % 3;
+        g.append(ip, 0, lead);
+        for (std::size_t i = lead; i < ip.size(); i += 3) {
+            g += ',';
+            g.append(ip, i, 3);
         }
-        ip = g;
+        ip = std::move(g);
     }
-    bool zero = ip.find_first_not_of("0,") == std::string::npos && fp.find_first_not_of('0') == std::string::npos;
-    std::string out = (d < 0 && !zero) ? "-" : "";
+    std::string out;
+    if (d < 0 && !zero) out += '-';
+    out.append(prefix);
     out += ip;
     if (dot != std::string_view::npos) out += "." + fp;
+    out.append(suffix);
     return out;
 }
 
-std::string upper_ascii(std::string_view s) {
-    std::string r(s);
-    for (char& c : r)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return r;
+// VB's named formats that mean a plain pattern.
+std::string_view named_pattern(std::string_view pattern) {
+    std::string up = upper_ascii(pattern);
+    if (up == "GENERAL NUMBER") return "";
+    if (up == "FIXED") return "0.00";
+    if (up == "STANDARD") return "#,##0.00";
+    if (up == "PERCENT") return "0.00%";
+    if (up == "SHORT DATE") return "yyyy-mm-dd";
+    if (up == "LONG TIME") return "hh:mm:ss";
+    if (up == "GENERAL DATE") return "yyyy-mm-dd hh:mm:ss";
+    return pattern;
 }
+
+bool is_date_pattern(std::string_view pattern) {
+    if (pattern.find_first_of("0#") != std::string_view::npos) return false;
+    for (char c : upper_ascii(pattern))
+        if (is_date_letter(c)) return true;
+    return false;
+}
+
+// ---- Like ----------------------------------------------------------------
 
 // UTF-8 to code points; a stray byte stands for itself.
 std::vector<char32_t> code_points(std::string_view s) {
@@ -196,63 +363,80 @@ std::vector<char32_t> code_points(std::string_view s) {
     out.reserve(s.size());
     for (std::size_t i = 0; i < s.size();) {
         unsigned char c = static_cast<unsigned char>(s[i]);
-        int len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 1;
-        if (i + len > s.size()) len = 1;
+        std::size_t len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 1;
+        for (std::size_t k = 1; k < len; ++k)
+            if (i + k >= s.size() || (static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) len = 1;
         char32_t cp = len == 1 ? c : (c & (0x7F >> len));
-        for (int k = 1; k < len; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+        for (std::size_t k = 1; k < len; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
         out.push_back(cp);
         i += len;
     }
     return out;
 }
 
-bool like_at(const std::vector<char32_t>& t, std::size_t ti, const std::vector<char32_t>& p, std::size_t pi) {
-    while (pi < p.size()) {
-        char32_t pc = p[pi];
-        if (pc == U'*') {
-            while (pi < p.size() && p[pi] == U'*') ++pi;
-            if (pi == p.size()) return true;
-            for (std::size_t k = ti; k <= t.size(); ++k)
-                if (like_at(t, k, p, pi)) return true;
-            return false;
-        }
-        if (ti >= t.size()) return false;
-        if (pc == U'?') {
-            ++ti;
-            ++pi;
-        } else if (pc == U'#') {
-            if (t[ti] < U'0' || t[ti] > U'9') return false;
-            ++ti;
-            ++pi;
-        } else if (pc == U'[') {
-            std::size_t close = pi + 1;
-            while (close < p.size() && p[close] != U']') ++close;
-            if (close >= p.size()) err::raise(err::kInvalidCall);  // VB: bad pattern
-            std::size_t k = pi + 1;
-            bool negate = k < close && p[k] == U'!';
-            if (negate) ++k;
+struct LikeToken {
+    enum Kind { Star, AnyChar, Digit, Literal, Set } kind;
+    explicit LikeToken(Kind k, char32_t c = 0) : kind(k), ch(c) {}
+    char32_t ch;
+    bool negate = false;
+    std::vector<std::pair<char32_t, char32_t>> ranges;
+
+    bool matches(char32_t c) const {
+        switch (kind) {
+        case AnyChar: return true;
+        case Digit: return c >= U'0' && c <= U'9';
+        case Literal: return c == ch;
+        case Set: {
             bool hit = false;
-            for (; k < close; ++k) {
-                if (k + 2 < close && p[k + 1] == U'-') {
-                    if (t[ti] >= p[k] && t[ti] <= p[k + 2]) hit = true;
-                    k += 2;
-                } else if (t[ti] == p[k]) {
-                    hit = true;
-                }
-            }
-            if (hit == negate) return false;
-            ++ti;
-            pi = close + 1;
-        } else {
-            if (t[ti] != pc) return false;
-            ++ti;
-            ++pi;
+            for (const auto& [lo, hi] : ranges)
+                if (c >= lo && c <= hi) hit = true;
+            return hit != negate;
+        }
+        default: return false;
         }
     }
-    return ti == t.size();
+};
+
+// An unclosed "[" or a descending range is VB's error 93 whatever the text.
+std::vector<LikeToken> like_tokens(const std::vector<char32_t>& p) {
+    std::vector<LikeToken> out;
+    for (std::size_t i = 0; i < p.size(); ++i) {
+        char32_t c = p[i];
+        if (c == U'*') {
+            if (out.empty() || out.back().kind != LikeToken::Star) out.emplace_back(LikeToken::Star);
+        } else if (c == U'?') {
+            out.emplace_back(LikeToken::AnyChar);
+        } else if (c == U'#') {
+            out.emplace_back(LikeToken::Digit);
+        } else if (c == U'[') {
+            std::size_t close = i + 1;
+            while (close < p.size() && p[close] != U']') ++close;
+            if (close >= p.size()) err::raise(err::kInvalidPattern);
+            LikeToken t(LikeToken::Set);
+            std::size_t k = i + 1;
+            if (k < close && p[k] == U'!') t.negate = true, ++k;
+            for (; k < close; ++k) {
+                if (k + 2 < close && p[k + 1] == U'-') {
+                    if (p[k + 2] < p[k]) err::raise(err::kInvalidPattern);
+                    t.ranges.emplace_back(p[k], p[k + 2]);
+                    k += 2;
+                } else {
+                    t.ranges.emplace_back(p[k], p[k]);
+                }
+            }
+            // "[]" matches the empty string; "[!]" any one character
+            if (!t.ranges.empty() || t.negate) out.push_back(std::move(t));
+            i = close;
+        } else {
+            out.emplace_back(LikeToken::Literal, c);
+        }
+    }
+    return out;
 }
 
 }  // namespace
+
+// ---- conversions -----------------------------------------------------------
 
 std::string CStr(const Variant& v) {
     switch (v.type()) {
@@ -260,114 +444,139 @@ std::string CStr(const Variant& v) {
     case VarType::Null: err::raise(err::kInvalidNull);
     case VarType::String: return std::string(v.str());
     case VarType::Boolean: return v.bool_value() ? "True" : "False";
-    case VarType::Date: {
-        double ole = v.double_value();
-        return ole == std::floor(ole) ? format_date(ole) : date_time_text(ole);
-    }
+    case VarType::Date: return date_value_text(v.double_value());
     case VarType::Object: mismatch();
     case VarType::Error: return "Error " + std::to_string(v.int_value());
     case VarType::Integer: case VarType::Long: case VarType::LongLong: case VarType::Byte:
         return std::to_string(v.int_value());
-    case VarType::Single: {
-        char buf[32];
-        std::snprintf(buf, sizeof buf, "%.7g", v.double_value());
-        return buf;
-    }
+    case VarType::Single: return number_text(v.double_value(), 7);
     default: return number_text(v.number());
     }
 }
 
 double CDbl(const Variant& v) {
-    require_value(v);
-    if (v.is_empty()) return 0;
-    if (v.is_string()) {
-        auto d = parse_number(v.str());
-        if (!d) mismatch();
-        return *d;
+    switch (v.type()) {
+    case VarType::Empty: return 0;
+    case VarType::Null: err::raise(err::kInvalidNull);
+    case VarType::String: return number_or_raise(v.str());
+    case VarType::Object: case VarType::Error: mismatch();
+    default: return v.number();
     }
-    return v.number();
 }
 
 std::int32_t CLng(const Variant& v) {
     double d = CDbl(v);
-    double r = std::nearbyint(d);  // half to even, as VB
+    // half to even, written out so it does not depend on the FPU rounding mode
+    double r = std::floor(d);
+    double frac = d - r;
+    if (frac > 0.5 || (frac == 0.5 && std::fmod(r, 2.0) != 0)) r += 1;
     if (!(r >= -2147483648.0 && r <= 2147483647.0)) err::raise(err::kOverflow);
     return static_cast<std::int32_t>(r);
 }
 
 bool CBool(const Variant& v) {
-    require_value(v);
     if (v.is_string()) {
         std::string u = upper_ascii(trim_view(v.str()));
         if (u == "TRUE") return true;
         if (u == "FALSE") return false;
-        auto d = parse_number(v.str());
-        if (!d) mismatch();
-        return *d != 0;
+        return number_or_raise(v.str()) != 0;
     }
-    return v.number() != 0;
+    return CDbl(v) != 0;
 }
 
 double CDate(const Variant& v) {
-    require_value(v);
-    if (v.type() == VarType::Date) return v.double_value();
-    if (v.is_string()) {
+    switch (v.type()) {
+    case VarType::Null: err::raise(err::kInvalidNull);
+    case VarType::Date: return v.double_value();
+    case VarType::Empty: return 0;
+    case VarType::String: {
         auto d = parse_date(v.str());
         if (!d) mismatch();
         return *d;
     }
-    if (v.is_number()) return v.number();
-    mismatch();
+    case VarType::Object: case VarType::Error: mismatch();
+    default: return v.number();
+    }
 }
 
 double Val(std::string_view s) {
+    // VB skips blanks anywhere, not just in front: Val(" 1 2") is 12
     std::string t;
+    t.reserve(s.size());
     for (char c : s)
         if (!is_blank(c)) t += c;
     std::size_t i = 0;
-    std::string num;
-    if (i < t.size() && (t[i] == '-' || t[i] == '+')) num += t[i++];
-    bool digits = false;
-    while (i < t.size() && t[i] >= '0' && t[i] <= '9') num += t[i++], digits = true;
+    if (i < t.size() && (t[i] == '-' || t[i] == '+')) ++i;
+    std::size_t digits = 0;
+    while (i < t.size() && is_digit(t[i])) ++i, ++digits;
     if (i < t.size() && t[i] == '.') {
-        num += t[i++];
-        while (i < t.size() && t[i] >= '0' && t[i] <= '9') num += t[i++], digits = true;
+        ++i;
+        while (i < t.size() && is_digit(t[i])) ++i, ++digits;
     }
-    if (!digits) return 0;
+    if (digits == 0) return 0;
+    std::size_t end = i;
     if (i < t.size() && (t[i] == 'e' || t[i] == 'E' || t[i] == 'd' || t[i] == 'D')) {
-        std::string e = "e";
         std::size_t j = i + 1;
-        if (j < t.size() && (t[j] == '-' || t[j] == '+')) e += t[j++];
+        if (j < t.size() && (t[j] == '-' || t[j] == '+')) ++j;
         std::size_t k = j;
-        while (j < t.size() && t[j] >= '0' && t[j] <= '9') e += t[j++];
-        if (j > k) num += e;
+        while (j < t.size() && is_digit(t[j])) ++j;
+        if (j > k) end = j;
     }
-    return std::strtod(num.c_str(), nullptr);
+    double d = 0;
+    if (read_number(std::string_view(t).substr(0, end), d) == NumberText::TooBig) err::raise(err::kOverflow);
+    return d;
 }
 
 double Val(const Variant& v) {
-    if (v.is_null()) err::raise(err::kInvalidNull);
-    if (v.is_string()) return Val(v.str());
-    return CDbl(v);
+    switch (v.type()) {
+    case VarType::Null: err::raise(err::kInvalidNull);
+    case VarType::Empty: return 0;
+    case VarType::String: return Val(v.str());
+    case VarType::Object: mismatch();
+    case VarType::Boolean: case VarType::Date: return Val(CStr(v));  // Val(True) reads "True": 0
+    default: return v.number();
+    }
 }
 
 bool IsNumeric(const Variant& v) {
     switch (v.type()) {
-    case VarType::Empty: return true;
-    case VarType::Boolean: return true;
-    case VarType::String: return parse_number(v.str()).has_value();
+    case VarType::Empty: case VarType::Boolean: return true;
+    case VarType::String: {
+        double d;
+        return read_number(v.str(), d) == NumberText::Ok;
+    }
     default: return v.is_number();
     }
 }
 
 bool IsDate(const Variant& v) {
     if (v.type() == VarType::Date) return true;
-    if (!v.is_string()) return false;
-    return parse_date(v.str()).has_value();
+    return v.is_string() && parse_date(v.str()).has_value();
 }
 
 bool Like(std::string_view text, std::string_view pattern) {
-    return like_at(code_points(text), 0, code_points(pattern), 0);
+    const std::vector<char32_t> t = code_points(text);
+    const std::vector<LikeToken> p = like_tokens(code_points(pattern));
+    // Every token but "*" takes exactly one character, so backing up to the
+    // last star is enough: linear in practice, never exponential.
+    std::size_t ti = 0, pi = 0;
+    std::size_t star = std::string::npos, star_ti = 0;
+    while (ti < t.size()) {
+        if (pi < p.size() && p[pi].kind == LikeToken::Star) {
+            star = pi++;
+            star_ti = ti;
+        } else if (pi < p.size() && p[pi].matches(t[ti])) {
+            ++pi;
+            ++ti;
+        } else if (star != std::string::npos) {
+            pi = star + 1;
+            ti = ++star_ti;
+        } else {
+            return false;
+        }
+    }
+    while (pi < p.size() && p[pi].kind == LikeToken::Star) ++pi;
+    return pi == p.size();
 }
 
 std::string UCase(std::string_view s) { return upper_ascii(s); }
@@ -379,6 +588,7 @@ std::string LCase(std::string_view s) {
     return r;
 }
 
+// VB trims blanks (U+0020) only; tabs and full-width spaces stay.
 std::string Trim(std::string_view s) {
     while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
     while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
@@ -397,47 +607,42 @@ std::string RTrim(std::string_view s) {
 
 std::string Format(const Variant& v, std::string_view pattern) {
     if (v.is_null() || v.is_empty()) return {};
-    std::string up = upper_ascii(pattern);
-    bool date_pattern = up.find("YY") != std::string::npos || up.find("DD") != std::string::npos;
-    if (date_pattern) {
+    if (v.is_object()) mismatch();
+    pattern = named_pattern(pattern);
+    if (pattern.empty()) return CStr(v);
+    if (is_date_pattern(pattern)) {
         double ole;
-        if (v.type() == VarType::Date) ole = v.double_value();
-        else if (v.is_string()) {
+        if (v.type() == VarType::Date) {
+            ole = v.double_value();
+        } else if (v.is_string()) {
             auto d = parse_date(v.str());
             if (!d) return std::string(v.str());
             ole = *d;
-        } else if (v.is_number()) ole = v.number();
-        else return CStr(v);
-        CivilDate c = civil_from_ole(ole);
-        std::string out;
-        for (std::size_t i = 0; i < up.size();) {
-            auto at = [&](const char* tok) { return up.compare(i, std::strlen(tok), tok) == 0; };
-            if (at("YYYY")) { char b[8]; std::snprintf(b, sizeof b, "%04d", c.year); out += b; i += 4; }
-            else if (at("YY")) { out += two(c.year % 100); i += 2; }
-            else if (at("MM")) {
-                // minutes when a time part came just before
-                bool minutes = !out.empty() && (up.rfind("HH", i) != std::string::npos) && up.rfind("HH", i) + 3 >= i;
-                out += two(minutes ? c.minute : c.month);
-                i += 2;
-            }
-            else if (at("NN")) { out += two(c.minute); i += 2; }
-            else if (at("DD")) { out += two(c.day); i += 2; }
-            else if (at("HH")) { out += two(c.hour); i += 2; }
-            else if (at("SS")) { out += two(c.second); i += 2; }
-            else { out += pattern[i]; ++i; }
+        } else if (v.is_number()) {
+            ole = v.number();
+        } else {
+            return CStr(v);
         }
-        return out;
+        return format_date_pattern(ole, pattern);
     }
-    if (pattern.empty()) return CStr(v);
     double d;
     if (v.is_string()) {
-        auto n = parse_number(v.str());
-        if (!n) return std::string(v.str());
-        d = *n;
-    } else if (v.is_object()) {
-        mismatch();
+        if (read_number(v.str(), d) != NumberText::Ok) return std::string(v.str());
+    } else if (v.type() == VarType::Error) {
+        return CStr(v);
     } else {
         d = v.number();
+    }
+    if (!std::isfinite(d)) err::raise(err::kOverflow);
+    // "pos;neg": a second section shows negatives without their sign
+    auto semi = pattern.find(';');
+    if (semi != std::string_view::npos) {
+        if (d < 0) {
+            std::string_view neg = pattern.substr(semi + 1);
+            neg = neg.substr(0, neg.find(';'));
+            if (!neg.empty()) return format_number(-d, neg);
+        }
+        pattern = pattern.substr(0, semi);
     }
     return format_number(d, pattern);
 }
@@ -446,6 +651,8 @@ std::string decimals_pattern(int n) {
     if (n <= 0) return "##0";
     return "##0." + std::string(static_cast<std::size_t>(n), '0');
 }
+
+// ---- dates -----------------------------------------------------------------
 
 std::optional<double> parse_date(std::string_view text) {
     std::string_view s = trim_view(text);
@@ -458,7 +665,7 @@ std::optional<double> parse_date(std::string_view text) {
     if (i >= s.size() || s[i] != sep) return std::nullopt;
     ++i;
     if (!read_int(s, i, 2, d)) return std::nullopt;
-    if (m < 1 || m > 12 || d < 1 || d > days_in_month(y, m) || y < 100) return std::nullopt;
+    if (y < 100 || m < 1 || m > 12 || d < 1 || d > days_in_month(y, m)) return std::nullopt;
     int hh = 0, mm = 0, ss = 0;
     if (i < s.size()) {
         if (s[i] != ' ' && s[i] != 'T') return std::nullopt;
@@ -469,51 +676,52 @@ std::optional<double> parse_date(std::string_view text) {
         if (i < s.size() && s[i] == ':') {
             ++i;
             if (!read_int(s, i, 2, ss)) return std::nullopt;
-            if (i < s.size() && s[i] == '.') {  // fractions of a second are dropped
+            if (i < s.size() && s[i] == '.') {  // database texts carry milliseconds; a Date holds seconds
                 ++i;
-                while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i;
+                while (i < s.size() && is_digit(s[i])) ++i;
             }
         }
         if (i != s.size() || hh > 23 || mm > 59 || ss > 59) return std::nullopt;
     }
-    return date_serial(y, m, d) + (hh * 3600 + mm * 60 + ss) / 86400.0;
+    return ole_from_parts(date_serial(y, m, d), hh * 3600 + mm * 60 + ss);
 }
 
 double date_serial(int year, int month, int day) {
-    return static_cast<double>(days_from_civil(year, static_cast<unsigned>(month), static_cast<unsigned>(day))) +
-           kOleEpochDays;
+    // VB's DateSerial carries months and days over: (2024, 13, 1) is 2025-01-01
+    long long y = year + (month - 1) / 12;
+    int mo = (month - 1) % 12;
+    if (mo < 0) mo += 12, --y;
+    long long first = days_from_civil(y, static_cast<unsigned>(mo + 1), 1);
+    return static_cast<double>(first + day - 1) + kOleEpochDays;
 }
 
 CivilDate civil_from_ole(double ole) {
-    double days = std::floor(ole);
-    long long secs = std::llround((ole - days) * 86400.0);
+    // VB's date range: 100-01-01 to 9999-12-31
+    if (!(ole >= -657434.0 && ole < 2958466.0)) err::raise(err::kOverflow);
+    double day = std::trunc(ole);
+    long long secs = std::llround(std::fabs(ole - day) * 86400.0);
     if (secs >= 86400) {
-        days += 1;
+        day += ole < 0 ? -1 : 1;
         secs -= 86400;
     }
     CivilDate c{};
-    civil_from_days(static_cast<long long>(days - kOleEpochDays), c.year, c.month, c.day);
+    civil_from_days(static_cast<long long>(day - kOleEpochDays), c.year, c.month, c.day);
     c.hour = static_cast<int>(secs / 3600);
     c.minute = static_cast<int>(secs / 60 % 60);
     c.second = static_cast<int>(secs % 60);
     return c;
 }
 
-std::string format_date(double ole) {
-    CivilDate c = civil_from_ole(ole);
-    char b[16];
-    std::snprintf(b, sizeof b, "%04d-%02d-%02d", c.year, c.month, c.day);
-    return b;
-}
+std::string format_date(double ole) { return date_text(civil_from_ole(ole)); }
 
 double now_ole() {
     std::time_t t = std::time(nullptr);
     std::tm tm{};
     localtime_r(&t, &tm);
-    return date_serial(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday) +
-           (tm.tm_hour * 3600 + tm.tm_min * 60 + tm.tm_sec) / 86400.0;
+    return ole_from_parts(date_serial(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday),
+                          tm.tm_hour * 3600 + tm.tm_min * 60 + tm.tm_sec);
 }
 
-double today_ole() { return std::floor(now_ole()); }
+double today_ole() { return std::trunc(now_ole()); }
 
 }  // namespace korvane::vb

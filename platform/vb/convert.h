@@ -39,7 +39,7 @@ inline bool IsEmpty(const Variant& v) { return v.is_empty(); }
 // whole UTF-8 code points.
 bool Like(std::string_view text, std::string_view pattern);
 
-std::string UCase(std::string_view s);  // ASCII letters only, as the Parts need
+std::string UCase(std::string_view s);  // ASCII letters only: codes and keys are ASCII
 std::string LCase(std::string_view s);
 std::string Trim(std::string_view s);
 std::string LTrim(std::string_view s);

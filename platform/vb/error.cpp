@@ -19,8 +19,12 @@ std::string standard_text(long number) {
     case kSubscript: return "Subscript out of range";
     case kTypeMismatch: return "Type mismatch";
     case kObjectNotSet: return "Object variable or With block variable not set";
+    case kFileAccess: return "Path/File access error";
+    case kInvalidPattern: return "Invalid pattern string";
     case kInvalidNull: return "Invalid use of Null";
     case kObjectRequired: return "Object required";
+    case kCannotCreateObject: return "ActiveX component can't create object";
+    case kDuplicateKey: return "This key is already associated with an element of this collection";
     case kAutomation: return "Automation error";
     case kNoSuchMember: return "Object doesn't support this property or method";
     case kNotSupported: return "Object doesn't support this action";

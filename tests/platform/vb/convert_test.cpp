@@ -2,131 +2,242 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/errors.h"
+#include <functional>
 
-#include "platform/vb/collection.h"
 #include "platform/vb/error.h"
 
 namespace korvane::vb {
 namespace {
 
-using testing::error_number;
+long error_number(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const Error& e) {
+        return e.number();
+    }
+    return 0;
+}
 
-TEST(VbFormat, NumberPatternsRoundHalfAwayFromZeroOnTheDecimalValue) {
-    struct Case {
-        double value;
-        const char* pattern;
-        const char* expected;
-    } cases[] = {
-        {2.675, "##0.00", "2.68"},     {1.005, "##0.00", "1.01"},   {-2.675, "##0.00", "-2.68"},
-        {2.5, "##0", "3"},             {-2.5, "##0", "-3"},         {0.125, "##0.00", "0.13"},
-        {1234567.891, "##0.00", "1234567.89"}, {1234567.891, "#,##0.00", "1,234,567.89"},
-        {0, "##0.000000", "0.000000"}, {-0.001, "##0.00", "0.00"},  {99.995, "##0.00", "100.00"},
-        {7, "##0.", "7."},             {0.5, "#.00", ".50"},        {1e15, "##0", "1000000000000000"},
+struct FormatCase {
+    Variant value;
+    const char* pattern;
+    const char* expected;
+};
+
+TEST(VbFormat, AmountsRoundHalfAwayFromZeroAsWritten) {
+    const FormatCase cases[] = {
+        {2.675, "##0.00", "2.68"},  // the double is 2.67499999…; the user typed 2.675
+        {1.005, "##0.00", "1.01"},
+        {-2.675, "##0.00", "-2.68"},
+        {0.125, "##0.00", "0.13"},
+        {2.5, "##0", "3"},
+        {-2.5, "##0", "-3"},
+        {0.5, "##0", "1"},
+        {99.995, "##0.00", "100.00"},
+        {9.9999995, "##0.000000", "10.000000"},
+        {-0.001, "##0.00", "0.00"},  // no "-0.00" in a grid
+        {0.0, "##0.000000", "0.000000"},
+        {7, "##0.", "7."},
+        {0.4, "#", ""},
+        {12.0, "0", "12"},
+        {0.5, "#.00", ".50"},
+        {1234567.891, "##0.00", "1234567.89"},
+        {1234567.891, "#,##0.00", "1,234,567.89"},
+        {-1234.5, "#,##0.00", "-1,234.50"},
+        {999.999, "#,##0.00", "1,000.00"},
+        {1e15, "##0", "1000000000000000"},
+        {1e20, "#,##0", "100,000,000,000,000,000,000"},  // the decimal value, not the binary expansion
+        {5e-324, "##0.00", "0.00"},
+        {123456789012.345, "##0.00", "123456789012.35"},
+        {1.5, "##0.00", "1.50"},
+        {-1.5, "##0.00", "-1.50"},
+        {Variant::currency(12.3456), "##0.000", "12.346"},
+        {Variant(3), "##0.00", "3.00"},
+        {Variant(true), "##0", "-1"},
     };
-    for (const auto& c : cases) EXPECT_EQ(Format(Variant(c.value), c.pattern), c.expected) << c.value << " " << c.pattern;
+    for (const auto& c : cases) EXPECT_EQ(Format(c.value, c.pattern), c.expected) << CStr(c.value) << " " << c.pattern;
+}
+
+TEST(VbFormat, TextIsFormattedAsItsNumberOrLeftAlone) {
     EXPECT_EQ(Format(Variant("3.14159"), "##0.00"), "3.14");
+    EXPECT_EQ(Format(Variant("1,234.5"), "##0.00"), "1234.50");
+    EXPECT_EQ(Format(Variant(" -2.675 "), "##0.00"), "-2.68");
     EXPECT_EQ(Format(Variant("abc"), "##0.00"), "abc");
+    EXPECT_EQ(Format(Variant("螺栓"), "##0.00"), "螺栓");
     EXPECT_EQ(Format(Variant::null(), "##0.00"), "");
+}
+
+TEST(VbFormat, DecimalsPatternOfTheOptions) {
     EXPECT_EQ(decimals_pattern(3), "##0.000");
     EXPECT_EQ(decimals_pattern(0), "##0");
+    EXPECT_EQ(Format(Variant(2.675), decimals_pattern(2)), "2.68");
+    EXPECT_EQ(Format(Variant(2.5), decimals_pattern(0)), "3");
 }
 
 TEST(VbFormat, DatePatterns) {
-    Variant d = Variant::date(date_serial(2024, 3, 5) + 0.5);
+    Variant d = Variant::date(date_serial(2024, 3, 5) + (13 * 3600 + 7 * 60 + 9) / 86400.0);
     EXPECT_EQ(Format(d, "YYYY-MM-DD"), "2024-03-05");
     EXPECT_EQ(Format(d, "yyyy-mm-dd"), "2024-03-05");
-    EXPECT_EQ(Format(d, "YYYY-MM-DD HH:MM:SS"), "2024-03-05 12:00:00");
+    EXPECT_EQ(Format(d, "YYYY-MM-DD HH:MM:SS"), "2024-03-05 13:07:09");
     EXPECT_EQ(Format(Variant("2024/3/5"), "YYYY-MM-DD"), "2024-03-05");
+    EXPECT_EQ(Format(Variant("2024-03-05 08:30:00.123"), "YYYY-MM-DD HH:MM:SS"), "2024-03-05 08:30:00");
+    EXPECT_EQ(Format(Variant("not a date"), "YYYY-MM-DD"), "not a date");
+    EXPECT_EQ(Format(Variant::null(), "YYYY-MM-DD"), "");
+    EXPECT_EQ(error_number([] { Format(Variant::date(1e300), "YYYY-MM-DD"); }), err::kOverflow);
 }
 
 TEST(VbDates, IsDateTakesRealCalendarDatesOnly) {
-    for (const char* yes : {"2024-02-29", "2024/12/31", "2024-1-5", "2023-06-30 08:15", "2023-06-30 08:15:59"})
+    for (const char* yes : {"2024-02-29", "2000-02-29", "2024/12/31", "2024-1-5", "2023-06-30 08:15",
+                            "2023-06-30 08:15:59", " 2024-01-01 "})
         EXPECT_TRUE(IsDate(Variant(yes))) << yes;
-    for (const char* no : {"2024-13-01", "2023-02-29", "2024-04-31", "24-01-01", "2024-01", "", "abc",
-                           "2024-01-01 25:00", "2024-01/01"})
+    for (const char* no : {"2024-13-01", "2023-02-29", "1900-02-29", "2024-04-31", "2024-00-10", "24-01-01",
+                           "2024-01", "", "abc", "2024-01-01 25:00", "2024-01-01 10:60", "2024-01/01",
+                           "2024-01-01x", "二〇二四-01-01"})
         EXPECT_FALSE(IsDate(Variant(no))) << no;
-    EXPECT_EQ(format_date(date_serial(1899, 12, 30)), "1899-12-30");
-    EXPECT_DOUBLE_EQ(date_serial(1899, 12, 30), 0);
-    EXPECT_DOUBLE_EQ(date_serial(2000, 1, 1), 36526);
-    EXPECT_EQ(CStr(Variant::date(date_serial(2024, 5, 1))), "2024-05-01");
+    EXPECT_TRUE(IsDate(Variant::date(45000)));
+    EXPECT_FALSE(IsDate(Variant(45000)));
+    EXPECT_FALSE(IsDate(Variant::null()));
 }
 
-TEST(VbConversions, TextAndNumbers) {
-    EXPECT_DOUBLE_EQ(CDbl(Variant("1,234.5")), 1234.5);
-    EXPECT_DOUBLE_EQ(CDbl(Variant()), 0);
-    EXPECT_EQ(error_number([] { CDbl(Variant("12a")); }), err::kTypeMismatch);
-    EXPECT_EQ(error_number([] { CDbl(Variant::null()); }), err::kInvalidNull);
-    EXPECT_EQ(CLng(Variant(2.5)), 2);
-    EXPECT_EQ(CLng(Variant(3.5)), 4);
-    EXPECT_EQ(CLng(Variant(-2.5)), -2);
-    EXPECT_EQ(error_number([] { CLng(Variant(3e9)); }), err::kOverflow);
-    EXPECT_TRUE(CBool(Variant("True")));
-    EXPECT_FALSE(CBool(Variant("0")));
-    EXPECT_EQ(error_number([] { CBool(Variant("yes")); }), err::kTypeMismatch);
+TEST(VbDates, OleDaysCountFrom18991230) {
+    EXPECT_DOUBLE_EQ(date_serial(1899, 12, 30), 0);
+    EXPECT_DOUBLE_EQ(date_serial(2000, 1, 1), 36526);
+    EXPECT_DOUBLE_EQ(date_serial(2024, 13, 1), date_serial(2025, 1, 1));
+    EXPECT_EQ(format_date(date_serial(2024, 2, 29)), "2024-02-29");
+    EXPECT_EQ(format_date(-1), "1899-12-29");
+    CivilDate before = civil_from_ole(-1.25);  // the day counts back, the time forward
+    EXPECT_EQ(before.day, 29);
+    EXPECT_EQ(before.hour, 6);
+    EXPECT_DOUBLE_EQ(*parse_date("1899-12-29 06:00"), -1.25);
+    CivilDate late = civil_from_ole(date_serial(2024, 5, 1) + 86399.6 / 86400);  // rounds into the next day
+    EXPECT_EQ(late.day, 2);
+    EXPECT_EQ(late.hour, 0);
+    EXPECT_DOUBLE_EQ(CDate(Variant("2024-05-01")), date_serial(2024, 5, 1));
+    EXPECT_EQ(error_number([] { CDate(Variant("2024-02-30")); }), err::kTypeMismatch);
+    EXPECT_GE(now_ole(), today_ole());
+    EXPECT_LT(now_ole() - today_ole(), 1.0);
+}
+
+TEST(VbConversions, CStrWritesVbText) {
     EXPECT_EQ(CStr(Variant(true)), "True");
-    EXPECT_EQ(CStr(Variant(0.1)), "0.1");
+    EXPECT_EQ(CStr(Variant(false)), "False");
+    EXPECT_EQ(CStr(Variant()), "");
+    EXPECT_EQ(CStr(Variant(0.1 + 0.2)), "0.3");
     EXPECT_EQ(CStr(Variant(-12.75)), "-12.75");
     EXPECT_EQ(CStr(Variant(1e20)), "1E+20");
+    EXPECT_EQ(CStr(Variant(0.00001)), "1E-05");
+    EXPECT_EQ(CStr(Variant(123456789012345.0)), "123456789012345");
     EXPECT_EQ(CStr(Variant::currency(12.5)), "12.5");
+    EXPECT_EQ(CStr(Variant::single(0.1f)), "0.1");
+    EXPECT_EQ(CStr(Variant(3000000000LL)), "3000000000");
+    EXPECT_EQ(CStr(Variant::date(date_serial(2024, 5, 1))), "2024-05-01");
+    EXPECT_EQ(CStr(Variant::date(date_serial(2024, 5, 1) + 0.5)), "2024-05-01 12:00:00");
     EXPECT_EQ(error_number([] { CStr(Variant::null()); }), err::kInvalidNull);
+}
+
+TEST(VbConversions, NumbersFromText) {
+    EXPECT_DOUBLE_EQ(CDbl(Variant("1,234.5")), 1234.5);
+    EXPECT_DOUBLE_EQ(CDbl(Variant(" -2.5 ")), -2.5);
+    EXPECT_DOUBLE_EQ(CDbl(Variant("1e3")), 1000);
+    EXPECT_DOUBLE_EQ(CDbl(Variant()), 0);
+    EXPECT_DOUBLE_EQ(CDbl(Variant(true)), -1);
+    for (const char* bad : {"12a", "", "abc", "1-2", "inf", "nan", "0x10", "1e", "--1"})
+        EXPECT_EQ(error_number([&] { CDbl(Variant(bad)); }), err::kTypeMismatch) << bad;
+    EXPECT_EQ(error_number([] { CDbl(Variant("1e999")); }), err::kOverflow);
+    EXPECT_EQ(error_number([] { CDbl(Variant::null()); }), err::kInvalidNull);
+}
+
+TEST(VbConversions, CLngRoundsHalfToEvenAndOverflows) {
+    const std::pair<double, std::int32_t> cases[] = {
+        {2.5, 2}, {3.5, 4}, {-2.5, -2}, {-3.5, -4}, {2.4999, 2}, {2.5001, 3}, {0.5, 0}, {1.5, 2},
+        {2147483647.0, 2147483647}, {-2147483648.0, -2147483647 - 1}, {2147483647.4, 2147483647},
+    };
+    for (auto [in, out] : cases) EXPECT_EQ(CLng(Variant(in)), out) << in;
+    EXPECT_EQ(CLng(Variant("1,234.5")), 1234);
+    for (double big : {2147483647.5, 3e9, -2147483649.0})
+        EXPECT_EQ(error_number([&] { CLng(Variant(big)); }), err::kOverflow) << big;
+    EXPECT_EQ(error_number([] { CLng(Variant::null()); }), err::kInvalidNull);
+    EXPECT_EQ(error_number([] { CLng(Variant("十")); }), err::kTypeMismatch);
+}
+
+TEST(VbConversions, CBool) {
+    EXPECT_TRUE(CBool(Variant("True")));
+    EXPECT_TRUE(CBool(Variant(" true ")));
+    EXPECT_FALSE(CBool(Variant("FALSE")));
+    EXPECT_FALSE(CBool(Variant("0")));
+    EXPECT_TRUE(CBool(Variant("-1")));
+    EXPECT_TRUE(CBool(Variant(0.1)));
+    EXPECT_FALSE(CBool(Variant()));
+    EXPECT_EQ(error_number([] { CBool(Variant("yes")); }), err::kTypeMismatch);
+    EXPECT_EQ(error_number([] { CBool(Variant::null()); }), err::kInvalidNull);
+}
+
+TEST(VbConversions, ValReadsTheLeadingNumber) {
     EXPECT_DOUBLE_EQ(Val("12abc"), 12);
-    EXPECT_DOUBLE_EQ(Val(" 1 2.5x"), 12.5);
+    EXPECT_DOUBLE_EQ(Val(" 1 2.5x"), 12.5);  // VB skips blanks anywhere
     EXPECT_DOUBLE_EQ(Val("abc"), 0);
+    EXPECT_DOUBLE_EQ(Val(""), 0);
     EXPECT_DOUBLE_EQ(Val("-3e2"), -300);
-    EXPECT_TRUE(IsNumeric(Variant("1,000")));
-    EXPECT_TRUE(IsNumeric(Variant(" -2.5 ")));
-    EXPECT_FALSE(IsNumeric(Variant("")));
+    EXPECT_DOUBLE_EQ(Val("1,234"), 1);
+    EXPECT_DOUBLE_EQ(Val("-.5"), -0.5);
+    EXPECT_DOUBLE_EQ(Val("5e"), 5);
+    EXPECT_DOUBLE_EQ(Val(Variant(2.5)), 2.5);
+    EXPECT_DOUBLE_EQ(Val(Variant(true)), 0);
+    EXPECT_EQ(error_number([] { Val(Variant::null()); }), err::kInvalidNull);
+}
+
+TEST(VbConversions, IsNumeric) {
+    for (const char* yes : {"1,000", " -2.5 ", "0", ".5", "1e5", "+3"}) EXPECT_TRUE(IsNumeric(Variant(yes))) << yes;
+    for (const char* no : {"", " ", "1-2", "abc", "12a", "一", "inf"}) EXPECT_FALSE(IsNumeric(Variant(no))) << no;
+    EXPECT_TRUE(IsNumeric(Variant()));
+    EXPECT_TRUE(IsNumeric(Variant(3)));
     EXPECT_FALSE(IsNumeric(Variant::null()));
-    EXPECT_FALSE(IsNumeric(Variant("1-2")));
+    EXPECT_FALSE(IsNumeric(Variant::date(45000)));
 }
 
 TEST(VbLike, PatternsOverWholeCharacters) {
-    EXPECT_TRUE(Like("螺栓M8", "螺?M#"));
-    EXPECT_TRUE(Like("B20240301-01", "B2024*-##"));
-    EXPECT_TRUE(Like("abc", "[a-c]b[!x]"));
-    EXPECT_FALSE(Like("abc", "[!a]*"));
-    EXPECT_FALSE(Like("ABC", "abc"));  // binary compare
-    EXPECT_TRUE(Like("", "*"));
-    EXPECT_FALSE(Like("a", ""));
+    struct {
+        const char* text;
+        const char* pattern;
+        bool match;
+    } cases[] = {
+        {"螺栓M8", "螺?M#", true},
+        {"螺栓M8", "螺?M", false},
+        {"螺栓M8", "*M8", true},
+        {"库存商品", "库*品", true},
+        {"库存商品", "库[存货]??", true},
+        {"库货商品", "库[!存]*", true},
+        {"库存商品", "库[!存]*", false},
+        {"中", "[一-龥]", true},
+        {"z", "[一-龥]", false},
+        {"B20240301-01", "B2024*-##", true},
+        {"abc", "[a-c]b[!x]", true},
+        {"abc", "[!a]*", false},
+        {"ABC", "abc", false},  // binary compare
+        {"a*c", "a[*]c", true},
+        {"abc", "a[*]c", false},
+        {"a-", "a[x-]", true},
+        {"cdefine1", "cdefine*", true},
+        {"cfree10", "cfree*", true},
+        {"lstHead", "*head", false},
+        {"lsthead", "*head", true},
+        {"", "*", true},
+        {"", "", true},
+        {"a", "", false},
+        {"aaaaaaaaaaaaaaaaaaaaaaaaaaaaab", "*a*a*a*a*a*a*a*c", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Like(c.text, c.pattern), c.match) << c.text << " Like " << c.pattern;
+    EXPECT_EQ(error_number([] { Like("a", "[a"); }), err::kInvalidPattern);
+    EXPECT_EQ(error_number([] { Like("a", "[z-a]"); }), err::kInvalidPattern);
+}
+
+TEST(VbText, CaseAndTrim) {
     EXPECT_EQ(UCase("abc中"), "ABC中");
+    EXPECT_EQ(LCase("ABC中"), "abc中");
     EXPECT_EQ(Trim("  a b  "), "a b");
-}
-
-TEST(VbVariant, StaysSmallAndSharesLongText) {
-    static_assert(sizeof(Variant) <= 16);
-    std::string exact(14, 'x'), longer(15, 'y');
-    Variant a(exact), b(longer), c("库存商品名称很长的一段文字");
-    Variant copy = b;
-    EXPECT_EQ(copy.str(), longer);
-    EXPECT_EQ(a.str(), exact);
-    EXPECT_EQ(c.str(), "库存商品名称很长的一段文字");
-    Variant moved = std::move(c);
-    EXPECT_EQ(moved.str(), "库存商品名称很长的一段文字");
-    EXPECT_TRUE(c.is_empty());
-    EXPECT_EQ(Variant(true).int_value(), -1);
-}
-
-TEST(VbCollection, KeysFoldCaseAndMissingItemsRaiseFive) {
-    Collection col;
-    col.Add(Variant(1), Variant("Head"));
-    col.Add(Variant(2), Variant("Body"));
-    col.Add(Variant(0), Variant("First"), Variant(1));
-    col.Add(Variant(3), Variant(), Variant(), Variant("body"));
-    EXPECT_EQ(col.Count(), 4);
-    EXPECT_EQ(col.Item(Variant("HEAD")).int_value(), 1);
-    EXPECT_EQ(col.Item(Variant(1)).int_value(), 0);
-    EXPECT_EQ(col.Item(Variant(4)).int_value(), 3);
-    EXPECT_EQ(error_number([&] { col.Add(Variant(9), Variant("head")); }), 457);
-    EXPECT_EQ(error_number([&] { (void)col.Item(Variant("Date")); }), err::kInvalidCall);
-    EXPECT_EQ(error_number([&] { (void)col.Item(Variant(5)); }), err::kInvalidCall);
-    EXPECT_EQ(col.Count(), 4);
-    col.Remove(Variant("first"));
-    EXPECT_EQ(col.Item(Variant("body")).int_value(), 2);
-    EXPECT_EQ(col.KeyAt(1), "Head");
-    long sum = 0;
-    for (const Variant& v : col) sum += v.int_value();
-    EXPECT_EQ(sum, 6);
+    EXPECT_EQ(LTrim("  a "), "a ");
+    EXPECT_EQ(RTrim("  a "), "  a");
+    EXPECT_EQ(Trim("\t a \t"), "\t a \t");  // only blanks, as VB
 }
 
 }  // namespace

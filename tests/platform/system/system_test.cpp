@@ -1,0 +1,93 @@
+#include "platform/system/system.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/vb/error.h"
+
+namespace korvane::system {
+namespace {
+
+// Saves and restores the variables a test changes, so no test leaks a workstation identity.
+class SystemTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (auto* name : {"KORVANE_COMPUTER_NAME", "KORVANE_SESSION_ID"}) {
+            const char* v = std::getenv(name);
+            saved_.emplace_back(name, v ? std::optional<std::string>(v) : std::nullopt);
+            ::unsetenv(name);
+        }
+    }
+    void TearDown() override {
+        for (const auto& [name, value] : saved_) {
+            if (value) ::setenv(name.c_str(), value->c_str(), 1);
+            else ::unsetenv(name.c_str());
+        }
+        unregister_object_factory("Pobrex.Terminal");
+        unregister_object_factory("Test.Widget");
+    }
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
+class Widget : public Object {
+public:
+    std::string_view type_name() const override { return "Widget"; }
+};
+
+TEST_F(SystemTest, ComputerNameIsTheHostNameUnlessOverridden) {
+    char host[256] = {};
+    ASSERT_EQ(::gethostname(host, sizeof host - 1), 0);
+    std::string expected(host);
+    expected = expected.substr(0, expected.find('.'));
+    EXPECT_EQ(computer_name(), expected);
+    ::setenv("KORVANE_COMPUTER_NAME", "ST-01", 1);
+    EXPECT_EQ(computer_name(), "ST-01");
+}
+
+TEST_F(SystemTest, SessionIdIsStableForTheSessionUnlessOverridden) {
+    EXPECT_EQ(terminal_session_id(), std::to_string(::getsid(0)));
+    EXPECT_EQ(terminal_session_id(), terminal_session_id());
+    ::setenv("KORVANE_SESSION_ID", "3", 1);
+    EXPECT_EQ(terminal_session_id(), "3");
+}
+
+TEST_F(SystemTest, CreatingAnUnregisteredComponentRaises429) {
+    try {
+        CreateObject("Pobrex.Terminal");
+        FAIL() << "expected an error";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.number(), 429);
+        EXPECT_EQ(e.description(), "ActiveX component can't create object");
+    }
+    register_object_factory("Test.Widget", [] { return ObjectPtr(); });  // a factory that fails
+    EXPECT_THROW(CreateObject("Test.Widget"), Error);
+}
+
+TEST_F(SystemTest, ComponentsAreFoundByProgIdInAnyCase) {
+    register_object_factory("Test.Widget", [] { return std::make_shared<Widget>(); });
+    auto a = CreateObject("test.WIDGET");
+    auto b = CreateObject("Test.Widget");
+    EXPECT_EQ(a->type_name(), "Widget");
+    EXPECT_NE(a, b);  // a new object each time
+    unregister_object_factory("TEST.widget");
+    EXPECT_THROW(CreateObject("Test.Widget"), Error);
+}
+
+TEST_F(SystemTest, TheTerminalComponentReportsTheSessionId) {
+    ::setenv("KORVANE_SESSION_ID", "7", 1);
+    register_terminal_component();
+    auto terminal = std::dynamic_pointer_cast<TerminalSession>(CreateObject("Pobrex.Terminal"));
+    ASSERT_NE(terminal, nullptr);
+    Variant id = terminal->GetSessionID();
+    EXPECT_TRUE(id.is_string());
+    EXPECT_EQ(id.str(), "7");
+}
+
+}  // namespace
+}  // namespace korvane::system
