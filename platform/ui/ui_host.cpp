@@ -1,0 +1,79 @@
+#include "platform/ui/ui_host.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace korvane::ui {
+
+Message Message::from_flags(std::string_view text, int flags, std::string_view title) {
+    Message m;
+    m.text = std::string(text);
+    m.buttons = flags & 7;
+    m.icon = flags & 0x70;
+    m.default_button = ((flags & 0x300) >> 8) + 1;
+    m.title = std::string(title);
+    return m;
+}
+
+std::vector<int> Message::results() const {
+    switch (buttons) {
+    case vb::vbOKCancel: return {vb::vbOK, vb::vbCancel};
+    case vb::vbAbortRetryIgnore: return {vb::vbAbort, vb::vbRetry, vb::vbIgnore};
+    case vb::vbYesNoCancel: return {vb::vbYes, vb::vbNo, vb::vbCancel};
+    case vb::vbYesNo: return {vb::vbYes, vb::vbNo};
+    case vb::vbRetryCancel: return {vb::vbRetry, vb::vbCancel};
+    default: return {vb::vbOK};
+    }
+}
+
+HeadlessUi::HeadlessUi() {
+    on_failure = [](const std::string& what) {
+        std::fprintf(stderr, "HeadlessUi: %s\n", what.c_str());
+        std::abort();
+    };
+}
+
+void HeadlessUi::fail(const std::string& what) {
+    if (on_failure) on_failure(what);
+}
+
+int HeadlessUi::MsgBox(std::string_view prompt, int flags, std::string_view title) {
+    Message m = Message::from_flags(prompt, flags, title);
+    messages_.push_back(m);
+    auto results = m.results();
+    if (answers_.empty()) {
+        if (auto_ok_ && m.buttons == vb::vbOKOnly) return vb::vbOK;
+        fail("unexpected message \"" + m.text + "\" (title \"" + m.title + "\"): no answer scripted");
+        return results[static_cast<std::size_t>(m.default_button - 1) % results.size()];
+    }
+    Answer a = answers_.front();
+    answers_.pop_front();
+    if (a.expected_text && *a.expected_text != m.text)
+        fail("message \"" + m.text + "\" where \"" + *a.expected_text + "\" was scripted");
+    bool offered = false;
+    for (int r : results) offered = offered || r == a.result;
+    if (!offered) fail("scripted answer " + std::to_string(a.result) + " is not a button of \"" + m.text + "\"");
+    return a.result;
+}
+
+std::string HeadlessUi::InputBox(std::string_view prompt, std::string_view title, std::string_view) {
+    prompts_.push_back(std::string(title) + "|" + std::string(prompt));
+    if (inputs_.empty()) {
+        fail("unexpected input box \"" + std::string(prompt) + "\": no answer scripted");
+        return {};
+    }
+    std::string text = inputs_.front();
+    inputs_.pop_front();
+    return text;
+}
+
+void HeadlessUi::clear() {
+    answers_.clear();
+    inputs_.clear();
+    messages_.clear();
+    prompts_.clear();
+    keys_.clear();
+    beeps_ = 0;
+}
+
+}  // namespace korvane::ui
