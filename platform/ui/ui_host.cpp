@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/ui/form.h"
+
 namespace korvane::ui {
 
 Message Message::from_flags(std::string_view text, int flags, std::string_view title) {
@@ -67,7 +69,34 @@ std::string HeadlessUi::InputBox(std::string_view prompt, std::string_view title
     return text;
 }
 
+void HeadlessUi::on_show(std::string form_name, std::function<void(Form&)> script) {
+    scripts_[std::move(form_name)].push_back(std::move(script));
+}
+
+void HeadlessUi::show_modal(Form& form) {
+    auto it = scripts_.find(form.Name());
+    if (it == scripts_.end() || it->second.empty()) {
+        fail("form " + form.Name() + " shown modally with no script to run it");
+        form.Hide();
+        return;
+    }
+    auto script = std::move(it->second.front());
+    it->second.pop_front();
+    script(form);
+    if (form.loaded() && form.visible()) {
+        fail("form " + form.Name() + " is still open after its script");
+        form.Hide();
+    }
+}
+
+bool HeadlessUi::script_done() const {
+    for (const auto& [name, scripts] : scripts_)
+        if (!scripts.empty()) return false;
+    return answers_.empty() && inputs_.empty();
+}
+
 void HeadlessUi::clear() {
+    scripts_.clear();
     answers_.clear();
     inputs_.clear();
     messages_.clear();

@@ -4,12 +4,15 @@
 
 #include <deque>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace korvane::ui {
+
+class Form;
 
 // VB's MsgBox flags and results.
 namespace vb {
@@ -47,6 +50,8 @@ public:
     // VB's MousePointer: 0 default, 11 hourglass.
     virtual void set_mouse_pointer(int pointer) = 0;
     virtual int mouse_pointer() const = 0;
+    // Runs the form modally: returns when it is hidden or unloaded.
+    virtual void show_modal(Form& form) = 0;
 };
 
 // Answers from a script and records what was asked. An unexpected message,
@@ -75,12 +80,16 @@ public:
     void SendKeys(std::string_view keys) override { keys_.emplace_back(keys); }
     void set_mouse_pointer(int pointer) override { pointer_ = pointer; }
     int mouse_pointer() const override { return pointer_; }
+    // Runs the form's on-show script (by form name); a form the script
+    // leaves open is a failure, since a person would still be looking at it.
+    void show_modal(Form& form) override;
+    void on_show(std::string form_name, std::function<void(Form&)> script);
 
     const std::vector<Message>& messages() const { return messages_; }
     const std::vector<std::string>& prompts() const { return prompts_; }
     const std::vector<std::string>& sent_keys() const { return keys_; }
     int beeps() const { return beeps_; }
-    bool script_done() const { return answers_.empty() && inputs_.empty(); }
+    bool script_done() const;
     void clear();
 
     std::function<void(const std::string&)> on_failure;
@@ -88,6 +97,7 @@ public:
 private:
     void fail(const std::string& what);
 
+    std::map<std::string, std::deque<std::function<void(Form&)>>> scripts_;
     std::deque<Answer> answers_;
     std::deque<std::string> inputs_;
     std::vector<Message> messages_;

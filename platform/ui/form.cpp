@@ -1,0 +1,72 @@
+#include "platform/ui/form.h"
+
+#include "platform/vb/error.h"
+
+namespace korvane::ui {
+
+void Form::adopt(std::unique_ptr<Control> c) {
+    if (by_name_.count(c->Name())) err::raise(err::kInvalidCall, "a form control named " + c->Name() + " exists");
+    by_name_[c->Name()] = c.get();
+    controls_.push_back(std::move(c));
+}
+
+Control& Form::control(const std::string& name) const {
+    auto it = by_name_.find(name);
+    if (it == by_name_.end()) err::raise(err::kInvalidCall, "no control named " + name + " on " + name_);
+    return *it->second;
+}
+
+void Form::Load() {
+    if (loaded_) return;
+    loaded_ = true;
+    if (on_load) on_load();
+}
+
+void Form::Show(int mode) {
+    Load();
+    if (!loaded_) return;  // Load may unload the form again
+    visible_ = true;
+    if (mode == vbModal) {
+        modal_ = true;
+        host_.show_modal(*this);
+        modal_ = false;
+    }
+}
+
+void Form::Hide() { visible_ = false; }
+
+bool Form::Unload() {
+    if (!loaded_) return true;
+    bool cancel = false;
+    if (on_query_unload) on_query_unload(cancel);
+    if (cancel) return false;
+    if (on_unload) on_unload();
+    loaded_ = false;
+    visible_ = false;
+    focus_ = nullptr;
+    return true;
+}
+
+bool Form::set_focus(Control* next) {
+    if (next == focus_) return true;
+    if (next && (!next->Enabled() || !next->Visible())) err::raise(err::kInvalidCall, "the control cannot take the focus");
+    if (focus_) {
+        bool cancel = false;
+        if (on_validate) on_validate(*focus_, next, cancel);
+        if (cancel) return false;
+        if (on_lost_focus) on_lost_focus(*focus_);
+    }
+    focus_ = next;
+    if (focus_ && on_got_focus) on_got_focus(*focus_);
+    return true;
+}
+
+void Form::key_down(int key_code, int shift) {
+    if (key_preview_ && on_key_down) {
+        on_key_down(key_code, shift);
+        if (key_code == 0) return;  // the form swallowed it
+    }
+    if (focus_ && on_control_key_down) on_control_key_down(*focus_, key_code, shift);
+}
+
+}  // namespace korvane::ui
