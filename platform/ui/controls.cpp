@@ -54,6 +54,16 @@ void CheckBox::click() {
     put_Value(value_ == 1 ? 0 : 1);
 }
 
+int TextBox::length() const {
+    int n = 0;
+    for (std::size_t i = 0; i < text_.size();) {
+        auto [len, cp] = next_char(text_, i);
+        n += cp > 0xFFFF ? 2 : 1;
+        i += len;
+    }
+    return n;
+}
+
 void TextBox::put_Text(std::string v) {
     if (v == text_) return;
     text_ = std::move(v);

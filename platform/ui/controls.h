@@ -109,6 +109,13 @@ public:
     void put_Locked(bool v) { set(locked_, v, "Locked"); }
     int MaxLength() const { return max_length_; }
     void put_MaxLength(int v) { set(max_length_, v, "MaxLength"); }
+    // The selection, in characters.
+    int SelStart() const { return sel_start_; }
+    int SelLength() const { return sel_length_; }
+    void select(int start, int length) { sel_start_ = start; sel_length_ = length; changed("Selection"); }
+    // The text's length in UTF-16 units, as VB's Len counts.
+    int length() const;
+
     // What a reference field is linked to (its code, name or id).
     const std::string& LinkItem() const { return link_item_; }
     void put_LinkItem(std::string v) { link_item_ = std::move(v); }
@@ -131,6 +138,7 @@ private:
     std::string text_;
     bool locked_ = false;
     int max_length_ = 0;
+    int sel_start_ = 0, sel_length_ = 0;
     std::string link_item_;
 };
 

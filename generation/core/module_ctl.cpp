@@ -1,0 +1,60 @@
+#include "generation/core/module_ctl.h"
+
+#include <cstring>
+
+#include "generation/core/texts.h"
+#include "platform/registry/registry.h"
+#include "platform/vb/convert.h"
+
+namespace korvane::generation::ModuleCtl {
+
+void CheckDateField(ui::UiHost& host, ui::TextBox& field, bool& cancel) {
+    if (field.Text().empty() || vb::IsDate(Variant(field.Text()))) return;
+    host.MsgBox(texts::kBadDate, ui::vb::vbCritical, texts::kDateTitle);
+    field.select(0, field.length());
+    cancel = true;
+}
+
+std::string BuildDateRangeSql(const std::string& field, const std::string& lower, const std::string& upper) {
+    auto day = [](const std::string& t) { return vb::Format(Variant(t), "YYYY-MM-DD"); };
+    if (lower.empty() && upper.empty()) return {};
+    if (lower.empty()) return field + " <= '" + day(upper) + "'";
+    if (upper.empty()) return field + " >= '" + day(lower) + "'";
+    std::string l = day(lower), u = day(upper);
+    if (u == l) return field + " = '" + u + "'";
+    if (u > l) return field + " >= '" + l + "' AND    " + field + " <= '" + u + "'";
+    return field + " >= '" + u + "' AND " + field + " <= '" + l + "'";
+}
+
+void FilterKeyAscii(ui::UiHost& host, int& key_ascii) {
+    if (key_ascii > 0 && key_ascii < 128 && std::strchr(texts::kRefusedKeys, key_ascii)) {
+        host.Beep();
+        key_ascii = 0;
+    }
+}
+
+void CloseRecordset(ado::RecordsetPtr& rs) {
+    if (rs && rs->State() == ado::adStateOpen) rs->Close();
+    rs.reset();
+}
+
+std::int16_t GetToolbarStyle() {
+    try {
+        auto style = registry::Registry::local_machine().query_string(texts::kAppearanceKey, texts::kToolbarStyle);
+        if (!style) return 1;
+        std::string v = style->substr(0, 128);
+        return (!v.empty() && v[0] == 'T') ? 1 : 2;
+    } catch (...) {
+        return 1;  // an unreadable store counts as nothing stored
+    }
+}
+
+void WriteRegistryString(const std::string& key_path, const std::string& value_name, const std::string& value) {
+    try {
+        registry::Registry::local_machine().set_string(key_path, value_name, value);
+    } catch (...) {
+        // the forms go on without their remembered state
+    }
+}
+
+}  // namespace korvane::generation::ModuleCtl
