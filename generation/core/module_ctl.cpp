@@ -38,6 +38,25 @@ void CloseRecordset(ado::RecordsetPtr& rs) {
     rs.reset();
 }
 
+bool ShowRefButton(ui::TextBox& field, ui::CommandButton& button, std::string& sErr) {
+    try {
+        std::string kind = vb::LCase(field.Tag());
+        if (kind == "rfnull") {
+            button.put_Visible(false);
+            return true;
+        }
+        button.put_Picture(kind == "rfdate" ? texts::kCalendarPicture : texts::kReferencePicture);
+        button.put_Tag(field.Name());
+        int height = field.Height() - 60;
+        button.Move(field.Left() + field.Width() - height - 30, field.Top() + 30, height, height);
+        button.put_Visible(true);
+        return true;
+    } catch (const std::exception& e) {
+        sErr = e.what();
+        return false;
+    }
+}
+
 std::int16_t GetToolbarStyle() {
     try {
         auto style = registry::Registry::local_machine().query_string(texts::kAppearanceKey, texts::kToolbarStyle);

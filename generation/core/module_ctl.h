@@ -20,6 +20,9 @@ std::string BuildDateRangeSql(const std::string& field, const std::string& lower
 void FilterKeyAscii(ui::UiHost& host, int& key_ascii);
 // Closes an open record set and releases it.
 void CloseRecordset(ado::RecordsetPtr& rs);
+// Places the reference button inside the right end of a field that gets the
+// focus (hidden for a field without a reference); false with the reason in sErr.
+bool ShowRefButton(ui::TextBox& field, ui::CommandButton& button, std::string& sErr);
 // 1 for the text-style toolbar (also when nothing is stored), else 2.
 std::int16_t GetToolbarStyle();
 // Writes a string value under HKEY_LOCAL_MACHINE; fails silently.

@@ -74,12 +74,16 @@ public:
     using Control::Control;
     const std::string& Caption() const { return caption_; }
     void put_Caption(std::string v) { set(caption_, std::move(v), "Caption"); }
+    // The picture, as a resource number of the host's picture library (0 none).
+    int Picture() const { return picture_; }
+    void put_Picture(int resource) { set(picture_, resource, "Picture"); }
     // The user's click; a disabled or hidden button does nothing.
     void click();
     std::function<void()> on_click;
 
 private:
     std::string caption_;
+    int picture_ = 0;
 };
 
 class CheckBox : public Control {

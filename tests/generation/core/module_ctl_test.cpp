@@ -88,6 +88,30 @@ TEST(RegistrySettings, ToolbarStyleAndWrittenValues) {
     std::remove(file.c_str());
 }
 
+TEST(ReferenceButton, SitsSquareInsideTheFieldsRightEnd) {
+    ui::TextBox field("txtWhCode");
+    field.Move(1200, 600, 1800, 315);
+    field.put_Tag("RfWarehouse");
+    ui::CommandButton button("cmdRefers");
+    button.put_Visible(false);
+    std::string err;
+    EXPECT_TRUE(ModuleCtl::ShowRefButton(field, button, err));
+    EXPECT_TRUE(button.Visible());
+    EXPECT_EQ(button.Tag(), "txtWhCode");
+    EXPECT_EQ(button.Picture(), 219);
+    EXPECT_EQ(button.Height(), 255);
+    EXPECT_EQ(button.Width(), 255);
+    EXPECT_EQ(button.Left(), 1200 + 1800 - 255 - 30);
+    EXPECT_EQ(button.Top(), 630);
+    field.put_Tag("rfdate");
+    ModuleCtl::ShowRefButton(field, button, err);
+    EXPECT_EQ(button.Picture(), 1108);
+    field.put_Tag("rfnull");
+    EXPECT_TRUE(ModuleCtl::ShowRefButton(field, button, err));
+    EXPECT_FALSE(button.Visible());
+    EXPECT_EQ(err, "");
+}
+
 TEST(Recordsets, CloseRecordsetClosesAndReleases) {
     auto rs = ado::Recordset::create();
     rs->Fields().Append("a", ado::adInteger);
