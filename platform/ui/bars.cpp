@@ -13,7 +13,7 @@ constexpr long kKeyNotUnique = 35602;
 Toolbar::Button& Toolbar::add_button(std::string key, std::string caption, bool check) {
     for (const auto& b : buttons_)
         if (!key.empty() && b.key == key) err::raise(kKeyNotUnique, "Key is not unique in collection");
-    buttons_.push_back({std::move(key), std::move(caption), {}, true, true, check, false});
+    buttons_.push_back({std::move(key), std::move(caption), {}, true, true, check, false, {}});
     changed("Buttons");
     return buttons_.back();
 }
@@ -28,6 +28,16 @@ void Toolbar::set_enabled(const std::string& key, bool enabled) {
     Button& b = button(key);
     if (b.enabled == enabled) return;
     b.enabled = enabled;
+    changed("Buttons");
+}
+
+Toolbar::Button& Toolbar::button_at(long index) {
+    if (index < 1 || index > static_cast<long>(buttons_.size())) err::raise(kIndexOutOfBounds, "Index out of bounds");
+    return buttons_[static_cast<std::size_t>(index - 1)];
+}
+
+void Toolbar::set_image(const std::string& key, std::string image) {
+    button(key).image = std::move(image);
     changed("Buttons");
 }
 

@@ -71,12 +71,14 @@ void TextBox::put_Text(std::string v) {
     if (on_change) on_change();
 }
 
-std::string TextBox::filtered(std::string base, std::string_view text) const {
+std::string Control::filter_typed(std::string base, std::string_view text, const std::function<int(int)>& own,
+                                  long max_chars) const {
     long count = char_count(base);
     for (std::size_t i = 0; i < text.size();) {
         auto [len, cp] = next_char(text, i);
-        int key = on_key_press ? on_key_press(cp) : cp;
-        if (key != 0 && (max_length_ == 0 || count < max_length_)) {
+        int key = form_key_press ? form_key_press(cp) : cp;
+        if (key != 0 && own) key = own(key);
+        if (key != 0 && (max_chars == 0 || count < max_chars)) {
             base.append(text.substr(i, len));  // the filter may only swallow, never rewrite
             ++count;
         }
@@ -87,12 +89,12 @@ std::string TextBox::filtered(std::string base, std::string_view text) const {
 
 void TextBox::type_text(std::string_view text) {
     if (locked_ || !Enabled() || !Visible()) return;
-    put_Text(filtered(text_, text));
+    put_Text(filter_typed(text_, text, on_key_press, max_length_));
 }
 
 void TextBox::replace_text(std::string_view text) {
     if (locked_ || !Enabled() || !Visible()) return;
-    put_Text(filtered(std::string(), text));
+    put_Text(filter_typed(std::string(), text, on_key_press, max_length_));
 }
 
 void ComboBox::AddItem(std::string item) {

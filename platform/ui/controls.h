@@ -40,6 +40,14 @@ public:
 
     // The view's hook: called after a property changed, with its name.
     std::function<void(Control&, std::string_view)> on_changed;
+    // Set by the owning form: its KeyPress handler sees every typed
+    // character first (KeyPreview) and may swallow it by returning 0.
+    std::function<int(int key_ascii)> form_key_press;
+
+    // The characters of `text` that survive the form's and the control's
+    // key handlers, appended to `base` up to max_chars characters (0: no limit).
+    std::string filter_typed(std::string base, std::string_view text,
+                             const std::function<int(int)>& own = {}, long max_chars = 0) const;
 
 protected:
     template <class T>
@@ -137,8 +145,6 @@ public:
     std::function<void()> on_change;
 
 private:
-    std::string filtered(std::string base, std::string_view text) const;
-
     std::string text_;
     bool locked_ = false;
     int max_length_ = 0;

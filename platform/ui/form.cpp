@@ -7,6 +7,10 @@ namespace korvane::ui {
 void Form::adopt(std::unique_ptr<Control> c) {
     if (by_name_.count(c->Name())) err::raise(err::kInvalidCall, "a form control named " + c->Name() + " exists");
     by_name_[c->Name()] = c.get();
+    c->form_key_press = [this](int key_ascii) {
+        if (key_preview_ && on_key_press) on_key_press(key_ascii);
+        return key_ascii;
+    };
     controls_.push_back(std::move(c));
 }
 

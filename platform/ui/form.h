@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/ui/controls.h"
+#include "platform/ui/tabs_menus.h"
 #include "platform/ui/ui_host.h"
 
 namespace korvane::ui {
@@ -62,6 +63,8 @@ public:
     // True when the focus moved.
     bool set_focus(Control* next);
     Control* active_control() const { return focus_; }
+    // VB's PopupMenu: the host shows it and runs the chosen item.
+    void PopupMenu(Menu& menu) { host_.popup_menu(*this, menu); }
     // A key pressed in the control that has the focus (VB KeyCode, Shift).
     void key_down(int key_code, int shift = 0);
 
@@ -70,6 +73,7 @@ public:
     std::function<void(bool& cancel)> on_query_unload;
     std::function<void()> on_unload;
     std::function<void(int& key_code, int shift)> on_key_down;                        // KeyPreview
+    std::function<void(int& key_ascii)> on_key_press;                                 // KeyPreview, 0 swallows
     std::function<void(Control& c, int& key_code, int shift)> on_control_key_down;   // after the form
     std::function<void(Control& c, Control* next, bool& cancel)> on_validate;
     std::function<void(Control& c)> on_got_focus;

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "platform/ui/form.h"
+#include "platform/ui/tabs_menus.h"
 
 namespace korvane::ui {
 
@@ -89,16 +90,36 @@ void HeadlessUi::show_modal(Form& form) {
     }
 }
 
+void HeadlessUi::popup_menu(Form& form, Menu& menu) {
+    popups_.push_back(menu.Name());
+    if (menus_.empty()) {
+        fail("pop-up menu " + menu.Name() + " on " + form.Name() + " with no choice scripted");
+        return;
+    }
+    std::string pick = menus_.front();
+    menus_.pop_front();
+    if (pick.empty()) return;
+    for (Menu* item : menu.items())
+        if (item->Name() == pick) {
+            if (!item->Enabled() || !item->Visible()) fail("menu item " + pick + " cannot be chosen");
+            item->click();
+            return;
+        }
+    fail("pop-up menu " + menu.Name() + " has no item " + pick);
+}
+
 bool HeadlessUi::script_done() const {
     for (const auto& [name, scripts] : scripts_)
         if (!scripts.empty()) return false;
-    return answers_.empty() && inputs_.empty();
+    return answers_.empty() && inputs_.empty() && menus_.empty();
 }
 
 void HeadlessUi::clear() {
     scripts_.clear();
     answers_.clear();
     inputs_.clear();
+    menus_.clear();
+    popups_.clear();
     messages_.clear();
     prompts_.clear();
     keys_.clear();

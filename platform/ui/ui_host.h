@@ -13,6 +13,7 @@
 namespace korvane::ui {
 
 class Form;
+class Menu;
 
 // VB's MsgBox flags and results.
 namespace vb {
@@ -52,6 +53,16 @@ public:
     virtual int mouse_pointer() const = 0;
     // Runs the form modally: returns when it is hidden or unloaded.
     virtual void show_modal(Form& form) = 0;
+    // Shows a pop-up menu at the mouse; the chosen item's click runs before
+    // it returns (nothing runs when the user dismisses the menu).
+    virtual void popup_menu(Form& form, Menu& menu) = 0;
+
+    // VB's App.Title: the host window's caption prefix.
+    const std::string& app_title() const { return app_title_; }
+    virtual void set_app_title(std::string title) { app_title_ = std::move(title); }
+
+private:
+    std::string app_title_;
 };
 
 // Answers from a script and records what was asked. An unexpected message,
@@ -84,6 +95,10 @@ public:
     // leaves open is a failure, since a person would still be looking at it.
     void show_modal(Form& form) override;
     void on_show(std::string form_name, std::function<void(Form&)> script);
+    // The next pop-up menu picks the item of this name ("" dismisses it).
+    void answer_menu(std::string item_name) { menus_.push_back(std::move(item_name)); }
+    void popup_menu(Form& form, Menu& menu) override;
+    const std::vector<std::string>& popups() const { return popups_; }
 
     const std::vector<Message>& messages() const { return messages_; }
     const std::vector<std::string>& prompts() const { return prompts_; }
@@ -100,6 +115,8 @@ private:
     std::map<std::string, std::deque<std::function<void(Form&)>>> scripts_;
     std::deque<Answer> answers_;
     std::deque<std::string> inputs_;
+    std::deque<std::string> menus_;
+    std::vector<std::string> popups_;
     std::vector<Message> messages_;
     std::vector<std::string> prompts_;
     std::vector<std::string> keys_;

@@ -1,0 +1,332 @@
+#include "platform/ui/grid.h"
+
+#include <algorithm>
+
+#include "platform/vb/error.h"
+
+namespace korvane::ui {
+
+namespace {
+constexpr long kBadValue = 380;
+constexpr long kSubscript = 381;
+}  // namespace
+
+void Grid::check_row(long row) const {
+    if (row < 0 || row >= rows_) err::raise(kSubscript, "Subscript out of range (row " + std::to_string(row) + ")");
+}
+
+void Grid::check_col(long col) const {
+    if (col < 0 || col >= cols_) err::raise(kSubscript, "Subscript out of range (column " + std::to_string(col) + ")");
+}
+
+void Grid::check_cell(long row, long col) const {
+    check_row(row);
+    check_col(col);
+}
+
+void Grid::cell_changed(long row, long col) {
+    if (!redraw_) {
+        dirty_ = true;
+        return;
+    }
+    if (on_cells_changed) on_cells_changed(row, col, row, col);
+}
+
+void Grid::layout_changed() {
+    if (!redraw_) {
+        dirty_ = true;
+        return;
+    }
+    if (on_layout_changed) on_layout_changed();
+}
+
+void Grid::put_Rows(long rows) {
+    if (rows < 0) err::raise(kBadValue, "Invalid property value");
+    if (rows == rows_) return;
+    cells_.resize(static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols_));
+    if (!colors_.empty()) colors_.resize(cells_.size(), kWhite);
+    row_state_.resize(static_cast<std::size_t>(rows));
+    rows_ = rows;
+    if (fixed_rows_ > rows_) fixed_rows_ = rows_;
+    if (row_ >= rows_) row_ = rows_ - 1;
+    if (edit_row_ >= rows_) editing_ = false;
+    layout_changed();
+}
+
+void Grid::put_Cols(long cols) {
+    if (cols < 0) err::raise(kBadValue, "Invalid property value");
+    if (cols == cols_) return;
+    std::vector<std::string> cells(static_cast<std::size_t>(rows_) * static_cast<std::size_t>(cols));
+    std::vector<std::uint32_t> colors(colors_.empty() ? 0 : cells.size(), kWhite);
+    long keep = std::min(cols, cols_);
+    for (long r = 0; r < rows_; ++r)
+        for (long c = 0; c < keep; ++c) {
+            std::size_t to = static_cast<std::size_t>(r) * static_cast<std::size_t>(cols) + static_cast<std::size_t>(c);
+            cells[to] = std::move(cells_[at(r, c)]);
+            if (!colors.empty()) colors[to] = colors_[at(r, c)];
+        }
+    cells_ = std::move(cells);
+    colors_ = std::move(colors);
+    columns_.resize(static_cast<std::size_t>(cols));
+    cols_ = cols;
+    if (fixed_cols_ > cols_) fixed_cols_ = cols_;
+    if (col_ >= cols_) col_ = std::max(0L, cols_ - 1);
+    if (edit_col_ >= cols_) editing_ = false;
+    layout_changed();
+}
+
+void Grid::put_FixedRows(long n) {
+    if (n < 0 || n > rows_) err::raise(kBadValue, "Invalid property value");
+    fixed_rows_ = n;
+    layout_changed();
+}
+
+void Grid::put_FixedCols(long n) {
+    if (n < 0 || n > cols_) err::raise(kBadValue, "Invalid property value");
+    fixed_cols_ = n;
+    layout_changed();
+}
+
+const std::string& Grid::TextMatrix(long row, long col) const {
+    check_cell(row, col);
+    return cells_[at(row, col)];
+}
+
+void Grid::put_TextMatrix(long row, long col, std::string text) {
+    check_cell(row, col);
+    std::string& cell = cells_[at(row, col)];
+    if (cell == text) return;
+    cell = std::move(text);
+    cell_changed(row, col);
+}
+
+void Grid::AddItem(const std::string& tab_separated, long index) {
+    if (index < -1 || index > rows_) err::raise(kSubscript, "Subscript out of range");
+    long row = index < 0 ? rows_ : index;
+    bool was = redraw_;
+    redraw_ = false;  // one layout notice for the whole insertion
+    put_Rows(rows_ + 1);
+    for (long r = rows_ - 1; r > row; --r) {
+        for (long c = 0; c < cols_; ++c) {
+            cells_[at(r, c)] = std::move(cells_[at(r - 1, c)]);
+            if (!colors_.empty()) colors_[at(r, c)] = colors_[at(r - 1, c)];
+        }
+        row_state_[static_cast<std::size_t>(r)] = row_state_[static_cast<std::size_t>(r - 1)];
+    }
+    row_state_[static_cast<std::size_t>(row)] = {};
+    std::size_t start = 0;
+    for (long c = 0; c < cols_; ++c) {
+        std::size_t tab = tab_separated.find('\t', start);
+        cells_[at(row, c)] = start <= tab_separated.size() ? tab_separated.substr(start, tab - start) : std::string();
+        if (!colors_.empty()) colors_[at(row, c)] = kWhite;
+        start = tab == std::string::npos ? tab_separated.size() + 1 : tab + 1;
+    }
+    redraw_ = was;
+    layout_changed();
+}
+
+void Grid::RemoveItem(long row) {
+    check_row(row);
+    if (row < fixed_rows_) err::raise(kBadValue, "Cannot remove a fixed row");
+    std::size_t first = at(row, 0), last = at(row + 1, 0);
+    cells_.erase(cells_.begin() + static_cast<long>(first), cells_.begin() + static_cast<long>(last));
+    if (!colors_.empty())
+        colors_.erase(colors_.begin() + static_cast<long>(first), colors_.begin() + static_cast<long>(last));
+    row_state_.erase(row_state_.begin() + row);
+    --rows_;
+    if (row_ >= rows_) row_ = rows_ - 1;
+    editing_ = false;
+    layout_changed();
+}
+
+void Grid::Clear() {
+    for (auto& c : cells_) c.clear();
+    layout_changed();
+}
+
+long Grid::RowData(long row) const {
+    check_row(row);
+    return row_state_[static_cast<std::size_t>(row)].data;
+}
+
+void Grid::put_RowData(long row, long data) {
+    check_row(row);
+    row_state_[static_cast<std::size_t>(row)].data = data;
+}
+
+std::uint32_t Grid::CellBackColor(long row, long col) const {
+    check_cell(row, col);
+    return colors_.empty() ? kWhite : colors_[at(row, col)];
+}
+
+void Grid::put_CellBackColor(long row, long col, std::uint32_t color) {
+    check_cell(row, col);
+    if (colors_.empty()) {
+        if (color == kWhite) return;
+        colors_.assign(cells_.size(), kWhite);
+    }
+    if (colors_[at(row, col)] == color) return;
+    colors_[at(row, col)] = color;
+    cell_changed(row, col);
+}
+
+bool Grid::RowHidden(long row) const {
+    check_row(row);
+    return row_state_[static_cast<std::size_t>(row)].hidden;
+}
+
+void Grid::put_RowHidden(long row, bool hidden) {
+    check_row(row);
+    auto& state = row_state_[static_cast<std::size_t>(row)];
+    if (state.hidden == hidden) return;
+    state.hidden = hidden;
+    layout_changed();
+}
+
+int Grid::ColWidth(long col) const {
+    check_col(col);
+    return columns_[static_cast<std::size_t>(col)].width;
+}
+
+void Grid::put_ColWidth(long col, int twips) {
+    check_col(col);
+    columns_[static_cast<std::size_t>(col)].width = twips;
+    layout_changed();
+}
+
+bool Grid::ColHidden(long col) const {
+    check_col(col);
+    return columns_[static_cast<std::size_t>(col)].hidden;
+}
+
+void Grid::put_ColHidden(long col, bool hidden) {
+    check_col(col);
+    if (columns_[static_cast<std::size_t>(col)].hidden == hidden) return;
+    columns_[static_cast<std::size_t>(col)].hidden = hidden;
+    layout_changed();
+}
+
+InputKind Grid::ColInputKind(long col) const {
+    check_col(col);
+    return columns_[static_cast<std::size_t>(col)].kind;
+}
+
+void Grid::put_ColInputKind(long col, InputKind kind) {
+    check_col(col);
+    columns_[static_cast<std::size_t>(col)].kind = kind;
+}
+
+Alignment Grid::ColAlignment(long col) const {
+    check_col(col);
+    return columns_[static_cast<std::size_t>(col)].align;
+}
+
+void Grid::put_ColAlignment(long col, Alignment a) {
+    check_col(col);
+    columns_[static_cast<std::size_t>(col)].align = a;
+    layout_changed();
+}
+
+bool Grid::ColButton(long col) const {
+    check_col(col);
+    return columns_[static_cast<std::size_t>(col)].button;
+}
+
+void Grid::put_ColButton(long col, bool on) {
+    check_col(col);
+    columns_[static_cast<std::size_t>(col)].button = on;
+    layout_changed();
+}
+
+void Grid::put_Redraw(bool on) {
+    if (on == redraw_) return;
+    redraw_ = on;
+    if (on && dirty_) {
+        dirty_ = false;
+        if (on_layout_changed) on_layout_changed();
+    }
+}
+
+void Grid::select(long row, long col) {
+    check_cell(row, col);
+    if (row == row_ && col == col_) return;
+    row_ = row;
+    col_ = col;
+    changed("Current");
+    if (on_row_col_change) on_row_col_change();
+}
+
+void Grid::click(long row, long col) {
+    if (!Enabled() || !Visible()) return;
+    mouse_row_ = row;
+    mouse_col_ = col;
+    select(row, col);
+    if (on_click) on_click();
+}
+
+void Grid::dbl_click(long row, long col) {
+    if (!Enabled() || !Visible()) return;
+    mouse_row_ = row;
+    mouse_col_ = col;
+    select(row, col);
+    if (on_dbl_click) on_dbl_click();
+}
+
+void Grid::mouse_up(int button, int shift, long row, long col) {
+    if (!Enabled() || !Visible()) return;
+    mouse_row_ = row;
+    mouse_col_ = col;
+    if (on_mouse_up) on_mouse_up(button, shift);
+}
+
+void Grid::key_down(int key_code, int shift) {
+    if (!Enabled() || !Visible()) return;
+    if (on_key_down) on_key_down(key_code, shift);
+}
+
+void Grid::cell_button_click(long row, long col) {
+    if (!Enabled() || !Visible()) return;
+    check_cell(row, col);
+    if (!ColButton(col)) return;
+    select(row, col);
+    if (on_cell_button_click) on_cell_button_click(row, col);
+}
+
+bool Grid::begin_edit(long row, long col) {
+    if (!Enabled() || !Visible() || !editable_) return false;
+    check_cell(row, col);
+    if (row < fixed_rows_ || col < fixed_cols_ || RowHidden(row)) return false;
+    select(row, col);
+    bool cancel = false;
+    if (on_before_edit) on_before_edit(row, col, cancel);
+    if (cancel) return false;
+    editing_ = true;
+    edit_row_ = row;
+    edit_col_ = col;
+    edit_text_ = TextMatrix(row, col);
+    return true;
+}
+
+bool Grid::commit_edit(std::string text) {
+    if (!editing_) return false;
+    text = filter_typed(std::string(), text);
+    edit_text_ = text;
+    bool cancel = false;
+    if (on_validate_edit) on_validate_edit(edit_row_, edit_col_, text, cancel);
+    if (cancel) return false;  // the editor keeps the user's text
+    editing_ = false;
+    put_TextMatrix(edit_row_, edit_col_, std::move(text));
+    if (on_after_edit) on_after_edit(edit_row_, edit_col_);
+    return true;
+}
+
+bool Grid::finish_edit() {
+    if (!editing_) return true;
+    return commit_edit(edit_text_);
+}
+
+bool Grid::edit_cell(long row, long col, std::string text) {
+    return begin_edit(row, col) && commit_edit(std::move(text));
+}
+
+}  // namespace korvane::ui

@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+
+#include "platform/ui/form.h"
+#include "platform/ui/head_items.h"
+#include "platform/ui/lists.h"
+#include "tests/support/errors.h"
+
+namespace korvane::ui {
+namespace {
+
+using testing::error_number;
+
+TEST(ListViewModel, KeyedItemsWithSubItemsAndChecks) {
+    ListView lv("lstParent");
+    lv.put_Checkboxes(true);
+    lv.add_column("cCode", "cCode");
+    lv.add_column("cInvCode", "cInvCode");
+    for (int i = 0; i < 2000; ++i) lv.add_item("k" + std::to_string(i), "MO" + std::to_string(i)).put_SubItems(2, "x");
+    EXPECT_EQ(lv.item("K1999").text, "MO1999");  // keys compare without case
+    EXPECT_EQ(lv.item(1).SubItems(1), "");
+    EXPECT_EQ(lv.item(1).SubItems(2), "x");
+    EXPECT_EQ(error_number([&] { lv.add_item("k5", "dup"); }), 35602);
+    EXPECT_EQ(error_number([&] { lv.add_item("5", "digit"); }), 35603);
+    EXPECT_EQ(error_number([&] { lv.item("k-1"); }), 35601);
+    EXPECT_EQ(error_number([&] { lv.item(0L); }), 35600);
+    lv.remove_item(1);
+    EXPECT_EQ(lv.index_of("k1"), 1);
+    EXPECT_EQ(lv.index_of("k0"), 0);
+
+    std::vector<std::string> checked;
+    lv.on_item_check = [&](ListView::ListItem& it) {
+        checked.push_back(it.key);
+        // one checked at a time, as the order list wants
+        for (long i = 1; i <= lv.item_count(); ++i)
+            if (lv.item(i).checked && lv.item(i).key != it.key) lv.item(i).checked = false;
+    };
+    lv.check_item(3, true);
+    lv.check_item(5, true);
+    lv.check_item(5, true);  // no change, no event
+    EXPECT_EQ(checked, (std::vector<std::string>{"k3", "k5"}));
+    EXPECT_FALSE(lv.item(3).checked);
+    EXPECT_TRUE(lv.item(5).checked);
+}
+
+TEST(TreeViewModel, LazyChildrenOnExpandAndNodeChecks) {
+    TreeView tv("treeMenu");
+    tv.put_Checkboxes(true);
+    int loads = 0;
+    tv.on_expand = [&](TreeView::Node& n) {
+        if (!n.children.empty()) return;
+        ++loads;
+        tv.add_node(n.key, n.key + "01", "子类", "folder");
+        tv.add_node(n.key, n.key + "02", "末级", "li");
+    };
+    tv.add_node("", "mRoot", "存货", "folder");
+    tv.expand("mRoot");
+    tv.expand("mroot");  // already expanded
+    tv.collapse("mRoot");
+    tv.expand("mRoot");  // children are there: no second load
+    EXPECT_EQ(loads, 1);
+    EXPECT_EQ(tv.node("mRoot").children, (std::vector<std::string>{"mRoot01", "mRoot02"}));
+    EXPECT_EQ(tv.node("mRoot02").parent, "mRoot");
+    EXPECT_EQ(error_number([&] { tv.add_node("mNone", "mX", "x"); }), 35601);
+    EXPECT_EQ(error_number([&] { tv.add_node("", "MROOT", "x"); }), 35602);
+
+    tv.on_node_check = [&](TreeView::Node& n) {
+        if (n.key == "mRoot") tv.put_checked("mRoot", false);  // the user cancelled
+    };
+    tv.check_node("mRoot", true);
+    tv.check_node("mRoot01", true);
+    EXPECT_FALSE(tv.node("mRoot").checked);
+    EXPECT_TRUE(tv.node("mRoot01").checked);
+    tv.remove_node("mRoot");
+    EXPECT_EQ(tv.node_count(), 0);
+    EXPECT_FALSE(tv.has_node("mRoot01"));
+}
+
+TEST(HeadItemModel, ARefusedCommitKeepsTheTextForCorrection) {
+    HeadItem q("hdiQuantity");
+    q.put_Caption("数量");
+    q.put_Value("10.00");
+    int changes = 0;
+    q.on_changed_value = [&] { ++changes; };
+    q.on_commit = [](std::string& text, bool& cancel) {
+        if (!text.empty() && text[0] == '-') cancel = true;
+        else text += ".00";
+    };
+    EXPECT_FALSE(q.commit("-1"));
+    EXPECT_EQ(q.Value(), "10.00");
+    EXPECT_EQ(q.EditText(), "-1");
+    EXPECT_TRUE(q.commit("12"));
+    EXPECT_EQ(q.Value(), "12.00");
+    EXPECT_EQ(q.EditText(), "12.00");
+    q.put_Editable(false);
+    EXPECT_FALSE(q.commit("13"));
+    EXPECT_EQ(changes, 1);
+}
+
+TEST(TabsAndMenus, TabsOwnTheirControlsAndPopupsRunTheChosenItem) {
+    HeadlessUi ui;
+    std::vector<std::string> failures;
+    ui.on_failure = [&](const std::string& w) { failures.push_back(w); };
+    Form f("frmStockOrder", ui);
+    auto& tabs = f.add<TabStrip>("SSTab1");
+    tabs.add_tab("采购订单");
+    tabs.add_tab("采购到货单");
+    auto& heads = f.add<Grid>("lstDhdHead");
+    tabs.place(heads, 1);
+    long previous = -1;
+    tabs.on_click = [&](long p) { previous = p; };
+    tabs.put_TabEnabled(1, false);
+    tabs.click_tab(1);
+    EXPECT_EQ(tabs.Tab(), 0);
+    tabs.put_TabEnabled(1, true);
+    tabs.click_tab(1);
+    EXPECT_EQ(tabs.Tab(), 1);
+    EXPECT_EQ(previous, 0);
+    EXPECT_EQ(tabs.tab_of(heads), 1);
+
+    auto& popup = f.add<Menu>("mnuYJCD");
+    auto& copy = f.add<Menu>("mnuCopyLine");
+    auto& clear = f.add<Menu>("mnuClearAll");
+    popup.add_item(copy);
+    popup.add_item(clear);
+    int cleared = 0;
+    clear.on_click = [&] { ++cleared; };
+    ui.answer_menu("mnuClearAll");
+    ui.answer_menu("");
+    f.PopupMenu(popup);
+    f.PopupMenu(popup);
+    EXPECT_EQ(cleared, 1);
+    EXPECT_TRUE(failures.empty());
+    f.PopupMenu(popup);  // nothing scripted
+    EXPECT_EQ(failures.size(), 1u);
+    EXPECT_EQ(ui.popups().size(), 3u);
+}
+
+}  // namespace
+}  // namespace korvane::ui
