@@ -59,8 +59,10 @@ std::string PermissionService::RowAuthorityList(std::string_view kind, std::stri
     bool unrestricted = who->Eof() || vb::CBool((*who)(Variant("bAllRows")));
     if (!unrestricted) {
         auto rows = ado::Recordset::create();
-        rows->Open("select cCode from RowAuthority where cUserId = '" + op + "' and cBusObject = '" +
-                       std::string(kind) + "' and cRight = '" + std::string(right) + "' order by cCode",
+        // Without a right asked for, any right the operator holds counts.
+        std::string which = right.empty() ? std::string() : " and cRight = '" + std::string(right) + "'";
+        rows->Open("select distinct cCode from RowAuthority where cUserId = '" + op + "' and cBusObject = '" +
+                       std::string(kind) + "'" + which + " order by cCode",
                    con, ado::adOpenStatic, ado::adLockReadOnly);
         // Inventories are listed by their numeric ids, everything else by quoted code.
         bool numeric = vb::LCase(kind) == "inventory";

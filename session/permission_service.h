@@ -41,7 +41,7 @@ public:
     // The codes (ids for "inventory") the operator may use for a kind of
     // object, in the form an IN list takes ("'01','02'", "3,7"); "" when the
     // operator is not restricted for that kind. `filter` is passed empty by
-    // every caller; `right` is "W" (write) or "R" (read).
+    // every caller; `right` is "W" (write), "R" (read) or "" (either).
     std::string RowAuthorityList(std::string_view kind, std::string_view filter = {}, std::string_view right = "W");
 
 private:

@@ -10,6 +10,8 @@
 
 namespace korvane::ui {
 
+class Form;
+
 class Control {
 public:
     explicit Control(std::string name) : name_(std::move(name)) {}
@@ -18,6 +20,9 @@ public:
     Control& operator=(const Control&) = delete;
 
     const std::string& Name() const { return name_; }
+    // The form that owns the control; null for a free-standing one.
+    Form* Parent() const { return parent_; }
+    void set_parent(Form* f) { parent_ = f; }
     // Geometry in twips, as the forms lay themselves out.
     int Left() const { return left_; }
     int Top() const { return top_; }
@@ -62,6 +67,7 @@ protected:
 
 private:
     std::string name_;
+    Form* parent_ = nullptr;
     int left_ = 0, top_ = 0, width_ = 1200, height_ = 315;
     bool visible_ = true, enabled_ = true;
     std::string tag_, tooltip_;

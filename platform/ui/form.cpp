@@ -7,6 +7,7 @@ namespace korvane::ui {
 void Form::adopt(std::unique_ptr<Control> c) {
     if (by_name_.count(c->Name())) err::raise(err::kInvalidCall, "a form control named " + c->Name() + " exists");
     by_name_[c->Name()] = c.get();
+    c->set_parent(this);
     c->form_key_press = [this](int key_ascii) {
         if (key_preview_ && on_key_press) on_key_press(key_ascii);
         return key_ascii;
@@ -52,16 +53,37 @@ bool Form::Unload() {
 }
 
 bool Form::set_focus(Control* next) {
+    if (moving_) {
+        // A handler of the move puts the focus somewhere (usually back):
+        // that wins once the move is over, as SetFocus in LostFocus does.
+        refocus_ = next;
+        refocus_asked_ = true;
+        return true;
+    }
     if (next == focus_) return true;
     if (next && (!next->Enabled() || !next->Visible())) err::raise(err::kInvalidCall, "the control cannot take the focus");
+    moving_ = true;
+    refocus_asked_ = false;
     if (focus_) {
         bool cancel = false;
         if (on_validate) on_validate(*focus_, next, cancel);
-        if (cancel) return false;
+        if (cancel) {
+            moving_ = false;
+            return false;
+        }
         if (on_lost_focus) on_lost_focus(*focus_);
     }
     focus_ = next;
     if (focus_ && on_got_focus) on_got_focus(*focus_);
+    moving_ = false;
+    if (refocus_asked_ && refocus_ != focus_) {
+        refocus_asked_ = false;
+        Control* back = refocus_;
+        if (focus_ && on_lost_focus) on_lost_focus(*focus_);
+        focus_ = back;
+        if (focus_ && on_got_focus) on_got_focus(*focus_);
+        return false;
+    }
     return true;
 }
 

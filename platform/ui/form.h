@@ -34,6 +34,10 @@ public:
     int Width() const { return width_; }
     int Height() const { return height_; }
     void resize(int width, int height) { width_ = width; height_ = height; }
+    // Screen position in twips; -1 lets the host centre the window.
+    int Left() const { return left_; }
+    int Top() const { return top_; }
+    void put_position(int left, int top) { left_ = left; top_ = top; }
 
     // Creates a control of the form; names are unique (error 5 otherwise).
     template <class T>
@@ -86,11 +90,13 @@ private:
     UiHost& host_;
     std::string caption_;
     bool key_preview_ = false;
-    int width_ = 9000, height_ = 6000;
+    int width_ = 9000, height_ = 6000, left_ = -1, top_ = -1;
     bool loaded_ = false, visible_ = false, modal_ = false;
     std::vector<std::unique_ptr<Control>> controls_;
     std::map<std::string, Control*> by_name_;
     Control* focus_ = nullptr;
+    bool moving_ = false, refocus_asked_ = false;
+    Control* refocus_ = nullptr;
 };
 
 }  // namespace korvane::ui

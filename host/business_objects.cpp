@@ -1,0 +1,88 @@
+#include "host/business_objects.h"
+
+#include "platform/ado/recordset.h"
+#include "platform/vb/convert.h"
+
+namespace korvane::host {
+
+namespace {
+
+struct KindInfo {
+    const char* kind;
+    const char* table;
+    const char* code;
+    const char* name;
+    const char* label;  // how the error text names the kind
+};
+
+constexpr KindInfo kKinds[] = {
+    {"warehouse", "Warehouse", "cWhCode", "cWhName", "仓库"},
+    {"inventory", "Inventory", "cInvCode", "cInvName", "存货"},
+    {"customer", "Customer", "cCusCode", "cCusName", "客户"},
+    {"department", "Department", "cDepCode", "cDepName", "部门"},
+    {"person", "Person", "cPersonCode", "cPersonName", "人员"},
+    {"vendor", "Vendor", "cVenCode", "cVenName", "供应商"},
+};
+
+std::string quoted(const std::string& text) {
+    std::string q = "'";
+    for (char c : text) {
+        q += c;
+        if (c == '\'') q += '\'';
+    }
+    return q + "'";
+}
+
+class AccountCollection : public BusinessCollection {
+public:
+    explicit AccountCollection(const KindInfo& kind) : kind_(kind) {}
+
+    void put_Login(session::PermissionServicePtr login) override { login_ = std::move(login); }
+
+    bool load(const std::string& text, BusinessItem& item, std::string& error) override {
+        try {
+            if (!login_) {
+                error = std::string(kind_.label) + "对象未设置登录";
+                return false;
+            }
+            auto con = login_->GetConnection();
+            // A code wins over a name that happens to read the same.
+            for (const char* column : {kind_.code, kind_.name}) {
+                auto rs = ado::Recordset::create();
+                rs->Open(std::string("select ") + kind_.code + ", " + kind_.name + " from " + kind_.table + " where " +
+                             column + " = " + quoted(text),
+                         con, ado::adOpenStatic, ado::adLockReadOnly);
+                if (!rs->Eof()) {
+                    item.id = vb::CStr((*rs)(Variant(0L)));
+                    item.name = vb::CStr((*rs)(Variant(1L)));
+                    return true;
+                }
+            }
+            error = std::string(kind_.label) + "[" + text + "]不存在";
+            return false;
+        } catch (const std::exception& e) {
+            error = e.what();
+            return false;
+        }
+    }
+
+private:
+    const KindInfo& kind_;
+    session::PermissionServicePtr login_;
+};
+
+class AccountBusinessObjects : public BusinessObjects {
+public:
+    std::unique_ptr<BusinessCollection> create(std::string_view kind) override {
+        std::string k = vb::LCase(kind);
+        for (const auto& info : kKinds)
+            if (k == info.kind) return std::make_unique<AccountCollection>(info);
+        return nullptr;
+    }
+};
+
+}  // namespace
+
+std::shared_ptr<BusinessObjects> account_business_objects() { return std::make_shared<AccountBusinessObjects>(); }
+
+}  // namespace korvane::host
