@@ -38,7 +38,10 @@ void Form::Show(int mode) {
     }
 }
 
-void Form::Hide() { visible_ = false; }
+void Form::Hide() {
+    visible_ = false;
+    if (view_closed) view_closed();
+}
 
 bool Form::Unload() {
     if (!loaded_) return true;
@@ -49,6 +52,7 @@ bool Form::Unload() {
     loaded_ = false;
     visible_ = false;
     focus_ = nullptr;
+    if (view_closed) view_closed();
     return true;
 }
 

@@ -82,6 +82,8 @@ public:
     std::function<void(Control& c, Control* next, bool& cancel)> on_validate;
     std::function<void(Control& c)> on_got_focus;
     std::function<void(Control& c)> on_lost_focus;
+    // The view's hook: the form was hidden or unloaded.
+    std::function<void()> view_closed;
 
 private:
     void adopt(std::unique_ptr<Control> c);

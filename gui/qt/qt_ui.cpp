@@ -1,0 +1,552 @@
+#include "gui/qt/qt_ui.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCursor>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTabBar>
+#include <QTableView>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <map>
+
+#include "gui/qt/grid_model.h"
+#include "platform/ui/bars.h"
+#include "platform/ui/head_items.h"
+#include "platform/ui/lists.h"
+
+namespace korvane::qt {
+
+namespace {
+
+QString q(const std::string& s) { return QString::fromStdString(s); }
+QRect px(const ui::Control& c) { return QRect(c.Left() / 15, c.Top() / 15, c.Width() / 15, c.Height() / 15); }
+
+int vb_shift(Qt::KeyboardModifiers m) {
+    return (m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) | (m & Qt::AltModifier ? 4 : 0);
+}
+
+// VB key codes of the keys the forms react to.
+int vb_key(int qt_key) {
+    if (qt_key >= Qt::Key_F1 && qt_key <= Qt::Key_F12) return 112 + (qt_key - Qt::Key_F1);
+    if ((qt_key >= Qt::Key_A && qt_key <= Qt::Key_Z) || (qt_key >= Qt::Key_0 && qt_key <= Qt::Key_9)) return qt_key;
+    switch (qt_key) {
+    case Qt::Key_Escape: return 27;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return 13;
+    case Qt::Key_Tab: return 9;
+    case Qt::Key_Delete: return 46;
+    case Qt::Key_Home: return 36;
+    case Qt::Key_End: return 35;
+    case Qt::Key_Left: return 37;
+    case Qt::Key_Up: return 38;
+    case Qt::Key_Right: return 39;
+    case Qt::Key_Down: return 40;
+    default: return 0;
+    }
+}
+
+int vb_button(Qt::MouseButton b) { return b == Qt::RightButton ? 2 : b == Qt::MiddleButton ? 4 : 1; }
+
+QIcon picture(int resource) {
+    QStyle* s = QApplication::style();
+    if (resource == 1108) return s->standardIcon(QStyle::SP_FileDialogDetailedView);
+    if (resource == 219) return s->standardIcon(QStyle::SP_FileDialogContentsView);
+    return {};
+}
+
+QIcon image_icon(const std::string& key) {
+    QStyle* s = QApplication::style();
+    if (key == "tlbok") return s->standardIcon(QStyle::SP_DialogOkButton);
+    if (key == "tlbexit") return s->standardIcon(QStyle::SP_DialogCloseButton);
+    if (key == "tlbhelp") return s->standardIcon(QStyle::SP_DialogHelpButton);
+    if (key == "tlbauto") return s->standardIcon(QStyle::SP_BrowserReload);
+    if (key == "folder") return s->standardIcon(QStyle::SP_DirClosedIcon);
+    if (key == "open") return s->standardIcon(QStyle::SP_DirOpenIcon);
+    if (key == "li") return s->standardIcon(QStyle::SP_FileIcon);
+    return {};
+}
+
+}  // namespace
+
+struct FormView::Impl {
+    FormView* self;
+    std::map<std::string, QWidget*> widgets;
+    std::map<ui::Control*, QWidget*> by_control;
+    ui::TabStrip* tabs = nullptr;
+    bool syncing = false;
+
+    void sync_visible(ui::Control& c) {
+        QWidget* w = by_control[&c];
+        if (!w) return;
+        bool shown = c.Visible();
+        if (tabs && &c != tabs) {
+            long t = tabs->tab_of(c);
+            shown = shown && (t < 0 || t == tabs->Tab());
+        }
+        w->setVisible(shown);
+        w->setEnabled(c.Enabled());
+        w->setToolTip(q(c.ToolTipText()));
+    }
+
+    void sync_all_visible() {
+        for (auto& [c, w] : by_control) sync_visible(*c);
+    }
+
+    void add_grid(ui::Grid& g) {
+        auto* view = new QTableView(self);
+        auto* model = new GridModel(g, view);
+        view->setModel(model);
+        view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+        view->verticalHeader()->setDefaultSectionSize(22);
+        view->verticalHeader()->hide();
+        view->setSelectionMode(QAbstractItemView::SingleSelection);
+        view->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                              QAbstractItemView::AnyKeyPressed);
+        view->horizontalHeader()->setHighlightSections(false);
+        auto relayout = [&g, view, model] {
+            model->reset();
+            for (long c = 0; c < g.Cols(); ++c) {
+                view->setColumnHidden(static_cast<int>(c), g.ColHidden(c));
+                if (g.ColWidth(c) >= 0) view->setColumnWidth(static_cast<int>(c), g.ColWidth(c) / 15);
+            }
+            for (long r = 1; r < g.Rows(); ++r)
+                if (g.RowHidden(r)) view->setRowHidden(model->model_row(r), true);
+        };
+        relayout();
+        g.on_layout_changed = relayout;
+        g.on_cells_changed = [model](long r0, long c0, long r1, long c1) { model->cells_changed(r0, c0, r1, c1); };
+        QObject::connect(view->selectionModel(), &QItemSelectionModel::currentChanged,
+                         [&g, model, this](const QModelIndex& cur, const QModelIndex&) {
+                             if (!syncing && cur.isValid()) g.select(model->grid_row(cur.row()), cur.column());
+                         });
+        struct Filter : QObject {
+            ui::Grid& g;
+            QTableView* view;
+            GridModel* model;
+            Filter(ui::Grid& grid, QTableView* v, GridModel* m) : QObject(v), g(grid), view(v), model(m) {}
+            bool eventFilter(QObject*, QEvent* e) override {
+                if (e->type() == QEvent::MouseButtonRelease || e->type() == QEvent::MouseButtonDblClick) {
+                    auto* me = static_cast<QMouseEvent*>(e);
+                    QModelIndex i = view->indexAt(me->position().toPoint());
+                    if (!i.isValid()) return false;
+                    long r = model->grid_row(i.row());
+                    if (e->type() == QEvent::MouseButtonDblClick) {
+                        g.dbl_click(r, i.column());
+                        return false;
+                    }
+                    if (me->button() == Qt::LeftButton) {
+                        if (g.ColButton(i.column()) && me->position().x() > view->visualRect(i).right() - 18)
+                            g.cell_button_click(r, i.column());
+                        else
+                            g.click(r, i.column());
+                    }
+                    g.mouse_up(vb_button(me->button()), vb_shift(me->modifiers()), r, i.column());
+                } else if (e->type() == QEvent::KeyPress) {
+                    auto* ke = static_cast<QKeyEvent*>(e);
+                    if (int k = vb_key(ke->key())) g.key_down(k, vb_shift(ke->modifiers()));
+                }
+                return false;
+            }
+        };
+        auto* f = new Filter(g, view, model);
+        view->viewport()->installEventFilter(f);
+        view->installEventFilter(f);
+        place(g, view);
+    }
+
+    void add_list_view(ui::ListView& lv) {
+        auto* w = new QTreeWidget(self);
+        w->setRootIsDecorated(false);
+        w->setAlternatingRowColors(true);
+        auto rebuild = [&lv, w, this] {
+            syncing = true;
+            w->clear();
+            QStringList headers;
+            for (const auto& c : lv.columns()) headers << q(c.text);
+            w->setColumnCount(std::max<int>(1, headers.size()));
+            w->setHeaderLabels(headers);
+            for (int i = 0; i < static_cast<int>(lv.columns().size()); ++i) w->setColumnWidth(i, lv.columns()[i].width / 15);
+            for (const auto& it : lv.items()) {
+                auto* item = new QTreeWidgetItem(w);
+                item->setText(0, q(it.text));
+                for (std::size_t s = 0; s < it.sub_items.size(); ++s) item->setText(static_cast<int>(s + 1), q(it.sub_items[s]));
+                if (lv.Checkboxes()) item->setCheckState(0, it.checked ? Qt::Checked : Qt::Unchecked);
+            }
+            syncing = false;
+        };
+        rebuild();
+        lv.on_item_changed = [&lv, w, this](long index) {
+            syncing = true;
+            if (auto* item = w->topLevelItem(static_cast<int>(index - 1))) {
+                const auto& it = lv.item(index);
+                item->setText(0, q(it.text));
+                for (std::size_t s = 0; s < it.sub_items.size(); ++s) item->setText(static_cast<int>(s + 1), q(it.sub_items[s]));
+                if (lv.Checkboxes()) item->setCheckState(0, it.checked ? Qt::Checked : Qt::Unchecked);
+            }
+            syncing = false;
+        };
+        QObject::connect(w, &QTreeWidget::itemChanged, [&lv, w, this](QTreeWidgetItem* item, int) {
+            if (syncing) return;
+            long index = w->indexOfTopLevelItem(item) + 1;
+            lv.check_item(index, item->checkState(0) == Qt::Checked);
+        });
+        QObject::connect(w, &QTreeWidget::itemClicked, [&lv, w](QTreeWidgetItem* item, int) {
+            lv.click_item(w->indexOfTopLevelItem(item) + 1);
+        });
+        place(lv, w);
+        lv.on_changed = [this, rebuild](ui::Control& c, std::string_view p) {
+            if (p == "Items" || p == "Columns" || p == "Checkboxes") rebuild();
+            else changed(c, p);
+        };
+    }
+
+    void add_tree(ui::TreeView& tv) {
+        auto* w = new QTreeWidget(self);
+        w->setHeaderHidden(true);
+        auto rebuild = [&tv, w, this] {
+            syncing = true;
+            w->clear();
+            std::map<std::string, QTreeWidgetItem*> items;
+            std::function<void(const std::string&, QTreeWidgetItem*)> add = [&](const std::string& key, QTreeWidgetItem* up) {
+                const auto& n = tv.node(key);
+                auto* item = up ? new QTreeWidgetItem(up) : new QTreeWidgetItem(w);
+                item->setText(0, q(n.text));
+                item->setData(0, Qt::UserRole, q(n.key));
+                item->setIcon(0, image_icon(n.expanded && !n.expanded_image.empty() ? n.expanded_image : n.image));
+                if (tv.Checkboxes()) item->setCheckState(0, n.checked ? Qt::Checked : Qt::Unchecked);
+                item->setChildIndicatorPolicy(n.children.empty() && n.expanded ? QTreeWidgetItem::DontShowIndicatorWhenChildless
+                                                                              : QTreeWidgetItem::ShowIndicator);
+                for (const auto& c : n.children) add(c, item);
+                item->setExpanded(n.expanded);
+            };
+            for (const auto& r : tv.roots()) add(r, nullptr);
+            syncing = false;
+        };
+        rebuild();
+        tv.on_node_changed = [rebuild](const std::string&) { rebuild(); };
+        auto key_of = [](QTreeWidgetItem* i) { return i->data(0, Qt::UserRole).toString().toStdString(); };
+        QObject::connect(w, &QTreeWidget::itemExpanded, [&tv, key_of, this](QTreeWidgetItem* i) {
+            if (!syncing) tv.expand(key_of(i));
+        });
+        QObject::connect(w, &QTreeWidget::itemCollapsed, [&tv, key_of, this](QTreeWidgetItem* i) {
+            if (!syncing) tv.collapse(key_of(i));
+        });
+        QObject::connect(w, &QTreeWidget::itemChanged, [&tv, key_of, this](QTreeWidgetItem* i, int) {
+            if (!syncing) tv.check_node(key_of(i), i->checkState(0) == Qt::Checked);
+        });
+        QObject::connect(w, &QTreeWidget::itemClicked, [&tv, key_of](QTreeWidgetItem* i, int) { tv.click_node(key_of(i)); });
+        place(tv, w);
+        tv.on_changed = [this, rebuild](ui::Control& c, std::string_view p) {
+            if (p == "Nodes" || p == "Checkboxes") rebuild();
+            else changed(c, p);
+        };
+    }
+
+    void add_toolbar(ui::Toolbar& tb) {
+        auto* w = new QToolBar(self);
+        auto rebuild = [&tb, w] {
+            w->clear();
+            w->setToolButtonStyle(tb.Style() == 1 ? Qt::ToolButtonTextUnderIcon : Qt::ToolButtonIconOnly);
+            for (const auto& b : tb.buttons()) {
+                if (!b.visible) continue;
+                QAction* a = w->addAction(image_icon(b.image), q(b.caption));
+                a->setToolTip(q(b.tooltip.empty() ? b.caption : b.tooltip));
+                a->setEnabled(b.enabled);
+                a->setCheckable(b.check);
+                a->setChecked(b.pressed);
+                std::string key = b.key;
+                QObject::connect(a, &QAction::triggered, [&tb, key] { tb.click(key); });
+            }
+        };
+        rebuild();
+        place(tb, w);
+        tb.on_changed = [this, rebuild](ui::Control& c, std::string_view p) {
+            if (p == "Buttons" || p == "Style") rebuild();
+            else changed(c, p);
+        };
+    }
+
+    void place(ui::Control& c, QWidget* w) {
+        w->setGeometry(px(c));
+        widgets[c.Name()] = w;
+        by_control[&c] = w;
+        if (!c.on_changed) c.on_changed = [this](ui::Control& ctl, std::string_view p) { changed(ctl, p); };
+    }
+
+    // Generic properties every control shares; the kinds handle their own.
+    void changed(ui::Control& c, std::string_view p) {
+        QWidget* w = by_control[&c];
+        if (!w) return;
+        if (p == "Geometry") w->setGeometry(px(c));
+        else if (p == "Visible" || p == "Enabled" || p == "ToolTipText") sync_visible(c);
+        else if (p == "Tab") sync_all_visible();
+        else if (auto* l = dynamic_cast<ui::Label*>(&c)) static_cast<QLabel*>(w)->setText(q(l->Caption()));
+        else if (auto* b = dynamic_cast<ui::CommandButton*>(&c)) {
+            static_cast<QPushButton*>(w)->setText(q(b->Caption()));
+            static_cast<QPushButton*>(w)->setIcon(picture(b->Picture()));
+        } else if (auto* k = dynamic_cast<ui::CheckBox*>(&c)) {
+            syncing = true;
+            static_cast<QCheckBox*>(w)->setCheckState(k->Value() == 1 ? Qt::Checked : k->Value() == 2 ? Qt::PartiallyChecked : Qt::Unchecked);
+            syncing = false;
+        } else if (auto* t = dynamic_cast<ui::TextBox*>(&c)) {
+            auto* e = static_cast<QLineEdit*>(w);
+            if (p == "Text" && e->text() != q(t->Text())) e->setText(q(t->Text()));
+            if (p == "Selection") e->setSelection(t->SelStart(), t->SelLength());
+            if (p == "Locked") e->setReadOnly(t->Locked());
+        } else if (auto* h = dynamic_cast<ui::HeadItem*>(&c)) {
+            auto* e = w->findChild<QLineEdit*>();
+            w->findChild<QLabel*>()->setText(q(h->Caption()) + "：");
+            e->setText(q(h->EditText()));
+            e->setReadOnly(!h->Editable());
+        } else if (auto* hl = dynamic_cast<ui::HeadItemList*>(&c)) {
+            QString text;
+            for (const auto& en : hl->entries()) text += q(en.caption) + "：" + q(en.value) + "    ";
+            static_cast<QLabel*>(w)->setText(text);
+        } else if (auto* fr = dynamic_cast<ui::Frame*>(&c)) static_cast<QGroupBox*>(w)->setTitle(q(fr->Caption()));
+    }
+
+    void build(ui::Form& form) {
+        // Frames first so the fields drawn on them stay on top.
+        for (const auto& owned : form.controls())
+            if (auto* fr = dynamic_cast<ui::Frame*>(owned.get())) place(*fr, new QGroupBox(q(fr->Caption()), self));
+        for (const auto& owned : form.controls()) {
+            ui::Control& c = *owned;
+            if (auto* l = dynamic_cast<ui::Label*>(&c)) {
+                place(c, new QLabel(q(l->Caption()), self));
+            } else if (auto* b = dynamic_cast<ui::CommandButton*>(&c)) {
+                auto* w = new QPushButton(q(b->Caption()), self);
+                w->setIcon(picture(b->Picture()));
+                w->setAutoDefault(false);
+                QObject::connect(w, &QPushButton::clicked, [b] { b->click(); });
+                place(c, w);
+            } else if (auto* k = dynamic_cast<ui::CheckBox*>(&c)) {
+                auto* w = new QCheckBox(q(k->Caption()), self);
+                w->setCheckState(k->Value() == 1 ? Qt::Checked : Qt::Unchecked);
+                QObject::connect(w, &QCheckBox::clicked, [k, this, w] {
+                    if (syncing) return;
+                    k->click();
+                    changed(*k, "Value");
+                    (void)w;
+                });
+                place(c, w);
+            } else if (auto* t = dynamic_cast<ui::TextBox*>(&c)) {
+                auto* w = new QLineEdit(q(t->Text()), self);
+                w->setReadOnly(t->Locked());
+                // Typing and pasting both go through the model's key filter.
+                QObject::connect(w, &QLineEdit::textEdited, [t, w](const QString& s) {
+                    int pos = w->cursorPosition();
+                    t->replace_text(s.toStdString());
+                    if (w->text() != q(t->Text())) {
+                        w->setText(q(t->Text()));
+                        w->setCursorPosition(std::min<int>(pos - 1, w->text().size()));
+                    }
+                });
+                place(c, w);
+            } else if (auto* cb = dynamic_cast<ui::ComboBox*>(&c)) {
+                auto* w = new QComboBox(self);
+                for (long i = 0; i < cb->ListCount(); ++i) w->addItem(q(cb->List(i)));
+                w->setCurrentIndex(static_cast<int>(cb->ListIndex()));
+                QObject::connect(w, QOverload<int>::of(&QComboBox::activated), [cb](int i) { cb->put_ListIndex(i); });
+                place(c, w);
+                cb->on_changed = [this, cb, w](ui::Control& ctl, std::string_view p) {
+                    if (p == "List") {
+                        w->clear();
+                        for (long i = 0; i < cb->ListCount(); ++i) w->addItem(q(cb->List(i)));
+                    }
+                    if (p == "List" || p == "ListIndex") w->setCurrentIndex(static_cast<int>(cb->ListIndex()));
+                    else changed(ctl, p);
+                };
+            } else if (auto* g = dynamic_cast<ui::Grid*>(&c)) {
+                add_grid(*g);
+            } else if (auto* lv = dynamic_cast<ui::ListView*>(&c)) {
+                add_list_view(*lv);
+            } else if (auto* tv = dynamic_cast<ui::TreeView*>(&c)) {
+                add_tree(*tv);
+            } else if (auto* tb = dynamic_cast<ui::Toolbar*>(&c)) {
+                add_toolbar(*tb);
+            } else if (auto* sb = dynamic_cast<ui::StatusBar*>(&c)) {
+                auto* w = new QStatusBar(self);
+                w->setSizeGripEnabled(false);
+                for (long i = 1; i <= sb->panel_count(); ++i) w->addWidget(new QLabel(q(sb->panel_text(i)), w), 1);
+                place(c, w);
+            } else if (auto* h = dynamic_cast<ui::HeadItem*>(&c)) {
+                auto* w = new QWidget(self);
+                auto* label = new QLabel(q(h->Caption()) + "：", w);
+                auto* edit = new QLineEdit(q(h->EditText()), w);
+                QRect r = px(c);
+                label->setGeometry(0, 0, r.width() * 2 / 5, r.height());
+                label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+                edit->setGeometry(r.width() * 2 / 5, 0, r.width() - r.width() * 2 / 5, r.height());
+                edit->setReadOnly(!h->Editable());
+                QObject::connect(edit, &QLineEdit::editingFinished, [h, edit] {
+                    if (edit->isReadOnly() || edit->text() == q(h->Value())) return;
+                    if (!h->commit(edit->text().toStdString())) edit->setFocus();
+                    edit->setText(q(h->EditText()));
+                });
+                place(c, w);
+            } else if (auto* hl = dynamic_cast<ui::HeadItemList*>(&c)) {
+                place(c, new QLabel(self));
+                changed(*hl, "Entries");
+            } else if (auto* ts = dynamic_cast<ui::TabStrip*>(&c)) {
+                auto* w = new QTabBar(self);
+                for (long i = 0; i < ts->Tabs(); ++i) w->addTab(q(ts->TabCaption(i)));
+                w->setCurrentIndex(static_cast<int>(ts->Tab()));
+                QObject::connect(w, &QTabBar::tabBarClicked, [ts, w](int i) {
+                    ts->click_tab(i);
+                    w->setCurrentIndex(static_cast<int>(ts->Tab()));
+                });
+                tabs = ts;
+                place(c, w);
+                ts->on_changed = [this, ts, w](ui::Control& ctl, std::string_view p) {
+                    if (p == "Tab") {
+                        w->setCurrentIndex(static_cast<int>(ts->Tab()));
+                        sync_all_visible();
+                    } else changed(ctl, p);
+                };
+            }
+        }
+        sync_all_visible();
+    }
+};
+
+FormView::FormView(ui::Form& form, QWidget* parent) : QDialog(parent), form_(form), impl_(std::make_unique<Impl>()) {
+    impl_->self = this;
+    setWindowTitle(q(form.Caption()));
+    setFixedSize(form.Width() / 15, form.Height() / 15);
+    if (form.Left() >= 0) move(form.Left() / 15, form.Top() / 15);
+    impl_->build(form);
+    form.view_closed = [this] {
+        if (isVisible()) done(0);
+    };
+}
+
+FormView::~FormView() {
+    form_.view_closed = nullptr;
+    for (const auto& c : form_.controls()) {
+        c->on_changed = nullptr;
+        if (auto* g = dynamic_cast<ui::Grid*>(c.get())) {
+            g->on_layout_changed = nullptr;
+            g->on_cells_changed = nullptr;
+        } else if (auto* lv = dynamic_cast<ui::ListView*>(c.get())) {
+            lv->on_item_changed = nullptr;
+        } else if (auto* tv = dynamic_cast<ui::TreeView*>(c.get())) {
+            tv->on_node_changed = nullptr;
+        }
+    }
+}
+
+QWidget* FormView::widget_of(const std::string& name) const {
+    auto it = impl_->widgets.find(name);
+    return it == impl_->widgets.end() ? nullptr : it->second;
+}
+
+bool FormView::save_png(const QString& path) { return grab().save(path, "PNG"); }
+
+void FormView::closeEvent(QCloseEvent* e) {
+    // The close box asks the form; QueryUnload may keep it open.
+    if (form_.loaded() && !form_.Unload()) e->ignore();
+    else e->accept();
+}
+
+void FormView::reject() {
+    if (form_.loaded() && !form_.Unload()) return;
+    QDialog::reject();
+}
+
+int QtUi::MsgBox(std::string_view prompt, int flags, std::string_view title) {
+    ui::Message m = ui::Message::from_flags(prompt, flags, title);
+    QMessageBox box(QApplication::activeWindow());
+    box.setText(q(m.text));
+    box.setWindowTitle(q(m.title.empty() ? app_title() : m.title));
+    box.setIcon(m.icon == ui::vb::vbCritical      ? QMessageBox::Critical
+                : m.icon == ui::vb::vbQuestion    ? QMessageBox::Question
+                : m.icon == ui::vb::vbExclamation ? QMessageBox::Warning
+                : m.icon == ui::vb::vbInformation ? QMessageBox::Information
+                                                  : QMessageBox::NoIcon);
+    static const std::map<int, std::pair<QMessageBox::StandardButton, const char*>> kButtons = {
+        {ui::vb::vbOK, {QMessageBox::Ok, "确定"}},         {ui::vb::vbCancel, {QMessageBox::Cancel, "取消"}},
+        {ui::vb::vbAbort, {QMessageBox::Abort, "终止"}},   {ui::vb::vbRetry, {QMessageBox::Retry, "重试"}},
+        {ui::vb::vbIgnore, {QMessageBox::Ignore, "忽略"}}, {ui::vb::vbYes, {QMessageBox::Yes, "是"}},
+        {ui::vb::vbNo, {QMessageBox::No, "否"}}};
+    auto results = m.results();
+    std::map<QAbstractButton*, int> result_of;
+    for (std::size_t i = 0; i < results.size(); ++i) {
+        auto [std_button, text] = kButtons.at(results[i]);
+        QAbstractButton* b = box.addButton(std_button);
+        b->setText(QString::fromUtf8(text));
+        result_of[b] = results[i];
+        if (static_cast<int>(i) + 1 == m.default_button) box.setDefaultButton(static_cast<QPushButton*>(b));
+    }
+    box.exec();
+    auto it = result_of.find(box.clickedButton());
+    return it == result_of.end() ? (results.size() > 1 ? ui::vb::vbCancel : ui::vb::vbOK) : it->second;
+}
+
+std::string QtUi::InputBox(std::string_view prompt, std::string_view title, std::string_view default_text) {
+    bool ok = false;
+    QString text = QInputDialog::getText(QApplication::activeWindow(), q(std::string(title)), q(std::string(prompt)),
+                                         QLineEdit::Normal, q(std::string(default_text)), &ok);
+    return ok ? text.toStdString() : std::string();
+}
+
+void QtUi::Beep() { QApplication::beep(); }
+
+void QtUi::SendKeys(std::string_view keys) {
+    QWidget* w = QApplication::focusWidget();
+    if (!w) return;
+    if (keys == "{HOME}+{END}") {
+        if (auto* e = qobject_cast<QLineEdit*>(w)) e->selectAll();
+    } else if (keys == "{ESC}") {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(w, &press);
+    }
+}
+
+void QtUi::set_mouse_pointer(int pointer) {
+    if (pointer_ != 0) QApplication::restoreOverrideCursor();
+    pointer_ = pointer;
+    if (pointer == 11) QApplication::setOverrideCursor(Qt::WaitCursor);
+    else if (pointer == 13) QApplication::setOverrideCursor(Qt::BusyCursor);
+    else if (pointer != 0) QApplication::setOverrideCursor(Qt::ArrowCursor);
+}
+
+void QtUi::show_modal(ui::Form& form) {
+    FormView view(form, QApplication::activeWindow());
+    view.exec();
+    if (form.visible()) form.Hide();
+}
+
+void QtUi::popup_menu(ui::Form&, ui::Menu& menu) {
+    QMenu m;
+    std::map<QAction*, ui::Menu*> item_of;
+    for (ui::Menu* item : menu.items()) {
+        if (!item->Visible()) continue;
+        QAction* a = m.addAction(q(item->Caption()));
+        a->setEnabled(item->Enabled());
+        a->setCheckable(item->Checked());
+        a->setChecked(item->Checked());
+        item_of[a] = item;
+    }
+    if (QAction* chosen = m.exec(QCursor::pos())) item_of[chosen]->click();
+}
+
+void QtUi::set_app_title(std::string title) {
+    ui::UiHost::set_app_title(title);
+    QApplication::setApplicationDisplayName(q(title));
+}
+
+}  // namespace korvane::qt

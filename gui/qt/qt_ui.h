@@ -1,0 +1,53 @@
+// The Qt host of the form models: real message boxes and a generic window
+// built from any form model, kept in step with it.
+#pragma once
+
+#include <memory>
+
+#include <QDialog>
+
+#include "platform/ui/form.h"
+#include "platform/ui/ui_host.h"
+
+namespace korvane::qt {
+
+// A window for a form model: widgets at the model's geometry (twips / 15),
+// model changes shown, user actions forwarded to the model's methods.
+class FormView : public QDialog {
+public:
+    explicit FormView(ui::Form& form, QWidget* parent = nullptr);
+    ~FormView() override;
+    ui::Form& form() { return form_; }
+    // The widget that renders a control (null for controls without one).
+    QWidget* widget_of(const std::string& control_name) const;
+    // Renders the window into a PNG file; false when it cannot be written.
+    bool save_png(const QString& path);
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void reject() override;
+
+private:
+    struct Impl;
+    ui::Form& form_;
+    std::unique_ptr<Impl> impl_;
+};
+
+class QtUi : public ui::UiHost {
+public:
+    int MsgBox(std::string_view prompt, int flags = ui::vb::vbOKOnly, std::string_view title = {}) override;
+    std::string InputBox(std::string_view prompt, std::string_view title = {},
+                         std::string_view default_text = {}) override;
+    void Beep() override;
+    void SendKeys(std::string_view keys) override;
+    void set_mouse_pointer(int pointer) override;
+    int mouse_pointer() const override { return pointer_; }
+    void show_modal(ui::Form& form) override;
+    void popup_menu(ui::Form& form, ui::Menu& menu) override;
+    void set_app_title(std::string title) override;
+
+private:
+    int pointer_ = 0;
+};
+
+}  // namespace korvane::qt
