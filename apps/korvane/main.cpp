@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "apps/korvane/demo.h"
+#include "apps/korvane/gui.h"
 #include "platform/vb/error.h"
 #include "schema/demo_generator.h"
 
@@ -61,9 +62,21 @@ int main(int argc, char** argv) {
     auto* demo = app.add_subcommand("demo", "run the main job on the demo account (created when missing)");
     demo->add_option("--db", demo_db, "account file")->required();
 
+    std::string gui_db, screenshot;
+    auto* gui = app.add_subcommand("gui", "open the host window with a filter field of each kind");
+    gui->add_option("--db", gui_db, "account file")->required();
+    gui->add_option("--screenshot", screenshot, "render the window into this PNG and exit");
+
     CLI11_PARSE(app, argc, argv);
     try {
         if (*init) return init_demo(init_db, rows, seed, force);
+        if (*gui) {
+            if (!std::filesystem::exists(gui_db)) {
+                int rc = init_demo(gui_db, 20000, 1, false);
+                if (rc) return rc;
+            }
+            return korvane::app::run_gui(gui_db, screenshot);
+        }
         if (!std::filesystem::exists(demo_db)) {
             int rc = init_demo(demo_db, 20000, 1, false);
             if (rc) return rc;

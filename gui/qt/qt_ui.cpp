@@ -432,10 +432,43 @@ FormView::FormView(ui::Form& form, QWidget* parent) : QDialog(parent), form_(for
     form.view_closed = [this] {
         if (isVisible()) done(0);
     };
+    // The model decides where the focus is: Validate may keep it.
+    form.view_focus = [this](ui::Control* c) {
+        if (!c) return;
+        auto it = impl_->by_control.find(c);
+        if (it == impl_->by_control.end()) return;
+        QWidget* w = it->second->findChild<QLineEdit*>() ? it->second->findChild<QLineEdit*>() : it->second;
+        if (QApplication::focusWidget() != w) {
+            impl_->syncing = true;
+            w->setFocus();
+            impl_->syncing = false;
+        }
+    };
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (impl_->syncing || !now || now->window() != this) return;
+        for (auto& [c, w] : impl_->by_control)
+            if (w == now || w->isAncestorOf(now)) {
+                if (form_.active_control() == c) return;
+                if (!form_.set_focus(c) && form_.view_focus) form_.view_focus(form_.active_control());
+                return;
+            }
+    });
+}
+
+void FormView::keyPressEvent(QKeyEvent* e) {
+    if (int k = vb_key(e->key())) {
+        if (k != 27 && k != 13) {
+            form_.key_down(k, vb_shift(e->modifiers()));
+            return;
+        }
+    }
+    QDialog::keyPressEvent(e);
 }
 
 FormView::~FormView() {
+    disconnect(qApp, nullptr, this, nullptr);
     form_.view_closed = nullptr;
+    form_.view_focus = nullptr;
     for (const auto& c : form_.controls()) {
         c->on_changed = nullptr;
         if (auto* g = dynamic_cast<ui::Grid*>(c.get())) {

@@ -80,12 +80,14 @@ bool Form::set_focus(Control* next) {
     focus_ = next;
     if (focus_ && on_got_focus) on_got_focus(*focus_);
     moving_ = false;
+    if (view_focus && !refocus_asked_) view_focus(focus_);
     if (refocus_asked_ && refocus_ != focus_) {
         refocus_asked_ = false;
         Control* back = refocus_;
         if (focus_ && on_lost_focus) on_lost_focus(*focus_);
         focus_ = back;
         if (focus_ && on_got_focus) on_got_focus(*focus_);
+        if (view_focus) view_focus(focus_);
         return false;
     }
     return true;

@@ -82,8 +82,9 @@ public:
     std::function<void(Control& c, Control* next, bool& cancel)> on_validate;
     std::function<void(Control& c)> on_got_focus;
     std::function<void(Control& c)> on_lost_focus;
-    // The view's hook: the form was hidden or unloaded.
+    // The view's hooks: the form was hidden or unloaded; the focus moved.
     std::function<void()> view_closed;
+    std::function<void(Control*)> view_focus;
 
 private:
     void adopt(std::unique_ptr<Control> c);
