@@ -20,6 +20,7 @@
 #include <QTabBar>
 #include <QTableView>
 #include <QToolBar>
+#include <QTimer>
 #include <QTreeWidget>
 #include <map>
 
@@ -172,7 +173,7 @@ struct FormView::Impl {
         auto* w = new QTreeWidget(self);
         w->setRootIsDecorated(false);
         w->setAlternatingRowColors(true);
-        auto rebuild = [&lv, w, this] {
+        auto rebuild_now = [&lv, w, this] {
             syncing = true;
             w->clear();
             QStringList headers;
@@ -188,6 +189,13 @@ struct FormView::Impl {
             }
             syncing = false;
         };
+        // A handler run from one of the list's own signals may change the
+        // items: the rebuild then waits until that signal is over.
+        auto in_signal = std::make_shared<bool>(false);
+        auto rebuild = [w, rebuild_now, in_signal] {
+            if (*in_signal) QTimer::singleShot(0, w, rebuild_now);
+            else rebuild_now();
+        };
         rebuild();
         lv.on_item_changed = [&lv, w, this](long index) {
             syncing = true;
@@ -199,13 +207,17 @@ struct FormView::Impl {
             }
             syncing = false;
         };
-        QObject::connect(w, &QTreeWidget::itemChanged, [&lv, w, this](QTreeWidgetItem* item, int) {
+        QObject::connect(w, &QTreeWidget::itemChanged, [&lv, w, this, in_signal](QTreeWidgetItem* item, int) {
             if (syncing) return;
             long index = w->indexOfTopLevelItem(item) + 1;
+            *in_signal = true;
             lv.check_item(index, item->checkState(0) == Qt::Checked);
+            *in_signal = false;
         });
-        QObject::connect(w, &QTreeWidget::itemClicked, [&lv, w](QTreeWidgetItem* item, int) {
+        QObject::connect(w, &QTreeWidget::itemClicked, [&lv, w, in_signal](QTreeWidgetItem* item, int) {
+            *in_signal = true;
             lv.click_item(w->indexOfTopLevelItem(item) + 1);
+            *in_signal = false;
         });
         place(lv, w);
         lv.on_changed = [this, rebuild](ui::Control& c, std::string_view p) {
@@ -217,23 +229,38 @@ struct FormView::Impl {
     void add_tree(ui::TreeView& tv) {
         auto* w = new QTreeWidget(self);
         w->setHeaderHidden(true);
+        // Brought in step item by item, never cleared: the item whose signal
+        // led here must outlive the handler.
         auto rebuild = [&tv, w, this] {
             syncing = true;
-            w->clear();
-            std::map<std::string, QTreeWidgetItem*> items;
-            std::function<void(const std::string&, QTreeWidgetItem*)> add = [&](const std::string& key, QTreeWidgetItem* up) {
-                const auto& n = tv.node(key);
-                auto* item = up ? new QTreeWidgetItem(up) : new QTreeWidgetItem(w);
-                item->setText(0, q(n.text));
-                item->setData(0, Qt::UserRole, q(n.key));
-                item->setIcon(0, image_icon(n.expanded && !n.expanded_image.empty() ? n.expanded_image : n.image));
-                if (tv.Checkboxes()) item->setCheckState(0, n.checked ? Qt::Checked : Qt::Unchecked);
-                item->setChildIndicatorPolicy(n.children.empty() && n.expanded ? QTreeWidgetItem::DontShowIndicatorWhenChildless
-                                                                              : QTreeWidgetItem::ShowIndicator);
-                for (const auto& c : n.children) add(c, item);
-                item->setExpanded(n.expanded);
-            };
-            for (const auto& r : tv.roots()) add(r, nullptr);
+            std::function<void(const std::vector<std::string>&, QTreeWidgetItem*)> sync =
+                [&](const std::vector<std::string>& keys, QTreeWidgetItem* up) {
+                    std::map<QString, QTreeWidgetItem*> existing;
+                    int count = up ? up->childCount() : w->topLevelItemCount();
+                    for (int i = 0; i < count; ++i) {
+                        QTreeWidgetItem* it = up ? up->child(i) : w->topLevelItem(i);
+                        existing[it->data(0, Qt::UserRole).toString()] = it;
+                    }
+                    for (const auto& key : keys) {
+                        const auto& n = tv.node(key);
+                        QTreeWidgetItem*& item = existing[q(n.key)];
+                        if (!item) {
+                            item = up ? new QTreeWidgetItem(up) : new QTreeWidgetItem(w);
+                            item->setData(0, Qt::UserRole, q(n.key));
+                        }
+                        item->setText(0, q(n.text));
+                        item->setIcon(0, image_icon(n.expanded && !n.expanded_image.empty() ? n.expanded_image : n.image));
+                        if (tv.Checkboxes()) item->setCheckState(0, n.checked ? Qt::Checked : Qt::Unchecked);
+                        item->setChildIndicatorPolicy(n.children.empty() && n.expanded
+                                                          ? QTreeWidgetItem::DontShowIndicatorWhenChildless
+                                                          : QTreeWidgetItem::ShowIndicator);
+                        sync(n.children, item);
+                        item->setExpanded(n.expanded);
+                    }
+                    for (auto& [k, it] : existing)
+                        if (it && !tv.has_node(k.toStdString())) delete it;
+                };
+            sync(tv.roots(), nullptr);
             syncing = false;
         };
         rebuild();

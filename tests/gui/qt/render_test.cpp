@@ -179,6 +179,14 @@ TEST(QtRenderer, UserActionsReachTheModelAndModelChangesTheView) {
     tree->topLevelItem(0)->child(0)->setCheckState(0, Qt::Checked);
     EXPECT_TRUE(s.tree.node("m01").checked);
 
+    // a check whose handler changes the list survives its own signal
+    s.list.on_item_check = [&](ui::ListView::ListItem&) { s.list.add_item("k0003", "0000000003"); };
+    auto* list = qobject_cast<QTreeWidget*>(view.widget_of("lstParent"));
+    list->topLevelItem(0)->setCheckState(0, Qt::Checked);
+    QApplication::processEvents();
+    EXPECT_TRUE(s.list.item(1).checked);
+    EXPECT_EQ(list->topLevelItemCount(), 3);
+
     // hiding the form closes its window
     s.form.Load();
     s.form.Hide();
