@@ -32,8 +32,6 @@ const TableView* view_of(const std::string& table) {
     return nullptr;
 }
 
-std::string text_of(const Variant& v) { return v.is_null() ? std::string() : vb::CStr(v); }
-
 bool contains(const std::string& text, const std::string& part) {
     return vb::LCase(text).find(vb::LCase(part)) != std::string::npos;
 }
@@ -112,7 +110,7 @@ void ReferenceListForm::fill() {
             bookmarks_.push_back(rows_->Bookmark());
             grid_->put_RowData(r, r);
             for (std::size_t i = 0; i < order.size(); ++i)
-                grid_->put_TextMatrix(r, static_cast<long>(i) + 1, text_of(rows_->Fields().Item(Variant(order[i])).Value()));
+                grid_->put_TextMatrix(r, static_cast<long>(i) + 1, vb::text_or_empty(rows_->Fields().Item(Variant(order[i])).Value()));
         }
     }
     grid_->put_Redraw(true);

@@ -78,8 +78,7 @@ void OptionSet::set(std::string_view name, const Variant& value) {
 bool OptionSet::get_bool(std::string_view name) const { return vb::CBool(get(name)); }
 std::int32_t OptionSet::get_long(std::string_view name) const { return vb::CLng(get(name)); }
 std::string OptionSet::get_text(std::string_view name) const {
-    Variant v = get(name);
-    return v.is_null() ? std::string() : vb::CStr(v);
+    return vb::text_or_empty(get(name));
 }
 
 SystemOptions::SystemOptions() : OptionSet(system_members()) {}

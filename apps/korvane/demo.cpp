@@ -14,8 +14,7 @@ namespace {
 using ado::Recordset;
 
 std::string text(const Recordset& rs, const char* field) {
-    const Variant& v = rs(Variant(field));
-    return v.is_null() ? std::string() : vb::CStr(v);
+    return vb::text_or_empty(rs(Variant(field)));
 }
 
 // Pads to a display width, counting a CJK character as two columns.

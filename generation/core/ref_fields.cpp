@@ -20,8 +20,6 @@ void focus_again(ui::TextBox& field) {
     if (field.Parent() && field.Visible() && field.Enabled()) field.Parent()->set_focus(&field);
 }
 
-std::string text_of(const Variant& v) { return v.is_null() ? std::string() : vb::CStr(v); }
-
 }  // namespace
 
 RefServices RefServices::standard(ui::UiHost& ui, session::PermissionServicePtr permission) {
@@ -69,8 +67,8 @@ bool LookupReference(const RefServices& services, ui::TextBox& field, ui::Comman
             std::string names, codes;
             if (picked->RecordCount() > 0) picked->MoveFirst();
             for (; !picked->Eof(); picked->MoveNext()) {
-                names += text_of((*picked)(Variant(kind->name_field))) + ",";
-                codes += text_of((*picked)(Variant(kind->code_field))) + ",";
+                names += vb::text_or_empty((*picked)(Variant(kind->name_field))) + ",";
+                codes += vb::text_or_empty((*picked)(Variant(kind->code_field))) + ",";
             }
             if (!names.empty()) {
                 names.pop_back();

@@ -4,15 +4,9 @@
 
 namespace korvane::ui {
 
-namespace {
-constexpr long kIndexOutOfBounds = 35600;
-constexpr long kElementNotFound = 35601;
-constexpr long kKeyNotUnique = 35602;
-}  // namespace
-
 Toolbar::Button& Toolbar::add_button(std::string key, std::string caption, bool check) {
     for (const auto& b : buttons_)
-        if (!key.empty() && b.key == key) err::raise(kKeyNotUnique, "Key is not unique in collection");
+        if (!key.empty() && b.key == key) err::raise(err::kKeyNotUnique, "Key is not unique in collection");
     buttons_.push_back({std::move(key), std::move(caption), {}, true, true, check, false, {}});
     changed("Buttons");
     return buttons_.back();
@@ -21,7 +15,7 @@ Toolbar::Button& Toolbar::add_button(std::string key, std::string caption, bool 
 Toolbar::Button& Toolbar::button(const std::string& key) {
     for (auto& b : buttons_)
         if (b.key == key) return b;
-    err::raise(kElementNotFound, "Element not found");
+    err::raise(err::kElementNotFound, "Element not found");
 }
 
 void Toolbar::set_enabled(const std::string& key, bool enabled) {
@@ -32,7 +26,7 @@ void Toolbar::set_enabled(const std::string& key, bool enabled) {
 }
 
 Toolbar::Button& Toolbar::button_at(long index) {
-    if (index < 1 || index > static_cast<long>(buttons_.size())) err::raise(kIndexOutOfBounds, "Index out of bounds");
+    if (index < 1 || index > static_cast<long>(buttons_.size())) err::raise(err::kIndexOutOfBounds, "Index out of bounds");
     return buttons_[static_cast<std::size_t>(index - 1)];
 }
 
@@ -57,12 +51,12 @@ void StatusBar::add_panel(std::string key, int width) {
 }
 
 const std::string& StatusBar::panel_text(long index) const {
-    if (index < 1 || index > panel_count()) err::raise(kIndexOutOfBounds, "Index out of bounds");
+    if (index < 1 || index > panel_count()) err::raise(err::kIndexOutOfBounds, "Index out of bounds");
     return panels_[static_cast<std::size_t>(index - 1)].text;
 }
 
 void StatusBar::set_panel_text(long index, std::string text) {
-    if (index < 1 || index > panel_count()) err::raise(kIndexOutOfBounds, "Index out of bounds");
+    if (index < 1 || index > panel_count()) err::raise(err::kIndexOutOfBounds, "Index out of bounds");
     auto& p = panels_[static_cast<std::size_t>(index - 1)];
     if (p.text == text) return;
     p.text = std::move(text);

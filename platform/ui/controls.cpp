@@ -6,8 +6,6 @@ namespace korvane::ui {
 
 namespace {
 
-constexpr long kInvalidPropertyValue = 380;
-constexpr long kInvalidArrayIndex = 381;
 
 // The next UTF-8 character of s from i: its bytes and its code point.
 std::pair<std::size_t, int> next_char(std::string_view s, std::size_t i) {
@@ -42,7 +40,7 @@ void CommandButton::click() {
 }
 
 void CheckBox::put_Value(int v) {
-    if (v < 0 || v > 2) err::raise(kInvalidPropertyValue, "Invalid property value");
+    if (v < 0 || v > 2) err::raise(err::kBadPropertyValue, "Invalid property value");
     if (v == value_) return;
     value_ = v;
     changed("Value");
@@ -110,12 +108,12 @@ void ComboBox::Clear() {
 }
 
 const std::string& ComboBox::List(long index) const {
-    if (index < 0 || index >= ListCount()) err::raise(kInvalidArrayIndex, "Invalid property array index");
+    if (index < 0 || index >= ListCount()) err::raise(err::kBadPropertyIndex, "Invalid property array index");
     return items_[static_cast<std::size_t>(index)];
 }
 
 void ComboBox::put_ListIndex(long index) {
-    if (index < -1 || index >= ListCount()) err::raise(kInvalidPropertyValue, "Invalid property value");
+    if (index < -1 || index >= ListCount()) err::raise(err::kBadPropertyValue, "Invalid property value");
     if (index == list_index_) return;
     list_index_ = index;
     text_ = index < 0 ? std::string() : items_[static_cast<std::size_t>(index)];

@@ -6,17 +6,12 @@
 
 namespace korvane::ui {
 
-namespace {
-constexpr long kBadValue = 380;
-constexpr long kSubscript = 381;
-}  // namespace
-
 void Grid::check_row(long row) const {
-    if (row < 0 || row >= rows_) err::raise(kSubscript, "Subscript out of range (row " + std::to_string(row) + ")");
+    if (row < 0 || row >= rows_) err::raise(err::kBadPropertyIndex, "Subscript out of range (row " + std::to_string(row) + ")");
 }
 
 void Grid::check_col(long col) const {
-    if (col < 0 || col >= cols_) err::raise(kSubscript, "Subscript out of range (column " + std::to_string(col) + ")");
+    if (col < 0 || col >= cols_) err::raise(err::kBadPropertyIndex, "Subscript out of range (column " + std::to_string(col) + ")");
 }
 
 void Grid::check_cell(long row, long col) const {
@@ -41,7 +36,7 @@ void Grid::layout_changed() {
 }
 
 void Grid::put_Rows(long rows) {
-    if (rows < 0) err::raise(kBadValue, "Invalid property value");
+    if (rows < 0) err::raise(err::kBadPropertyValue, "Invalid property value");
     if (rows == rows_) return;
     cells_.resize(static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols_));
     if (!colors_.empty()) colors_.resize(cells_.size(), kWhite);
@@ -54,7 +49,7 @@ void Grid::put_Rows(long rows) {
 }
 
 void Grid::put_Cols(long cols) {
-    if (cols < 0) err::raise(kBadValue, "Invalid property value");
+    if (cols < 0) err::raise(err::kBadPropertyValue, "Invalid property value");
     if (cols == cols_) return;
     std::vector<std::string> cells(static_cast<std::size_t>(rows_) * static_cast<std::size_t>(cols));
     std::vector<std::uint32_t> colors(colors_.empty() ? 0 : cells.size(), kWhite);
@@ -76,13 +71,13 @@ void Grid::put_Cols(long cols) {
 }
 
 void Grid::put_FixedRows(long n) {
-    if (n < 0 || n > rows_) err::raise(kBadValue, "Invalid property value");
+    if (n < 0 || n > rows_) err::raise(err::kBadPropertyValue, "Invalid property value");
     fixed_rows_ = n;
     layout_changed();
 }
 
 void Grid::put_FixedCols(long n) {
-    if (n < 0 || n > cols_) err::raise(kBadValue, "Invalid property value");
+    if (n < 0 || n > cols_) err::raise(err::kBadPropertyValue, "Invalid property value");
     fixed_cols_ = n;
     layout_changed();
 }
@@ -101,7 +96,7 @@ void Grid::put_TextMatrix(long row, long col, std::string text) {
 }
 
 void Grid::AddItem(const std::string& tab_separated, long index) {
-    if (index < -1 || index > rows_) err::raise(kSubscript, "Subscript out of range");
+    if (index < -1 || index > rows_) err::raise(err::kBadPropertyIndex, "Subscript out of range");
     long row = index < 0 ? rows_ : index;
     bool was = redraw_;
     redraw_ = false;  // one layout notice for the whole insertion
@@ -127,7 +122,7 @@ void Grid::AddItem(const std::string& tab_separated, long index) {
 
 void Grid::RemoveItem(long row) {
     check_row(row);
-    if (row < fixed_rows_) err::raise(kBadValue, "Cannot remove a fixed row");
+    if (row < fixed_rows_) err::raise(err::kBadPropertyValue, "Cannot remove a fixed row");
     std::size_t first = at(row, 0), last = at(row + 1, 0);
     cells_.erase(cells_.begin() + static_cast<long>(first), cells_.begin() + static_cast<long>(last));
     if (!colors_.empty())

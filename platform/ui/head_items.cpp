@@ -37,7 +37,7 @@ void HeadItemList::clear() {
 }
 
 const HeadItemList::Entry& HeadItemList::entry(long index) const {
-    if (index < 1 || index > entry_count()) err::raise(35600, "Index out of bounds");
+    if (index < 1 || index > entry_count()) err::raise(err::kIndexOutOfBounds, "Index out of bounds");
     return entries_[static_cast<std::size_t>(index - 1)];
 }
 

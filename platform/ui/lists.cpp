@@ -3,39 +3,31 @@
 #include <algorithm>
 #include <cctype>
 
+#include "platform/vb/convert.h"
 #include "platform/vb/error.h"
 
 namespace korvane::ui {
 
 namespace {
-constexpr long kIndexOutOfBounds = 35600;
-constexpr long kElementNotFound = 35601;
-constexpr long kKeyNotUnique = 35602;
-constexpr long kInvalidKey = 35603;
-
-std::string folded(const std::string& key) {
-    std::string k = key;
-    std::transform(k.begin(), k.end(), k.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return k;
-}
+std::string folded(const std::string& key) { return vb::LCase(key); }
 
 bool same_key(const std::string& a, const std::string& b) { return folded(a) == folded(b); }
 
 void check_key(const std::string& key) {
     // VB refuses numeric keys so that an index and a key cannot be confused.
     if (!key.empty() && std::isdigit(static_cast<unsigned char>(key[0])))
-        err::raise(kInvalidKey, "Invalid key");
+        err::raise(err::kInvalidKey, "Invalid key");
 }
 }  // namespace
 
 const std::string& ListView::ListItem::SubItems(long i) const {
     static const std::string empty;
-    if (i < 1) err::raise(kIndexOutOfBounds, "Index out of bounds");
+    if (i < 1) err::raise(err::kIndexOutOfBounds, "Index out of bounds");
     return static_cast<std::size_t>(i) <= sub_items.size() ? sub_items[static_cast<std::size_t>(i - 1)] : empty;
 }
 
 void ListView::ListItem::put_SubItems(long i, std::string v) {
-    if (i < 1) err::raise(kIndexOutOfBounds, "Index out of bounds");
+    if (i < 1) err::raise(err::kIndexOutOfBounds, "Index out of bounds");
     if (sub_items.size() < static_cast<std::size_t>(i)) sub_items.resize(static_cast<std::size_t>(i));
     sub_items[static_cast<std::size_t>(i - 1)] = std::move(v);
 }
@@ -43,14 +35,14 @@ void ListView::ListItem::put_SubItems(long i, std::string v) {
 ListView::ColumnHeader& ListView::add_column(std::string key, std::string text, int width) {
     if (!key.empty())
         for (const auto& c : columns_)
-            if (same_key(c.key, key)) err::raise(kKeyNotUnique, "Key is not unique in collection");
+            if (same_key(c.key, key)) err::raise(err::kKeyNotUnique, "Key is not unique in collection");
     columns_.push_back({std::move(key), std::move(text), width, Alignment::Left});
     changed("Columns");
     return columns_.back();
 }
 
 ListView::ColumnHeader& ListView::column(long index) {
-    if (index < 1 || index > column_count()) err::raise(kIndexOutOfBounds, "Index out of bounds");
+    if (index < 1 || index > column_count()) err::raise(err::kIndexOutOfBounds, "Index out of bounds");
     return columns_[static_cast<std::size_t>(index - 1)];
 }
 
@@ -61,7 +53,7 @@ void ListView::clear_columns() {
 
 ListView::ListItem& ListView::add_item(std::string key, std::string text) {
     check_key(key);
-    if (!key.empty() && index_of(key) != 0) err::raise(kKeyNotUnique, "Key is not unique in collection");
+    if (!key.empty() && index_of(key) != 0) err::raise(err::kKeyNotUnique, "Key is not unique in collection");
     if (!key.empty() && !index_stale_) key_index_[folded(key)] = item_count() + 1;
     items_.push_back({std::move(key), std::move(text), false, {}});
     changed("Items");
@@ -69,18 +61,18 @@ ListView::ListItem& ListView::add_item(std::string key, std::string text) {
 }
 
 ListView::ListItem& ListView::item(long index) {
-    if (index < 1 || index > item_count()) err::raise(kIndexOutOfBounds, "Index out of bounds");
+    if (index < 1 || index > item_count()) err::raise(err::kIndexOutOfBounds, "Index out of bounds");
     return items_[static_cast<std::size_t>(index - 1)];
 }
 
 const ListView::ListItem& ListView::item(long index) const {
-    if (index < 1 || index > item_count()) err::raise(kIndexOutOfBounds, "Index out of bounds");
+    if (index < 1 || index > item_count()) err::raise(err::kIndexOutOfBounds, "Index out of bounds");
     return items_[static_cast<std::size_t>(index - 1)];
 }
 
 ListView::ListItem& ListView::item(const std::string& key) {
     long i = index_of(key);
-    if (i == 0) err::raise(kElementNotFound, "Element not found");
+    if (i == 0) err::raise(err::kElementNotFound, "Element not found");
     return items_[static_cast<std::size_t>(i - 1)];
 }
 
@@ -157,9 +149,9 @@ const TreeView::Node* TreeView::find(const std::string& key) const {
 
 TreeView::Node& TreeView::add_node(const std::string& parent, std::string key, std::string text, std::string image) {
     check_key(key);
-    if (key.empty() || find(key)) err::raise(kKeyNotUnique, "Key is not unique in collection");
+    if (key.empty() || find(key)) err::raise(err::kKeyNotUnique, "Key is not unique in collection");
     Node* up = nullptr;
-    if (!parent.empty() && !(up = find(parent))) err::raise(kElementNotFound, "Element not found");
+    if (!parent.empty() && !(up = find(parent))) err::raise(err::kElementNotFound, "Element not found");
     auto n = std::make_unique<Node>();
     n->key = std::move(key);
     n->text = std::move(text);
@@ -175,13 +167,13 @@ TreeView::Node& TreeView::add_node(const std::string& parent, std::string key, s
 
 TreeView::Node& TreeView::node(const std::string& key) {
     Node* n = find(key);
-    if (!n) err::raise(kElementNotFound, "Element not found");
+    if (!n) err::raise(err::kElementNotFound, "Element not found");
     return *n;
 }
 
 const TreeView::Node& TreeView::node(const std::string& key) const {
     const Node* n = find(key);
-    if (!n) err::raise(kElementNotFound, "Element not found");
+    if (!n) err::raise(err::kElementNotFound, "Element not found");
     return *n;
 }
 

@@ -7,19 +7,13 @@
 
 namespace korvane::ui {
 
-namespace {
-constexpr long kBadValue = 380;
-constexpr long kElementNotFound = 35601;
-constexpr long kKeyNotUnique = 35602;
-}  // namespace
-
 void TabStrip::add_tab(std::string caption) {
     tabs_.push_back({std::move(caption), true, true, {}});
     changed("Tabs");
 }
 
 TabStrip::TabInfo& TabStrip::info(long tab) {
-    if (tab < 0 || tab >= Tabs()) err::raise(kBadValue, "Invalid property value");
+    if (tab < 0 || tab >= Tabs()) err::raise(err::kBadPropertyValue, "Invalid property value");
     return tabs_[static_cast<std::size_t>(tab)];
 }
 
@@ -76,7 +70,7 @@ void Menu::click() {
 }
 
 void ImageList::add(std::string key, std::string picture) {
-    if (has(key)) err::raise(kKeyNotUnique, "Key is not unique in collection");
+    if (has(key)) err::raise(err::kKeyNotUnique, "Key is not unique in collection");
     images_.emplace_back(std::move(key), std::move(picture));
 }
 
@@ -89,7 +83,7 @@ const std::string& ImageList::picture(const std::string& key) const {
     std::string k = vb::LCase(key);
     for (const auto& i : images_)
         if (vb::LCase(i.first) == k) return i.second;
-    err::raise(kElementNotFound, "Element not found");
+    err::raise(err::kElementNotFound, "Element not found");
 }
 
 }  // namespace korvane::ui

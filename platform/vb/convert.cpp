@@ -725,3 +725,7 @@ double now_ole() {
 double today_ole() { return std::trunc(now_ole()); }
 
 }  // namespace korvane::vb
+
+namespace korvane::vb {
+std::string text_or_empty(const Variant& v) { return v.is_null() ? std::string() : CStr(v); }
+}  // namespace korvane::vb

@@ -14,6 +14,8 @@ namespace korvane::vb {
 // in VB's shortest form (up to 15 significant digits, "1E+20" style beyond);
 // dates as "YYYY-MM-DD" or "YYYY-MM-DD HH:MM:SS" when there is a time.
 std::string CStr(const Variant& v);
+// CStr with Null (and Empty) as "": how lists and grids show a missing value.
+std::string text_or_empty(const Variant& v);
 // CDbl/CLng/CBool: strings must be numeric (after removing "," separators
 // for CDbl), else 13; Null raises 94; Empty is 0. CLng rounds half to even
 // as VB does and raises 6 outside the 32-bit range.

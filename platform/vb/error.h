@@ -42,6 +42,13 @@ inline constexpr long kDuplicateKey = 457;       // Collection.Add with a key al
 inline constexpr long kAutomation = 440;
 inline constexpr long kNoSuchMember = 438;
 inline constexpr long kNotSupported = 445;
+// Errors the controls raise, as the VB controls number them.
+inline constexpr long kBadPropertyValue = 380;    // Invalid property value
+inline constexpr long kBadPropertyIndex = 381;    // Invalid property array index / subscript
+inline constexpr long kIndexOutOfBounds = 35600;
+inline constexpr long kElementNotFound = 35601;
+inline constexpr long kKeyNotUnique = 35602;
+inline constexpr long kInvalidKey = 35603;
 inline constexpr long kBadArgs = 3001;           // adErrInvalidArgument
 inline constexpr long kNoCurrentRecord = 3021;   // adErrNoCurrentRecord
 inline constexpr long kClosed = 3704;            // adErrObjectClosed
