@@ -139,15 +139,26 @@ void Grid::Clear() {
     layout_changed();
 }
 
-long Grid::RowData(long row) const {
+Grid::RowState& Grid::row_state(long row) {
     check_row(row);
-    return row_state_[static_cast<std::size_t>(row)].data;
+    return row_state_[static_cast<std::size_t>(row)];
 }
 
-void Grid::put_RowData(long row, long data) {
-    check_row(row);
-    row_state_[static_cast<std::size_t>(row)].data = data;
+Grid::Column& Grid::column(long col) {
+    check_col(col);
+    return columns_[static_cast<std::size_t>(col)];
 }
+
+template <class T>
+void Grid::set_column(long col, T Column::*member, T value) {
+    T& field = column(col).*member;
+    if (field == value) return;
+    field = value;
+    layout_changed();
+}
+
+long Grid::RowData(long row) const { return const_cast<Grid*>(this)->row_state(row).data; }
+void Grid::put_RowData(long row, long data) { row_state(row).data = data; }
 
 std::uint32_t Grid::CellBackColor(long row, long col) const {
     check_cell(row, col);
@@ -165,73 +176,26 @@ void Grid::put_CellBackColor(long row, long col, std::uint32_t color) {
     cell_changed(row, col);
 }
 
-bool Grid::RowHidden(long row) const {
-    check_row(row);
-    return row_state_[static_cast<std::size_t>(row)].hidden;
-}
+bool Grid::RowHidden(long row) const { return const_cast<Grid*>(this)->row_state(row).hidden; }
 
 void Grid::put_RowHidden(long row, bool hidden) {
-    check_row(row);
-    auto& state = row_state_[static_cast<std::size_t>(row)];
+    RowState& state = row_state(row);
     if (state.hidden == hidden) return;
     state.hidden = hidden;
     layout_changed();
 }
 
-int Grid::ColWidth(long col) const {
-    check_col(col);
-    return columns_[static_cast<std::size_t>(col)].width;
-}
-
-void Grid::put_ColWidth(long col, int twips) {
-    check_col(col);
-    columns_[static_cast<std::size_t>(col)].width = twips;
-    layout_changed();
-}
-
-bool Grid::ColHidden(long col) const {
-    check_col(col);
-    return columns_[static_cast<std::size_t>(col)].hidden;
-}
-
-void Grid::put_ColHidden(long col, bool hidden) {
-    check_col(col);
-    if (columns_[static_cast<std::size_t>(col)].hidden == hidden) return;
-    columns_[static_cast<std::size_t>(col)].hidden = hidden;
-    layout_changed();
-}
-
-InputKind Grid::ColInputKind(long col) const {
-    check_col(col);
-    return columns_[static_cast<std::size_t>(col)].kind;
-}
-
-void Grid::put_ColInputKind(long col, InputKind kind) {
-    check_col(col);
-    columns_[static_cast<std::size_t>(col)].kind = kind;
-}
-
-Alignment Grid::ColAlignment(long col) const {
-    check_col(col);
-    return columns_[static_cast<std::size_t>(col)].align;
-}
-
-void Grid::put_ColAlignment(long col, Alignment a) {
-    check_col(col);
-    columns_[static_cast<std::size_t>(col)].align = a;
-    layout_changed();
-}
-
-bool Grid::ColButton(long col) const {
-    check_col(col);
-    return columns_[static_cast<std::size_t>(col)].button;
-}
-
-void Grid::put_ColButton(long col, bool on) {
-    check_col(col);
-    columns_[static_cast<std::size_t>(col)].button = on;
-    layout_changed();
-}
+int Grid::ColWidth(long col) const { return const_cast<Grid*>(this)->column(col).width; }
+void Grid::put_ColWidth(long col, int twips) { set_column(col, &Column::width, twips); }
+bool Grid::ColHidden(long col) const { return const_cast<Grid*>(this)->column(col).hidden; }
+void Grid::put_ColHidden(long col, bool hidden) { set_column(col, &Column::hidden, hidden); }
+// The input kind only matters when an edit starts: no view notice.
+InputKind Grid::ColInputKind(long col) const { return const_cast<Grid*>(this)->column(col).kind; }
+void Grid::put_ColInputKind(long col, InputKind kind) { column(col).kind = kind; }
+Alignment Grid::ColAlignment(long col) const { return const_cast<Grid*>(this)->column(col).align; }
+void Grid::put_ColAlignment(long col, Alignment a) { set_column(col, &Column::align, a); }
+bool Grid::ColButton(long col) const { return const_cast<Grid*>(this)->column(col).button; }
+void Grid::put_ColButton(long col, bool on) { set_column(col, &Column::button, on); }
 
 void Grid::put_Redraw(bool on) {
     if (on == redraw_) return;

@@ -145,6 +145,11 @@ private:
         long data = 0;
         bool hidden = false;
     };
+    RowState& row_state(long row);
+    Column& column(long col);
+    // Sets one column property and re-lays the view out when it changed.
+    template <class T>
+    void set_column(long col, T Column::*member, T value);
 
     long rows_ = 2, cols_ = 2, fixed_rows_ = 1, fixed_cols_ = 0;
     std::vector<std::string> cells_ = std::vector<std::string>(4);

@@ -115,17 +115,17 @@ void ListView::check_item(long index, bool checked) {
     if (it.checked == checked) return;
     it.checked = checked;
     item_changed(index);
-    if (on_item_check) on_item_check(items_[static_cast<std::size_t>(index - 1)]);
+    if (on_item_check) on_item_check(it);  // deque: the reference outlives added items
 }
 
 void ListView::click_item(long index) {
     if (!Enabled() || !Visible()) return;
-    item(index);
+    ListItem& it = item(index);
     if (selected_ != index) {
         selected_ = index;
         changed("Selection");
     }
-    if (on_item_click) on_item_click(items_[static_cast<std::size_t>(index - 1)]);
+    if (on_item_click) on_item_click(it);
     if (on_click) on_click();
 }
 
