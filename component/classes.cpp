@@ -159,20 +159,57 @@ const ClassInfo& PositionSet::class_info() const {
 
 RefSelect::RefSelect() { ModuleStartup(); }
 
-bool RefSelect::AutoRefer(const session::LoginPtr& oLogin, Ref<std::string>, Ref<std::string>, Ref<CollectionPtr>,
-                          Ref<double>, Ref<double>, Ref<double>, Ref<std::int32_t>, Ref<std::string> sSql, Ref<bool>,
-                          Ref<bool>, Ref<std::string>, Ref<std::string>) {
-    renew_permission(oLogin);
-    selection_text_ = sSql.get();
-    not_yet("RefSelect.AutoRefer");
+void RefSelect::prepare(const session::LoginPtr& oLogin, const std::string& sWhcode, const std::string& sInvCode,
+                        const CollectionPtr& sFree, double iQuantity, double iNum, double iExchRate,
+                        std::int32_t RefType, const std::string& sSql, bool bIsRedVouch, bool bMutiSel,
+                        const std::string& sRefFrom, bool detached) {
+    auto permission = renew_permission(oLogin);
+    dialog_ = std::make_shared<selection::frmRefSelect>(ui_host(), permission);
+    return_data_.reset();
+    selection_text_ = sSql;
+    auto& d = *dialog_;
+    d.put_WhCode(sWhcode);
+    d.put_InvCode(sInvCode);
+    d.put_Free(sFree);
+    d.put_Quantity(iQuantity);
+    d.put_Num(iNum);
+    d.put_RefType(RefType);
+    d.put_ExchRate(Variant(iExchRate));
+    d.put_IsRedVouch(bIsRedVouch);
+    d.put_MutiSel(bMutiSel);
+    d.put_RefFrom(sRefFrom);
+    auto rs = ado::Recordset::create();
+    rs->put_CursorLocation(ado::adUseClient);
+    rs->Open(selection_text_, permission->GetConnection(), ado::adOpenDynamic, ado::adLockBatchOptimistic);
+    // The automatic pass must not hold the account's rows while it works.
+    if (detached) rs = shared_helper()->CopyRecordset(*rs);
+    d.put_DataFrom(rs);
 }
 
-bool RefSelect::Refer(const session::LoginPtr& oLogin, Ref<std::string>, Ref<std::string>, Ref<CollectionPtr>,
-                      Ref<double>, Ref<double>, Ref<double>, Ref<std::int32_t>, Ref<std::string> sSql, Ref<bool>,
-                      Ref<bool>, Ref<std::string>) {
-    renew_permission(oLogin);
-    selection_text_ = sSql.get();
-    not_yet("RefSelect.Refer");
+bool RefSelect::AutoRefer(const session::LoginPtr& oLogin, Ref<std::string> sWhcode, Ref<std::string> sInvCode,
+                          Ref<CollectionPtr> sFree, Ref<double> iQuantity, Ref<double> iNum, Ref<double> iExchRate,
+                          Ref<std::int32_t> RefType, Ref<std::string> sSql, Ref<bool> bIsRedVouch,
+                          Ref<bool> bMutiSel, Ref<std::string> sRefFrom, Ref<std::string> sReturnErr) {
+    prepare(oLogin, sWhcode.get(), sInvCode.get(), sFree.get(), iQuantity.get(), iNum.get(), iExchRate.get(),
+            RefType.get(), sSql.get(), bIsRedVouch.get(), bMutiSel.get(), sRefFrom.get(), true);
+    dialog_->Load();
+    dialog_->AutoMatch(sReturnErr.get());
+    dialog_->TaskRun("ok");
+    return_data_ = dialog_->DataFrom();
+    return false;
+}
+
+bool RefSelect::Refer(const session::LoginPtr& oLogin, Ref<std::string> sWhcode, Ref<std::string> sInvCode,
+                      Ref<CollectionPtr> sFree, Ref<double> iQuantity, Ref<double> iNum, Ref<double> iExchRate,
+                      Ref<std::int32_t> RefType, Ref<std::string> sSql, Ref<bool> bIsRedVouch, Ref<bool> bMutiSel,
+                      Ref<std::string> sRefFrom) {
+    prepare(oLogin, sWhcode.get(), sInvCode.get(), sFree.get(), iQuantity.get(), iNum.get(), iExchRate.get(),
+            RefType.get(), sSql.get(), bIsRedVouch.get(), bMutiSel.get(), sRefFrom.get(), false);
+    dialog_->Show(ui::vbModal);
+    // A host whose window closed without unloading the dialog has chosen nothing.
+    if (dialog_->loaded()) dialog_->Unload();
+    return_data_ = dialog_->DataFrom();
+    return false;
 }
 
 void RefSelect::put_ExchRate(const Variant& rate) { exch_rate_ = vb::CDbl(rate); }

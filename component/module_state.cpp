@@ -40,6 +40,18 @@ void reset() {
     set_default_factories(m);
 }
 
+ui::UiHost& ui_host() {
+    ModuleState& m = state();
+    if (m.ui) return *m.ui;
+    if (!m.headless_ui) {
+        m.headless_ui = std::make_shared<ui::HeadlessUi>();
+        m.headless_ui->auto_ok(true);
+    }
+    return *m.headless_ui;
+}
+
+void set_ui_host(ui::UiHost* host) { state().ui = host; }
+
 std::shared_ptr<session::SharedHelper> shared_helper() {
     ModuleState& m = state();
     if (!m.shared_helper) m.shared_helper = session::SharedHelper::create();

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/ado/recordset.h"
+#include "platform/ui/ui_host.h"
 #include "session/login.h"
 #include "session/permission_service.h"
 #include "session/shared_helper.h"
@@ -37,6 +38,11 @@ struct ModuleState {
     // Replaced by each caller with a new instance before it initialises it.
     session::StockOptionServicePtr stock_option;
 
+    // Where the dialogs and message boxes appear: the host's UiHost, or
+    // while it gave none a headless one that answers every box with OK.
+    ui::UiHost* ui = nullptr;
+    std::shared_ptr<ui::HeadlessUi> headless_ui;
+
     // How those services are made; a host with its own components sets these.
     std::function<session::SourceQueryServicePtr()> make_source_query;
     std::function<session::StockOptionServicePtr()> make_stock_option;
@@ -61,6 +67,10 @@ session::PermissionServicePtr renew_permission(const session::LoginPtr& login);
 session::PermissionServicePtr renew_permission_with_options(const session::LoginPtr& login);
 // The current PermissionService; 91 when no entry point has made one.
 session::PermissionServicePtr current_permission();
+
+// The UiHost the dialogs use; set_ui_host(nullptr) goes back to the headless one.
+ui::UiHost& ui_host();
+void set_ui_host(ui::UiHost* host);
 
 // The shared SourceQueryService, made on first use; 445 while no
 // implementation is plugged in.

@@ -15,6 +15,7 @@
 #include "component/dispatch.h"
 #include "platform/ado/recordset.h"
 #include "platform/vb/collection.h"
+#include "selection/ref_select_form.h"
 #include "session/login.h"
 
 namespace korvane::component {
@@ -43,6 +44,8 @@ public:
     // The chosen rows of the last selection; nullptr when nothing was chosen.
     ado::RecordsetPtr ReturnData() const { return return_data_; }
     void put_ReturnData(ado::RecordsetPtr rs) { return_data_ = std::move(rs); }
+    // The dialog of the last call, readable after it closed; null before the first.
+    std::shared_ptr<selection::frmRefSelect> dialog() const { return dialog_; }
     // Stored and returned only, as a Variant holding a Double.
     Variant ExchRate() const { return Variant(exch_rate_); }
     void put_ExchRate(const Variant& rate);
@@ -64,8 +67,14 @@ public:
                             std::int32_t& AutoID);
 
 private:
+    // Steps shared by Refer and AutoRefer: a new dialog with the line's
+    // data and the opened selection.
+    void prepare(const session::LoginPtr& oLogin, const std::string& sWhcode, const std::string& sInvCode,
+                 const CollectionPtr& sFree, double iQuantity, double iNum, double iExchRate, std::int32_t RefType,
+                 const std::string& sSql, bool bIsRedVouch, bool bMutiSel, const std::string& sRefFrom, bool detached);
+
     std::string selection_text_;    // sSql of the last AutoRefer/Refer
-    ObjectPtr dialog_;              // the selection dialog of the last call
+    std::shared_ptr<selection::frmRefSelect> dialog_;  // the selection dialog of the last call
     ado::RecordsetPtr return_data_;
     double exch_rate_ = 0;
 };

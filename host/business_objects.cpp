@@ -1,5 +1,7 @@
 #include "host/business_objects.h"
 
+#include "host/inventory.h"
+
 #include "platform/ado/recordset.h"
 #include "platform/vb/convert.h"
 
@@ -24,15 +26,6 @@ constexpr KindInfo kKinds[] = {
     {"vendor", "Vendor", "cVenCode", "cVenName", "供应商"},
 };
 
-std::string quoted(const std::string& text) {
-    std::string q = "'";
-    for (char c : text) {
-        q += c;
-        if (c == '\'') q += '\'';
-    }
-    return q + "'";
-}
-
 class AccountCollection : public BusinessCollection {
 public:
     explicit AccountCollection(const KindInfo& kind) : kind_(kind) {}
@@ -50,7 +43,7 @@ public:
             for (const char* column : {kind_.code, kind_.name}) {
                 auto rs = ado::Recordset::create();
                 rs->Open(std::string("select ") + kind_.code + ", " + kind_.name + " from " + kind_.table + " where " +
-                             column + " = " + quoted(text),
+                             column + " = " + sql_quoted(text),
                          con, ado::adOpenStatic, ado::adLockReadOnly);
                 if (!rs->Eof()) {
                     item.id = vb::CStr((*rs)(Variant(0L)));

@@ -87,9 +87,14 @@ create table RdRecords (
   cFree9 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '',
   cFree10 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '',
   dVDate datetime, dMadeDate datetime, iMassDate int, cVouchCode nvarchar(30) COLLATE NOCASE,
-  cPosition nvarchar(20) COLLATE NOCASE, cInvouchCode nvarchar(30) COLLATE NOCASE);
+  cPosition nvarchar(20) COLLATE NOCASE, cInvouchCode nvarchar(30) COLLATE NOCASE, iTrIds int);
+-- iTrIds: on an issue line, the receipt line its stock was taken from.
 create index RdRecords_line on RdRecords (ID);
 create index RdRecords_inventory on RdRecords (cInvCode, cBatch);
+create table UserDef (
+  cID nvarchar(10) COLLATE NOCASE primary key, cName nvarchar(60) COLLATE NOCASE NOT NULL,
+  cShowName nvarchar(60) COLLATE NOCASE);
+-- cName is the item's default name, cShowName what the account calls it (Null: the default).
 create table Operator (
   cUserId nvarchar(20) COLLATE NOCASE primary key, cUserName nvarchar(40) COLLATE NOCASE, bAllRows bit NOT NULL DEFAULT 1);
 create table OperatorRight (

@@ -299,7 +299,10 @@ static void fill(const DemoOptions& o) {
         long made = rnd.below(600);
         double q = double(1 + rnd.below(5000)) / (rnd.chance(30) ? 4.0 : 1.0);
         integer(stock, 1, r + 1);
-        text(stock, 2, code((r % item_count + k) % 8 + 1, 2));
+        // Batch items keep three batches to a warehouse, so a line has several
+        // rows to allocate over; other items one row per warehouse, their key
+        // having no batch to tell rows apart.
+        text(stock, 2, code((r % item_count + (it.batch ? k / 3 : k)) % 8 + 1, 2));
         text(stock, 3, it.code);
         text(stock, 4, it.batch ? batch_of(made, k) : std::string());
         text(stock, 5, it.colour ? rnd.pick(kColours) : "");
@@ -377,6 +380,7 @@ static void fill(const DemoOptions& o) {
         "insert into RowAuthority values ('clerk', 'department', '03', 'W');"
         "insert into RowAuthority values ('clerk', 'inventory', '1', 'W');"
         "insert into RowAuthority values ('clerk', 'inventory', '2', 'W');"
+        "insert into UserDef values ('20', '自由项1', '颜色'), ('21', '自由项2', null), ('28', '自由项3', '等级');"
         "insert into VouchType values ('01', '采购入库单'), ('05', '发货单'), ('06', '委托代销发货单'), "
         "('08', '其他入库单'), ('09', '其他出库单'), ('10', '产成品入库单'), ('11', '材料出库单'), "
         "('26', '普通发票'), ('27', '专用发票'), ('32', '销售出库单');");

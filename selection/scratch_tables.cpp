@@ -6,7 +6,7 @@
 #include "platform/system/system.h"
 #include "platform/vb/convert.h"
 #include "platform/vb/error.h"
-#include "selection/scratch_texts.h"
+#include "selection/texts.h"
 
 namespace korvane::selection {
 

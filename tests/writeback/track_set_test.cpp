@@ -18,6 +18,10 @@ class Flags : public host::Inventory {
 public:
     explicit Flags(bool skip) : skip_(skip) {}
     const std::string& cInvCode() const override { return code_; }
+    const std::string& cInvName() const override { return code_; }
+    int ConversionKind() const override { return skip_ ? 0 : 1; }
+    double ChangeRate() const override { return 0; }
+    bool UsesFree(int) const override { return false; }
     bool SkipPieceCheck() const override { return skip_; }
 
 private:
