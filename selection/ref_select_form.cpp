@@ -384,8 +384,12 @@ double frmRefSelect::chosen_sum() const { return static_cast<double>(sum_micro_)
 
 void frmRefSelect::ToggleRow(long r) {
     if (r < 1 || r >= grid_->Rows() || out_q_col_ < 1) return;
-    remaining_q_ = static_cast<double>(micro(quantity_) - sum_micro_) / 1e6;
-    if (quantity_ * remaining_q_ < 0) remaining_q_ = 0;
+    // A count takes every row's book amount whatever the request, so the
+    // request stays what is left.
+    if (!stock_count_) {
+        remaining_q_ = static_cast<double>(micro(quantity_) - sum_micro_) / 1e6;
+        if (quantity_ * remaining_q_ < 0) remaining_q_ = 0;
+    }
     const bool both = both_editable();
     const bool has_pieces = out_n_col_ > 0;
     if (grid_->TextMatrix(r, 0) == texts::kChosen) {
@@ -463,6 +467,7 @@ void frmRefSelect::AutoMatch(std::string& sReturnErr) {
     for (long r = 1; r < grid_->Rows(); ++r) {
         ToggleRow(r);
         if (!muti_sel_) break;
+        if (stock_count_) continue;
         const bool q_left = remains(remaining_q_, quantity_);
         if (both ? !q_left && !remains(remaining_n_, num_) : !q_left) break;
     }

@@ -1,0 +1,278 @@
+// Allocating one voucher line over its candidate stock rows, automatically
+// and through the dialog, on a real account.
+#include <gtest/gtest.h>
+
+#include "component/module_state.h"
+#include "component/ref_select.h"
+#include "host/stock_queries.h"
+#include "selection/scratch_tables.h"
+#include "platform/vb/convert.h"
+#include "session/login.h"
+#include "tests/support/account.h"
+
+namespace korvane::selection {
+namespace {
+
+using component::RefSelect;
+using Rows = std::vector<std::pair<std::string, std::string>>;  // 批号, 出库数量
+
+struct Allocation : ::testing::Test {
+    testing::TestAccount account;
+    ui::HeadlessUi ui;
+    std::vector<std::string> failures;
+    session::LoginPtr login;
+    session::PermissionServicePtr permission = session::PermissionService::create();
+
+    void SetUp() override {
+        component::reset();
+        component::set_ui_host(&ui);
+        ui.on_failure = [this](const std::string& w) { failures.push_back(w); };
+        account.add_warehouse("01", "成品库");
+        testing::InventoryRow one;
+        one.code = "A001";
+        one.name = "螺栓";
+        one.batch = true;
+        account.add_inventory(one);
+        login = session::AccountLogin::create(account.connection_string(), "demo");
+        permission->InitFromSession(login);
+    }
+    void TearDown() override {
+        EXPECT_TRUE(failures.empty()) << failures.front();
+        EXPECT_TRUE(ui.script_done());
+        component::set_ui_host(nullptr);
+        component::reset();
+    }
+    void rule(const char* name, const char* value) { account.set_option("001", "", name, value); }
+    long stock(const std::string& batch, double q, const std::string& expiry = "", double pieces = 0,
+               const std::string& inv = "A001") {
+        testing::StockRow row;
+        row.warehouse = "01";
+        row.inventory = inv;
+        row.batch = batch;
+        row.quantity = q;
+        row.pieces = pieces;
+        row.expiry = expiry;
+        return account.add_stock(row);
+    }
+    std::string batch_sql(const std::string& inv = "A001") {
+        std::string sql;
+        return host::account_batch_query_builder(permission)->GetBatchSql(sql, "01", inv, {}, "");
+    }
+    static Rows rows_of(const ado::RecordsetPtr& rs, const char* out = "出库数量") {
+        Rows r;
+        if (!rs) return r;
+        for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
+            r.emplace_back(vb::text_or_empty((*rs)(Variant("批号"))), vb::CStr((*rs)(Variant(out))));
+        return r;
+    }
+    // AutoRefer in text mode; returns the message.
+    std::string auto_refer(RefSelect& s, double q, std::int32_t ref_type, std::string sql, bool red = false,
+                           bool multi = true, double num = 0, double rate = 0, std::string from = "",
+                           const std::string& inv = "A001") {
+        std::string err = "?";
+        s.AutoRefer(login, std::string("01"), inv, RefSelect::CollectionPtr(), q, num, rate, ref_type, sql, red, multi,
+                    from, err);
+        return err;
+    }
+};
+
+TEST_F(Allocation, BatchRulesSortTheRowsBeforeTheQuantityIsTaken) {
+    stock("B3", 8, "2025-01-10");
+    stock("B1", 4, "2025-06-01");
+    stock("B2", 3, "2024-12-01");
+    stock("B4", 5, "2026-01-01");
+    RefSelect s;
+
+    rule("BatchOut", "批号先进先出");
+    EXPECT_EQ(auto_refer(s, 10, 0, batch_sql()), "");
+    EXPECT_EQ(rows_of(s.ReturnData()), (Rows{{"B1", "4"}, {"B2", "3"}, {"B3", "3"}}));
+    EXPECT_EQ(s.dialog()->spgList().TextMatrix(4, 0), "") << "the fourth batch is not touched";
+
+    rule("BatchOut", "近效期先出");
+    EXPECT_EQ(auto_refer(s, 10, 0, batch_sql()), "");
+    EXPECT_EQ(rows_of(s.ReturnData()), (Rows{{"B2", "3"}, {"B3", "7"}}));
+
+    rule("BatchOut", "手工确定");  // no sort: the selection's own order
+    EXPECT_EQ(auto_refer(s, 10, 0, batch_sql()), "");
+    EXPECT_EQ(rows_of(s.ReturnData()), (Rows{{"B3", "8"}, {"B1", "2"}}));
+
+    // The result keeps every column of the selection, in its order.
+    auto rs = s.ReturnData();
+    std::string sql = batch_sql();
+    EXPECT_EQ(rs->Fields().Count(), 11);
+    EXPECT_EQ(rs->Fields().Item(Variant(0L)).Name(), "结存数量");
+    EXPECT_EQ(rs->Fields().Item(Variant(10L)).Name(), "现存量编号");
+}
+
+TEST_F(Allocation, ReceiptRulesTakeTheOldestOrTheNewestLineFirst) {
+    auto line = [&](const std::string& code, const std::string& date, double q, double issued) {
+        testing::ReceiptLine l;
+        l.voucher_code = code;
+        l.date = date;
+        l.inventory = "A001";
+        l.batch = "R" + code;
+        l.quantity = q;
+        l.issued_quantity = issued;
+        return account.add_receipt_line(l);
+    };
+    line("0002", "2024-03-05", 10, 4);   // 6 left
+    line("0001", "2024-01-02", 5, 0);
+    line("0003", "2024-04-01", 20, 20);  // nothing left: not offered
+    line("0004", "2024-05-01", 7, 0);
+    std::string sql;
+    host::account_receipt_line_query_builder(permission)->GetReceiptLineSql(sql, "01", "A001", {}, "", "");
+    RefSelect s;
+
+    rule("InOutTrace", "先进先出");
+    EXPECT_EQ(auto_refer(s, 8, 1, sql), "");
+    EXPECT_EQ(rows_of(s.ReturnData()), (Rows{{"R0001", "5"}, {"R0002", "3"}}));
+    s.ReturnData()->MoveFirst();
+    EXPECT_EQ(vb::CStr((*s.ReturnData())(Variant("入库单号"))), "0001");
+
+    rule("InOutTrace", "后进先出");
+    EXPECT_EQ(auto_refer(s, 8, 1, sql), "");
+    EXPECT_EQ(rows_of(s.ReturnData()), (Rows{{"R0004", "7"}, {"R0002", "1"}}));
+
+    EXPECT_EQ(auto_refer(s, 30, 1, sql), "没有完全分配，还有12没有分配");
+    EXPECT_EQ(rows_of(s.ReturnData()).size(), 3u);
+}
+
+TEST_F(Allocation, WorkedExamples) {
+    stock("B1", 4);
+    stock("B2", 8);
+    RefSelect s;
+    // A red line takes negative amounts.
+    EXPECT_EQ(auto_refer(s, -10, 0, batch_sql(), true), "");
+    EXPECT_EQ(rows_of(s.ReturnData()), (Rows{{"B1", "-4"}, {"B2", "-6"}}));
+    EXPECT_EQ(s.dialog()->remaining_quantity(), 0);
+
+    // A first row larger than the request is the only one chosen.
+    EXPECT_EQ(auto_refer(s, 3, 0, batch_sql()), "");
+    EXPECT_EQ(rows_of(s.ReturnData()), (Rows{{"B1", "3"}}));
+
+    // One row only, even when it covers less; the rest is reported.
+    EXPECT_EQ(auto_refer(s, 10, 0, batch_sql(), false, false), "没有完全分配，还有6没有分配");
+    EXPECT_EQ(rows_of(s.ReturnData()), (Rows{{"B1", "4"}}));
+
+    // More than the stock holds.
+    EXPECT_EQ(auto_refer(s, 12.5, 0, batch_sql()), "没有完全分配，还有0.5没有分配");
+    EXPECT_EQ(rows_of(s.ReturnData()), (Rows{{"B1", "4"}, {"B2", "8"}}));
+}
+
+TEST_F(Allocation, RowsTheShowBoxesHideAreNeverChosen) {
+    stock("B0", 0);
+    stock("BN", -2);
+    stock("B1", 5);
+    RefSelect s;
+    EXPECT_EQ(auto_refer(s, 4, 0, batch_sql()), "");
+    EXPECT_EQ(rows_of(s.ReturnData()), (Rows{{"B1", "4"}}));
+    EXPECT_EQ(s.dialog()->spgList().Rows(), 2) << "only the positive row is listed";
+}
+
+TEST_F(Allocation, PiecesFollowTheRateUnlessBothAreEditable) {
+    testing::InventoryRow fixed{.code = "F001", .group_type = 1, .rate = 2.5};
+    testing::InventoryRow floating{.code = "V001", .group_type = 2, .rate = 10};
+    account.add_inventory(fixed);
+    account.add_inventory(floating);
+    stock("F1", 5, "", 2, "F001");
+    stock("F2", 20, "", 8, "F001");
+    stock("V1", 30, "", 3, "V001");
+    stock("V2", 50, "", 4, "V001");
+    RefSelect s;
+
+    EXPECT_EQ(auto_refer(s, 6, 0, batch_sql("F001"), false, true, 0, 2.5, "", "F001"), "");
+    Rows pieces;
+    for (auto rs = s.ReturnData(); !rs->Eof(); rs->MoveNext())
+        pieces.emplace_back(vb::CStr((*rs)(Variant("出库数量"))), vb::CStr((*rs)(Variant("出库件数"))));
+    EXPECT_EQ(pieces, (Rows{{"5", "2"}, {"1", "0.4"}}));
+    auto& d = *s.dialog();
+    EXPECT_FALSE(d.both_editable());
+    EXPECT_TRUE(d.hdiNum().Editable());
+    EXPECT_FALSE(d.hdiQuantity().Editable());
+    EXPECT_EQ(d.spgList().TextMatrix(1, d.out_pieces_col()), "2.00");
+    EXPECT_EQ(d.spgList().TextMatrix(1, d.balance_pieces_col()), "2.00") << "kind 1 shows balance / rate";
+
+    // Floating rate: quantity and pieces are allocated each on its own.
+    EXPECT_EQ(auto_refer(s, 40, 0, batch_sql("V001"), false, true, 5, 0, "", "V001"), "");
+    pieces.clear();
+    for (auto rs = s.ReturnData(); !rs->Eof(); rs->MoveNext())
+        pieces.emplace_back(vb::CStr((*rs)(Variant("出库数量"))), vb::CStr((*rs)(Variant("出库件数"))));
+    EXPECT_EQ(pieces, (Rows{{"30", "3"}, {"10", "2"}}));
+    EXPECT_TRUE(s.dialog()->both_editable());
+    EXPECT_EQ(s.dialog()->remaining_pieces(), 0);
+
+    // Single unit: no pieces column, pieces item empty and locked.
+    EXPECT_EQ(auto_refer(s, 3, 0, batch_sql()), "没有找到对应的批次结存信息，不能自动分配");
+    EXPECT_EQ(s.ReturnData(), nullptr);
+    EXPECT_EQ(s.dialog()->out_pieces_col(), -1);
+    EXPECT_EQ(s.dialog()->hdiNum().Value(), "");
+    EXPECT_FALSE(s.dialog()->hdiNum().Editable());
+}
+
+TEST_F(Allocation, StockCountChoosesEveryRowWithItsBookQuantity) {
+    stock("B1", 4);
+    stock("B2", 0);
+    stock("B3", 9);
+    std::string sql;
+    host::account_batch_query_builder(permission)->GetStockCountSql(sql, "01", "A001", {}, "");
+    RefSelect s;
+    EXPECT_EQ(auto_refer(s, 0, 0, sql, false, true, 0, 0, "18"), "");
+    EXPECT_EQ(rows_of(s.ReturnData(), "盘点数量"), (Rows{{"B1", "4"}, {"B3", "9"}})) << "a zero request counts too";
+    EXPECT_EQ(auto_refer(s, 1, 0, sql, false, true, 0, 0, "18"), "没有完全分配，还有1没有分配");
+    EXPECT_EQ(rows_of(s.ReturnData(), "盘点数量"), (Rows{{"B1", "4"}, {"B3", "9"}}));
+    EXPECT_EQ(s.dialog()->remaining_quantity(), 1) << "the count leaves the request as it was";
+    EXPECT_FALSE(s.dialog()->tbrTool().button("auto").enabled);
+    EXPECT_FALSE(s.dialog()->hdiQuantity().Editable());
+}
+
+TEST_F(Allocation, OutcomesAsMessageBoxesWhenNoTextIsAsked) {
+    RefSelect s;
+    ui.answer("没有找到对应的批次结存信息，不能自动分配", ui::vb::vbOK);
+    std::string none;
+    s.AutoRefer(login, std::string("01"), std::string("A001"), RefSelect::CollectionPtr(), 5.0, 0.0, 0.0, 0,
+                batch_sql(), false, true, std::string(), none);
+    ASSERT_EQ(ui.messages().size(), 1u);
+    EXPECT_EQ(ui.messages()[0].title, "批次分配");
+    EXPECT_EQ(ui.messages()[0].icon, ui::vb::vbInformation);
+    EXPECT_EQ(none, "");
+
+    std::string sql;
+    host::account_receipt_line_query_builder(permission)->GetReceiptLineSql(sql, "01", "A001", {}, "", "");
+    EXPECT_EQ(auto_refer(s, 5, 1, sql), "没有找到对应的入库信息，不能自动分配");
+    EXPECT_EQ(auto_refer(s, 5, 2, sql), "") << "returns report nothing";
+}
+
+TEST_F(Allocation, ThreeLinesOfARunNeverTakeTheSameStockTwice) {
+    long b1 = stock("B1", 6), b2 = stock("B2", 5), b3 = stock("B3", 10);
+    rule("BatchOut", "批号先进先出");
+    RefSelect s;
+    bool create = true;
+    s.CreateAndDropTmpCurrentStock(login, create);
+    std::map<long, double> taken;
+    for (double q : {4.0, 4.0, 7.0}) {
+        std::string sql = batch_sql();
+        std::string rewritten = s.GetAllBSQL(sql);
+        EXPECT_EQ(auto_refer(s, q, 0, rewritten), "");
+        for (auto rs = s.ReturnData(); !rs->Eof(); rs->MoveNext()) {
+            std::string batch = vb::CStr((*rs)(Variant("批号")));
+            std::int32_t id = s.GetAutoID(login, std::string("01"), std::string("A001"), std::string(), std::string(),
+                                          std::string(), std::string(), std::string(), std::string(), std::string(),
+                                          std::string(), std::string(), std::string(), batch);
+            double out_q = vb::CDbl((*rs)(Variant("出库数量"))), out_n = vb::CDbl((*rs)(Variant("出库件数")));
+            s.UpdateTmpCurrentStock(login, out_q, out_n, id);
+            taken[id] += out_q;
+        }
+    }
+    EXPECT_EQ(taken, (std::map<long, double>{{b1, 6}, {b2, 5}, {b3, 4}}));
+    const std::string table = selection::ScratchTableName() + "_CurrentS";
+    EXPECT_EQ(account.scalar("select group_concat(AutoID || ':' || fSumOutQ, ' ') from " + table + " where fSumOutQ <> 0"),
+              std::to_string(b1) + ":6 " + std::to_string(b2) + ":5 " + std::to_string(b3) + ":4");
+    EXPECT_EQ(account.scalar("select count(*) from CurrentStock c join " + table +
+                             " t on t.AutoID = c.AutoID where t.fSumOutQ > c.iQuantity"),
+              "0");
+    create = false;
+    s.CreateAndDropTmpCurrentStock(login, create);
+}
+
+}  // namespace
+}  // namespace korvane::selection
