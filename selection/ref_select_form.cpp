@@ -50,7 +50,7 @@ double value_number(const Variant& v) {
 // Layout, in twips.
 constexpr int kMargin = 120;
 constexpr int kItemHeight = 330;
-constexpr int kToolbarHeight = 600;
+constexpr int kToolbarHeight = 750;
 
 }  // namespace
 

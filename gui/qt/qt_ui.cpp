@@ -288,6 +288,8 @@ struct FormView::Impl {
         auto rebuild = [&tb, w] {
             w->clear();
             w->setToolButtonStyle(tb.Style() == 1 ? Qt::ToolButtonTextUnderIcon : Qt::ToolButtonIconOnly);
+            // small icons leave the caption room under them in a dialog-high bar
+            w->setIconSize(tb.Style() == 1 ? QSize(20, 20) : QSize(24, 24));
             for (const auto& b : tb.buttons()) {
                 if (!b.visible) continue;
                 QAction* a = w->addAction(image_icon(b.image), q(b.caption));
