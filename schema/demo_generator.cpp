@@ -311,8 +311,12 @@ static void fill(const DemoOptions& o) {
         num(stock, 8, pieces_of(it, q));
         num(stock, 9, q + double(rnd.below(1000)));
         if (it.quality) {
-            text(stock, 10, day(made + it.mass_days));
-            integer(stock, 12, it.mass_days);
+            // Batches of one warehouse come from different makers with shorter
+            // or longer shelf lives, so the oldest batch is not always the
+            // first to expire.
+            long mass = it.mass_days - (k % 3) * it.mass_days / 4;
+            text(stock, 10, day(made + mass));
+            integer(stock, 12, mass);
             integer(stock, 13, 3);
         }
         if (it.batch) text(stock, 11, day(made));

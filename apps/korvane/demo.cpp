@@ -1,11 +1,20 @@
 #include "apps/korvane/demo.h"
 
+#include <cmath>
 #include <cstdio>
+#include <vector>
 
 #include "platform/ado/recordset.h"
 #include "platform/vb/convert.h"
 #include "component/module_state.h"
 #include "component/track_set.h"
+#include "component/ref_select.h"
+#include "host/inventory.h"
+#include "host/stock_queries.h"
+#include "schema/demo_generator.h"
+#include "selection/texts.h"
+#include "session/login.h"
+#include "session/texts.h"
 
 namespace korvane::app {
 
@@ -113,6 +122,176 @@ void issue_and_write_back(const ado::ConnectionPtr& con) {
     show("冲回后");
 }
 
+
+// The account's allocation rule, set for one demonstration and put back
+// afterwards so every run starts alike.
+class RuleScope {
+public:
+    RuleScope(ado::ConnectionPtr con, std::string name) : con_(std::move(con)), name_(std::move(name)) {
+        auto rs = Recordset::create();
+        rs->Open(where("select cValue from AccountOption"), con_);
+        if (!rs->Eof()) saved_ = text(*rs, "cValue");
+        had_ = !rs->Eof();
+    }
+    void set(const std::string& value) {
+        con_->Execute(where("delete from AccountOption"));
+        con_->Execute(std::string("insert into AccountOption (cKey1, cKey2, cName, cValue) values (") +
+                      host::sql_quoted(schema::kDemoOptionsKey1) + ", " + host::sql_quoted(schema::kDemoOptionsKey2) +
+                      ", " + host::sql_quoted(name_) + ", " + host::sql_quoted(value) + ")");
+    }
+    ~RuleScope() {
+        try {
+            if (had_) set(saved_);
+            else con_->Execute(where("delete from AccountOption"));
+        } catch (...) {
+        }
+    }
+
+private:
+    std::string where(const std::string& head) const {
+        return head + " where cKey1 = " + host::sql_quoted(schema::kDemoOptionsKey1) +
+               " and cKey2 = " + host::sql_quoted(schema::kDemoOptionsKey2) + " and cName = " + host::sql_quoted(name_);
+    }
+    ado::ConnectionPtr con_;
+    std::string name_, saved_;
+    bool had_ = false;
+};
+
+std::string amount(const Recordset& rs, const char* field) {
+    const Variant& v = rs(Variant(field));
+    return v.is_null() || v.is_empty() ? "-" : vb::Format(v, "##0.00");
+}
+
+std::string day_of(const Recordset& rs, const char* field) {
+    const Variant& v = rs(Variant(field));
+    return v.is_null() || v.is_empty() ? "-" : vb::Format(v, "YYYY-MM-DD");
+}
+
+void print_columns(const std::vector<std::pair<std::string, int>>& cols) {
+    std::string line = "    ";
+    for (const auto& [name, width] : cols) line += pad(name, width);
+    std::printf("%s\n", line.c_str());
+}
+
+struct Line {
+    std::string wh, inv, name;
+    double quantity = 0;
+    double rate = 0;  // the inventory's quantity per piece
+};
+
+// A warehouse and batch inventory with three or more batches in stock, the
+// line asking for about half of them.
+bool batch_line(const ado::ConnectionPtr& con, Line& line) {
+    auto rs = Recordset::create();
+    rs->Open("select s.cWhCode, s.cInvCode, i.cInvName, i.iChangRate, sum(s.iQuantity) as q from CurrentStock s "
+             "join Inventory i on i.cInvCode = s.cInvCode where s.cBatch <> '' and s.iQuantity > 0 and i.iGroupType = 1 "
+             "group by s.cWhCode, s.cInvCode, i.cInvName, i.iChangRate having count(s.dVDate) >= 3 order by s.cInvCode, s.cWhCode",
+             con);
+    if (rs->Eof()) return false;
+    line = {text(*rs, "cWhCode"), text(*rs, "cInvCode"), text(*rs, "cInvName"),
+            std::floor(vb::CDbl((*rs)(Variant("q"))) / 2), vb::CDbl((*rs)(Variant("iChangRate")))};
+    return true;
+}
+
+bool receipt_line(const ado::ConnectionPtr& con, Line& line) {
+    auto rs = Recordset::create();
+    rs->Open("select h.cWhCode, l.cInvCode, i.cInvName, sum(l.iQuantity - ifnull(l.iSOutQuantity, 0)) as q "
+             "from RdRecords l join RdRecord h on h.ID = l.ID join Inventory i on i.cInvCode = l.cInvCode "
+             "where h.bRdFlag = 1 and l.iQuantity > ifnull(l.iSOutQuantity, 0) "
+             "group by h.cWhCode, l.cInvCode, i.cInvName having count(*) >= 3 order by l.cInvCode, h.cWhCode",
+             con);
+    if (rs->Eof()) return false;
+    line = {text(*rs, "cWhCode"), text(*rs, "cInvCode"), text(*rs, "cInvName"),
+            std::floor(vb::CDbl((*rs)(Variant("q"))) / 2)};
+    return true;
+}
+
+void allocation(const ado::ConnectionPtr& con, const std::string& db) {
+    auto login = session::AccountLogin::create("Provider=SQLite;Data Source=" + db, "demo");
+    auto permission = session::PermissionService::create();
+    permission->InitFromSession(login);
+    component::RefSelect select;
+
+    auto run = [&](std::int32_t ref_type, const std::string& sql, const Line& l) {
+        std::string err = " ";  // text mode: the shortfall comes back here
+        select.AutoRefer(login, l.wh, l.inv, component::RefSelect::CollectionPtr(), l.quantity, 0.0, l.rate, ref_type,
+                         sql, false, true, std::string(), err);
+        return err;
+    };
+    auto shortfall = [](const std::string& err) {
+        if (!err.empty() && err != " ") std::printf("    %s\n", err.c_str());
+    };
+
+    Line l;
+    if (batch_line(con, l)) {
+        std::string sql;
+        host::account_batch_query_builder(permission)->GetBatchSql(sql, l.wh, l.inv, {}, "");
+        std::printf("\n批次分配: 仓库 %s 存货 %s %s, 出库 %s\n", l.wh.c_str(), l.inv.c_str(), l.name.c_str(),
+                    vb::Format(Variant(l.quantity), "##0.00").c_str());
+        RuleScope scope(con, "BatchOut");
+        for (const char* rule : {selection::texts::kRuleBatchFifo, selection::texts::kRuleNearestExpiry,
+                                 session::texts::kRuleManual}) {
+            scope.set(rule);
+            std::string err = run(0, sql, l);
+            std::printf("  %s\n", rule);
+            print_columns({{"批号", 16}, {"生产日期", 12}, {"失效日期", 12}, {"结存数量", 12}, {"出库数量", 12}, {"出库件数", 10}});
+            if (auto rs = select.ReturnData())
+                for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
+                    std::printf("    %s%s%s%s%s%s\n", pad(text(*rs, "批号"), 16).c_str(), pad(day_of(*rs, "生产日期"), 12).c_str(),
+                                pad(day_of(*rs, "失效日期"), 12).c_str(), pad(amount(*rs, "结存数量"), 12).c_str(),
+                                pad(amount(*rs, "出库数量"), 12).c_str(), amount(*rs, "出库件数").c_str());
+            shortfall(err);
+        }
+
+        // Three lines of a run share the scratch table: each sees what the
+        // earlier ones took, so no batch quantity is taken twice.
+        scope.set(selection::texts::kRuleBatchFifo);
+        Line third = l;
+        third.quantity = std::floor(l.quantity * 2 / 3);
+        std::printf("\n  连续三行 (各出库 %s, 批号先进先出, 临时现存量表记下已分配的数量)\n",
+                    vb::Format(Variant(third.quantity), "##0.00").c_str());
+        bool create = true;
+        select.CreateAndDropTmpCurrentStock(login, create);
+        print_columns({{"行", 6}, {"批号", 16}, {"现存量编号", 12}, {"可用数量", 12}, {"出库数量", 12}});
+        for (int n = 1; n <= 3; ++n) {
+            std::string text_sql = sql;
+            std::string err = run(0, select.GetAllBSQL(text_sql), third);
+            if (auto rs = select.ReturnData())
+                for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
+                    double q = vb::CDbl((*rs)(Variant("出库数量"))), pieces = vb::CDbl((*rs)(Variant("出库件数")));
+                    std::int32_t id = static_cast<std::int32_t>(vb::CDbl((*rs)(Variant("现存量编号"))));
+                    select.UpdateTmpCurrentStock(login, q, pieces, id);
+                    std::printf("    %s%s%s%s%s\n", pad(std::to_string(n), 6).c_str(), pad(text(*rs, "批号"), 16).c_str(),
+                                pad(std::to_string(id), 12).c_str(), pad(amount(*rs, "结存数量"), 12).c_str(),
+                                amount(*rs, "出库数量").c_str());
+                }
+            shortfall(err);
+        }
+        create = false;
+        select.CreateAndDropTmpCurrentStock(login, create);
+    }
+
+    if (receipt_line(con, l)) {
+        std::string sql;
+        host::account_receipt_line_query_builder(permission)->GetReceiptLineSql(sql, l.wh, l.inv, {}, "", "");
+        std::printf("\n出库跟踪入库: 仓库 %s 存货 %s %s, 出库 %s\n", l.wh.c_str(), l.inv.c_str(), l.name.c_str(),
+                    vb::Format(Variant(l.quantity), "##0.00").c_str());
+        RuleScope scope(con, "InOutTrace");
+        for (const char* rule : {selection::texts::kRuleFifo, selection::texts::kRuleLifo}) {
+            scope.set(rule);
+            std::string err = run(1, sql, l);
+            std::printf("  %s\n", rule);
+            print_columns({{"入库单号", 14}, {"入库日期", 12}, {"入库系统编号", 14}, {"结存数量", 12}, {"出库数量", 12}});
+            if (auto rs = select.ReturnData())
+                for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
+                    std::printf("    %s%s%s%s%s\n", pad(text(*rs, "入库单号"), 14).c_str(), pad(day_of(*rs, "入库日期"), 12).c_str(),
+                                pad(text(*rs, "入库系统编号"), 14).c_str(), pad(amount(*rs, "结存数量"), 12).c_str(),
+                                amount(*rs, "出库数量").c_str());
+            shortfall(err);
+        }
+    }
+}
+
 }  // namespace
 
 int run_demo(const std::string& db) {
@@ -121,6 +300,7 @@ int run_demo(const std::string& db) {
     std::printf("demo account: %s\n\n", db.c_str());
     stock_report(con);
     issue_and_write_back(con);
+    allocation(con, db);
     return 0;
 }
 
