@@ -138,8 +138,10 @@ void frmRefSelect::place_controls() {
     hdi_wh_->Move(kMargin, top, half, kItemHeight);
     hdi_inv_->Move(kMargin * 2 + half, top, half, kItemHeight);
     top += kItemHeight + 90;
+    // an inventory without free items leaves no empty row
+    hdi_free_->put_Visible(hdi_free_->entry_count() > 0);
     hdi_free_->Move(kMargin, top, inner, kItemHeight);
-    top += kItemHeight + 90;
+    if (hdi_free_->Visible()) top += kItemHeight + 90;
     const int third = (inner - 2 * kMargin) / 3;
     hdi_quantity_->Move(kMargin, top, third, kItemHeight);
     hdi_num_->Move(kMargin * 2 + third, top, third, kItemHeight);
@@ -228,6 +230,7 @@ void frmRefSelect::form_load() {
             hdi_free_->add_entry(defs->item(host::free_item_key(i)).display_name, value);
         }
     }
+    place_controls();
 
     switch (conversion_kind_) {
     case 0:
@@ -303,9 +306,23 @@ void frmRefSelect::set_columns() {
     bal_n_col_ = col(bal_n);
     grid_->put_ColWidth(0, 360);
     grid_->put_ColAlignment(0, ui::Alignment::Center);
+    // Text columns as wide as their caption or the first rows need, so a
+    // batch or voucher number shows whole.
+    std::vector<int> chars(static_cast<std::size_t>(c), 0);
+    for (long f = 0; f < fields; ++f) chars[f + 1] = vb::display_width(data_->Fields().Item(Variant(f)).Name());
+    if (fields > 0 && data_->RecordCount() > 0) {
+        int sampled = 0;
+        for (data_->MoveFirst(); !data_->Eof() && sampled < 20; data_->MoveNext(), ++sampled) {
+            const Variant* values = data_->current_row();
+            for (long f = 0; f < fields; ++f)
+                if (values[f].is_string()) chars[f + 1] = std::max(chars[f + 1], vb::display_width(values[f].str()));
+                else if (values[f].type() == VarType::Date) chars[f + 1] = std::max(chars[f + 1], 10);
+        }
+        data_->MoveFirst();
+    }
     for (long k = 1; k < c; ++k) {
         bool amount = k == out_q_col_ || k == out_n_col_ || k == bal_q_col_ || k == bal_n_col_;
-        grid_->put_ColWidth(k, amount ? 1100 : 1300);
+        grid_->put_ColWidth(k, amount ? 1100 : std::clamp(chars[k] * 105 + 240, 900, 3000));
         if (amount) grid_->put_ColAlignment(k, ui::Alignment::Right);
     }
     for (long k : {static_cast<long>(out_q_col_), static_cast<long>(out_n_col_)})

@@ -28,13 +28,7 @@ std::string text(const Recordset& rs, const char* field) {
 
 // Pads to a display width, counting a CJK character as two columns.
 std::string pad(const std::string& s, int width) {
-    int w = 0;
-    for (std::size_t i = 0; i < s.size();) {
-        unsigned char c = static_cast<unsigned char>(s[i]);
-        int len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : 4;
-        w += len >= 3 ? 2 : 1;
-        i += len;
-    }
+    int w = vb::display_width(s);
     return s + std::string(w < width ? width - w : 1, ' ');
 }
 
@@ -173,27 +167,7 @@ void print_columns(const std::vector<std::pair<std::string, int>>& cols) {
     std::printf("%s\n", line.c_str());
 }
 
-struct Line {
-    std::string wh, inv, name;
-    double quantity = 0;
-    double rate = 0;  // the inventory's quantity per piece
-};
-
-// A warehouse and batch inventory with three or more batches in stock, the
-// line asking for about half of them.
-bool batch_line(const ado::ConnectionPtr& con, Line& line) {
-    auto rs = Recordset::create();
-    rs->Open("select s.cWhCode, s.cInvCode, i.cInvName, i.iChangRate, sum(s.iQuantity) as q from CurrentStock s "
-             "join Inventory i on i.cInvCode = s.cInvCode where s.cBatch <> '' and s.iQuantity > 0 and i.iGroupType = 1 "
-             "group by s.cWhCode, s.cInvCode, i.cInvName, i.iChangRate having count(s.dVDate) >= 3 order by s.cInvCode, s.cWhCode",
-             con);
-    if (rs->Eof()) return false;
-    line = {text(*rs, "cWhCode"), text(*rs, "cInvCode"), text(*rs, "cInvName"),
-            std::floor(vb::CDbl((*rs)(Variant("q"))) / 2), vb::CDbl((*rs)(Variant("iChangRate")))};
-    return true;
-}
-
-bool receipt_line(const ado::ConnectionPtr& con, Line& line) {
+bool receipt_line(const ado::ConnectionPtr& con, DemoLine& line) {
     auto rs = Recordset::create();
     rs->Open("select h.cWhCode, l.cInvCode, i.cInvName, sum(l.iQuantity - ifnull(l.iSOutQuantity, 0)) as q "
              "from RdRecords l join RdRecord h on h.ID = l.ID join Inventory i on i.cInvCode = l.cInvCode "
@@ -212,7 +186,7 @@ void allocation(const ado::ConnectionPtr& con, const std::string& db) {
     permission->InitFromSession(login);
     component::RefSelect select;
 
-    auto run = [&](std::int32_t ref_type, const std::string& sql, const Line& l) {
+    auto run = [&](std::int32_t ref_type, const std::string& sql, const DemoLine& l) {
         std::string err = " ";  // text mode: the shortfall comes back here
         select.AutoRefer(login, l.wh, l.inv, component::RefSelect::CollectionPtr(), l.quantity, 0.0, l.rate, ref_type,
                          sql, false, true, std::string(), err);
@@ -222,8 +196,8 @@ void allocation(const ado::ConnectionPtr& con, const std::string& db) {
         if (!err.empty() && err != " ") std::printf("    %s\n", err.c_str());
     };
 
-    Line l;
-    if (batch_line(con, l)) {
+    DemoLine l;
+    if (demo_batch_line(con, l)) {
         std::string sql;
         host::account_batch_query_builder(permission)->GetBatchSql(sql, l.wh, l.inv, {}, "");
         std::printf("\n批次分配: 仓库 %s 存货 %s %s, 出库 %s\n", l.wh.c_str(), l.inv.c_str(), l.name.c_str(),
@@ -246,7 +220,7 @@ void allocation(const ado::ConnectionPtr& con, const std::string& db) {
         // Three lines of a run share the scratch table: each sees what the
         // earlier ones took, so no batch quantity is taken twice.
         scope.set(selection::texts::kRuleBatchFifo);
-        Line third = l;
+        DemoLine third = l;
         third.quantity = std::floor(l.quantity * 2 / 3);
         std::printf("\n  连续三行 (各出库 %s, 批号先进先出, 临时现存量表记下已分配的数量)\n",
                     vb::Format(Variant(third.quantity), "##0.00").c_str());
@@ -293,6 +267,24 @@ void allocation(const ado::ConnectionPtr& con, const std::string& db) {
 }
 
 }  // namespace
+
+bool demo_batch_line(const ado::ConnectionPtr& con, DemoLine& line, const std::string& wh, const std::string& inv) {
+    // Unnamed, the first fixed-rate batch inventory with three dated batches
+    // in one warehouse: enough rows for the rules to differ.
+    std::string where = wh.empty() && inv.empty() ? "s.cBatch <> '' and i.iGroupType = 1" : "1 = 1";
+    if (!wh.empty()) where += " and s.cWhCode = " + host::sql_quoted(wh);
+    if (!inv.empty()) where += " and s.cInvCode = " + host::sql_quoted(inv);
+    auto rs = Recordset::create();
+    rs->Open("select s.cWhCode, s.cInvCode, i.cInvName, i.iChangRate, sum(s.iQuantity) as q from CurrentStock s "
+             "join Inventory i on i.cInvCode = s.cInvCode where s.iQuantity > 0 and " + where +
+                 " group by s.cWhCode, s.cInvCode, i.cInvName, i.iChangRate having count(s.dVDate) >= " +
+                 (wh.empty() && inv.empty() ? "3" : "0") + " order by s.cInvCode, s.cWhCode",
+             con);
+    if (rs->Eof()) return false;
+    line = {text(*rs, "cWhCode"), text(*rs, "cInvCode"), text(*rs, "cInvName"),
+            std::floor(vb::CDbl((*rs)(Variant("q"))) / 2), vb::CDbl((*rs)(Variant("iChangRate")))};
+    return true;
+}
 
 int run_demo(const std::string& db) {
     auto con = ado::Connection::create();

@@ -6,9 +6,13 @@
 #include <QApplication>
 #include <QTimer>
 
+#include "apps/korvane/demo.h"
+#include "component/module_state.h"
+#include "component/ref_select.h"
 #include "generation/core/module_ctl.h"
 #include "generation/core/ref_fields.h"
 #include "gui/qt/qt_ui.h"
+#include "host/stock_queries.h"
 #include "platform/vb/convert.h"
 #include "session/login.h"
 
@@ -32,11 +36,61 @@ constexpr Field kFields[] = {
     {"cmbVen", "供应商：", "rfvendor"},
 };
 
+// Opens the selection dialog for a line through RefSelect, as a voucher
+// window does when the operator asks for stock, and tells what was chosen.
+void select_stock(ui::UiHost& host, const session::LoginPtr& login, const session::PermissionServicePtr& permission,
+                  const std::string& wh, const std::string& inv) {
+    auto con = ado::Connection::create();
+    con->Open(login->ConnectionString());
+    DemoLine line;
+    if (!demo_batch_line(con, line, wh, inv)) {
+        host.MsgBox("该仓库、存货没有可分配的现存量。", ui::vb::vbInformation);
+        return;
+    }
+    std::string sql;
+    host::account_batch_query_builder(permission)->GetBatchSql(sql, line.wh, line.inv, {}, "");
+    component::RefSelect select;
+    select.Refer(login, line.wh, line.inv, component::RefSelect::CollectionPtr(), line.quantity, 0.0, line.rate, 0,
+                 sql, false, true, std::string());
+    auto rs = select.ReturnData();
+    if (!rs) return;
+    double total = 0;
+    for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) total += vb::CDbl((*rs)(Variant("出库数量")));
+    host.MsgBox("已选择 " + std::to_string(rs->RecordCount()) + " 行，出库数量合计 " +
+                    vb::Format(Variant(total), "##0.00") + "。",
+                ui::vb::vbInformation);
+}
+
+// Renders each modal form into the PNG instead of waiting for the user.
+class ScreenshotUi : public qt::QtUi {
+public:
+    explicit ScreenshotUi(QString path) : path_(std::move(path)) {}
+    void show_modal(ui::Form& form) override {
+        qt::FormView view(form);
+        view.show();
+        QApplication::processEvents();
+        saved_ = view.save_png(path_);
+        if (form.visible()) form.Hide();
+    }
+    int MsgBox(std::string_view prompt, int = ui::vb::vbOKOnly, std::string_view = {}) override {
+        std::printf("%.*s\n", static_cast<int>(prompt.size()), prompt.data());
+        return ui::vb::vbOK;
+    }
+    bool saved() const { return saved_; }
+
+private:
+    QString path_;
+    bool saved_ = false;
+};
+
 // The host's window: one filter field of each kind, wired as the
 // generation forms wire theirs.
 class HostWindow : public ui::Form {
 public:
-    HostWindow(ui::UiHost& host, RefServices services) : ui::Form("frmKorvaneHost", host), services_(std::move(services)) {
+    HostWindow(ui::UiHost& host, RefServices services, session::LoginPtr login,
+               session::PermissionServicePtr permission)
+        : ui::Form("frmKorvaneHost", host), services_(std::move(services)), login_(std::move(login)),
+          permission_(std::move(permission)) {
         put_Caption("KORVANE 演示 - 过滤条件");
         resize(7200, 5200);
         put_KeyPreview(true);
@@ -58,8 +112,15 @@ public:
         refers_ = &add<ui::CommandButton>("cmdRefers");
         refers_->put_Visible(false);
         auto& hint = add<ui::Label>("lblHint");
-        hint.put_Caption("F2 或右端按钮打开参照；离开字段时校验输入。");
+        hint.put_Caption("F2 或右端按钮打开参照；离开字段时校验输入。分配存货按仓库、存货打开批次分配。");
         hint.Move(150, 4000, 6900, 300);
+        auto& select = add<ui::CommandButton>("cmdSelect");
+        select.put_Caption("分配存货(&S)");
+        select.Move(4400, 4450, 1250, 400);
+        select.on_click = [this] {
+            select_stock(this->host(), login_, permission_, control_as<ui::TextBox>("cmbWhName").LinkItem(),
+                         control_as<ui::TextBox>("cmbInv").LinkItem());
+        };
         auto& exit = add<ui::CommandButton>("cmdExit");
         exit.put_Caption("退出(&X)");
         exit.Move(5800, 4450, 1250, 400);
@@ -107,21 +168,39 @@ private:
     }
 
     RefServices services_;
+    session::LoginPtr login_;
+    session::PermissionServicePtr permission_;
     ui::CommandButton* refers_;
 };
 
 }  // namespace
 
-int run_gui(const std::string& db, const std::string& screenshot) {
+int run_gui(const std::string& db, const std::string& screenshot, bool select) {
     int argc = 1;
     char name[] = "korvane";
     char* argv[] = {name, nullptr};
     QApplication app(argc, argv);
+    auto login = session::AccountLogin::create("Provider=SQLite;Data Source=" + db, "demo");
+    auto permission = session::PermissionService::create();
+    permission->InitFromSession(login);
+    if (select) {
+        // The selection dialog alone, for the demo line.
+        std::unique_ptr<qt::QtUi> host;
+        ScreenshotUi* shot = nullptr;
+        if (screenshot.empty()) host = std::make_unique<qt::QtUi>();
+        else host.reset(shot = new ScreenshotUi(QString::fromStdString(screenshot)));
+        host->set_app_title("KORVANE");
+        component::set_ui_host(host.get());
+        select_stock(*host, login, permission, "", "");
+        component::set_ui_host(nullptr);
+        if (!shot) return 0;
+        std::printf("%s %s\n", shot->saved() ? "saved" : "could not save", screenshot.c_str());
+        return shot->saved() ? 0 : 1;
+    }
     qt::QtUi host;
     host.set_app_title("KORVANE");
-    auto permission = session::PermissionService::create();
-    permission->InitFromSession(session::AccountLogin::create("Provider=SQLite;Data Source=" + db, "demo"));
-    HostWindow window(host, RefServices::standard(host, permission));
+    component::set_ui_host(&host);
+    HostWindow window(host, RefServices::standard(host, permission), login, permission);
     window.Load();
     qt::FormView view(window);
     if (!screenshot.empty()) {
@@ -132,9 +211,11 @@ int run_gui(const std::string& db, const std::string& screenshot) {
         QApplication::processEvents();
         bool saved = view.save_png(QString::fromStdString(screenshot));
         std::printf("%s %s\n", saved ? "saved" : "could not save", screenshot.c_str());
+        component::set_ui_host(nullptr);
         return saved ? 0 : 1;
     }
     view.exec();
+    component::set_ui_host(nullptr);
     return 0;
 }
 
@@ -143,7 +224,7 @@ int run_gui(const std::string& db, const std::string& screenshot) {
 #else
 
 namespace korvane::app {
-int run_gui(const std::string&, const std::string&) {
+int run_gui(const std::string&, const std::string&, bool) {
     std::fprintf(stderr, "korvane gui: this build has no Qt (install qt6-base-dev and rebuild)\n");
     return 1;
 }

@@ -66,6 +66,8 @@ int main(int argc, char** argv) {
     auto* gui = app.add_subcommand("gui", "open the host window with a filter field of each kind");
     gui->add_option("--db", gui_db, "account file")->required();
     gui->add_option("--screenshot", screenshot, "render the window into this PNG and exit");
+    bool select = false;
+    gui->add_flag("--select", select, "open the stock selection dialog for a demo issue line");
 
     CLI11_PARSE(app, argc, argv);
     try {
@@ -75,7 +77,7 @@ int main(int argc, char** argv) {
                 int rc = init_demo(gui_db, 20000, 1, false);
                 if (rc) return rc;
             }
-            return korvane::app::run_gui(gui_db, screenshot);
+            return korvane::app::run_gui(gui_db, screenshot, select);
         }
         if (!std::filesystem::exists(demo_db)) {
             int rc = init_demo(demo_db, 20000, 1, false);

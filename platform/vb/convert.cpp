@@ -728,4 +728,14 @@ double today_ole() { return std::trunc(now_ole()); }
 
 namespace korvane::vb {
 std::string text_or_empty(const Variant& v) { return v.is_null() ? std::string() : CStr(v); }
+int display_width(std::string_view s) {
+    int w = 0;
+    for (std::size_t i = 0; i < s.size();) {
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        const std::size_t len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 1;
+        w += len >= 3 ? 2 : 1;
+        i += len;
+    }
+    return w;
+}
 }  // namespace korvane::vb

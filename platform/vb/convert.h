@@ -67,4 +67,8 @@ std::string format_date(double ole);  // "YYYY-MM-DD"
 double now_ole();                     // local time now
 double today_ole();
 
+// Columns a text takes on a screen or a printed table: a character of three
+// or more UTF-8 bytes (CJK) two, others one.
+int display_width(std::string_view s);
+
 }  // namespace korvane::vb
