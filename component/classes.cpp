@@ -192,6 +192,8 @@ bool RefSelect::AutoRefer(const session::LoginPtr& oLogin, Ref<std::string> sWhc
                           Ref<bool> bMutiSel, Ref<std::string> sRefFrom, Ref<std::string> sReturnErr) {
     prepare(oLogin, sWhcode.get(), sInvCode.get(), sFree.get(), iQuantity.get(), iNum.get(), iExchRate.get(),
             RefType.get(), sSql.get(), bIsRedVouch.get(), bMutiSel.get(), sRefFrom.get(), true);
+    // AutoMatch refills the grid at once; nobody sees the fill of the load
+    dialog_->set_fill_on_load(false);
     dialog_->Load();
     dialog_->AutoMatch(sReturnErr.get());
     dialog_->TaskRun("ok");

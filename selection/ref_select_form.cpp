@@ -252,7 +252,7 @@ void frmRefSelect::form_load() {
     show_header_amounts();
 
     set_columns();
-    FillGrid(*grid_, data_);
+    if (fill_on_load_) FillGrid(*grid_, data_);
 
     if (generation::ModuleCtl::GetToolbarStyle() == 1) {
         for (const auto& b : tbr_tool_->buttons()) {
@@ -363,6 +363,8 @@ void frmRefSelect::FillGrid(ui::Grid& grid, const ado::RecordsetPtr& rs) {
                         text = vb::Format(Variant(balance / exch_rate_), pieces);
                     else
                         text = v.is_null() || v.is_empty() ? "0" : vb::Format(v, pieces);
+                } else if (v.is_string()) {
+                    text = v.str();
                 } else {
                     text = vb::text_or_empty(v);
                 }

@@ -93,6 +93,9 @@ public:
     long balance_quantity_col() const { return bal_q_col_; }
     long balance_pieces_col() const { return bal_n_col_; }
     bool stock_count() const { return stock_count_; }
+    // False when the caller runs AutoMatch straight after Load, which fills
+    // the grid again from an empty one.
+    void set_fill_on_load(bool on) { fill_on_load_ = on; }
     // Quantity and pieces are both editable: pieces are allocated on their own.
     bool both_editable() const;
 
@@ -153,6 +156,7 @@ private:
     double remaining_q_ = 0, remaining_n_ = 0;
     bool ok_ = false;
     bool stock_count_ = false;
+    bool fill_on_load_ = true;
     std::int16_t out_q_col_ = -1, out_n_col_ = -1, bal_q_col_ = -1, bal_n_col_ = -1;
     std::string bal_q_name_, bal_n_name_, out_q_name_, out_n_name_;
     std::vector<std::int64_t> chosen_micro_;  // per grid row: its out quantity while chosen

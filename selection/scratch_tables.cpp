@@ -58,6 +58,11 @@ void ScratchTables::create(ado::Connection& con, ScratchKind kind) {
     sql += texts::kCreate + prefix + (stock ? texts::kCurrentColumns : texts::kReceiptColumns);
     sql += texts::kInsert + prefix + (stock ? texts::kCurrentFill : texts::kReceiptFill);
     con.Execute(sql);
+    // Each line of a run joins and updates the table by AutoID; without an
+    // index every line would read the whole table. Kept out of the module's
+    // SQL text, which holds the statements as the host wrote them.
+    const std::string name = table(kind);
+    con.Execute("create index " + name + "_AutoID on " + name + " (AutoID)");
 }
 
 void ScratchTables::drop(ado::Connection& con, ScratchKind kind) {

@@ -337,6 +337,8 @@ std::string format_number(double d, std::string_view pattern) {
 
 // VB's named formats that mean a plain pattern.
 std::string_view named_pattern(std::string_view pattern) {
+    // no named format holds a digit placeholder: the common case costs no copy
+    if (pattern.find_first_of("0#") != std::string_view::npos) return pattern;
     std::string up = upper_ascii(pattern);
     if (up == "GENERAL NUMBER") return "";
     if (up == "FIXED") return "0.00";

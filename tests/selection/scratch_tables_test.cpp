@@ -50,6 +50,9 @@ TEST_F(ScratchRun, CurrentStockSelectionSeesWhatTheRunTook) {
               "AutoID int , fSumOutQ decimal(20,6),fSumOutN decimal(20,6)) insert into ST_01_3_CurrentS select "
               "Autoid,0,0 from CurrentStock ");
     EXPECT_EQ(account_.scalar("select count(*) from ST_01_3_CurrentS"), "3");
+    // a line's join and update find their row without reading the table
+    EXPECT_EQ(account_.scalar("select sql from sqlite_master where type = 'index' and tbl_name = 'ST_01_3_CurrentS'"),
+              "CREATE INDEX ST_01_3_CurrentS_AutoID on ST_01_3_CurrentS (AutoID)");
 
     std::string sql = "select currentstock.AutoID, iQuantity, iNum from currentstock Where cInvCode='A001' order by cBatch";
     std::string rewritten = GetAllBSQL(sql, tables_.prefix);

@@ -1,0 +1,320 @@
+// Stock selection costs on large accounts, each against its limit in the
+// same run: AutoRefer over 100,000 candidates that the first rows cover
+// against opening the same selection alone and against the raw sqlite3 read
+// of its rows; the stock count (every row chosen) at 100,000 and 200,000
+// rows; and 1,000 lines allocated one after another over the scratch table
+// of a 10,000-row and a 100,000-row CurrentStock.
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <string>
+
+#include "component/module_state.h"
+#include "component/ref_select.h"
+#include "host/stock_queries.h"
+#include "platform/ado/drivers/sqlite/tsql.h"
+#include "platform/ado/recordset.h"
+#include "platform/ui/ui_host.h"
+#include "platform/vb/convert.h"
+#include "schema/account_schema.h"
+#include "selection/scratch_tables.h"
+#include "session/login.h"
+
+namespace {
+
+using namespace korvane;
+using component::RefSelect;
+
+constexpr long kCandidates = 100'000;
+
+std::string bench_dir() {
+    const char* dir = std::getenv("KORVANE_BENCH_DIR");
+    return dir ? dir : ".";
+}
+
+void check(int rc, sqlite3* db) {
+    if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW)
+        throw std::runtime_error(std::string("bench account: ") + sqlite3_errmsg(db));
+}
+
+// An account whose warehouse 01 holds `per_item` current-stock batches of
+// each of `items` fixed-rate batch inventories I00000, I00001, ...
+std::string stock_account(const std::string& name, long items, long per_item) {
+    std::string path = bench_dir() + "/" + name;
+    if (std::filesystem::exists(path)) return path;
+    std::fprintf(stderr, "bench: creating %s (%ld current-stock rows)\n", path.c_str(), items * per_item);
+    std::string tmp = path + ".part";
+    std::filesystem::remove(tmp);
+    schema::create_account(tmp);
+    sqlite3* db = nullptr;
+    check(sqlite3_open(tmp.c_str(), &db), db);
+    check(sqlite3_exec(db,
+                       "BEGIN; insert into Warehouse (cWhCode, cWhName) values ('01', '原料仓'); "
+                       "insert into UserDef values ('20', '自由项1', '颜色');",
+                       nullptr, nullptr, nullptr),
+          db);
+    sqlite3_stmt* inv = nullptr;
+    sqlite3_stmt* row = nullptr;
+    check(sqlite3_prepare_v2(db,
+                             "insert into Inventory (cInvCode, cInvName, iGroupType, iChangRate, bInvBatch, bInvQuality, "
+                             "iMassDate) values (?, ?, 1, 2, 1, 1, 365)",
+                             -1, &inv, nullptr),
+          db);
+    check(sqlite3_prepare_v2(db,
+                             "insert into CurrentStock (AutoID, cWhCode, cInvCode, cBatch, iQuantity, iNum, dVDate, "
+                             "dMdate, iMassDate) values (?, '01', ?, ?, ?, ?, ?, ?, 365)",
+                             -1, &row, nullptr),
+          db);
+    long id = 0;
+    for (long i = 0; i < items; ++i) {
+        char code[16];
+        std::snprintf(code, sizeof code, "I%05ld", i);
+        sqlite3_bind_text(inv, 1, code, -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(inv, 2, "基准存货", -1, SQLITE_STATIC);
+        check(sqlite3_step(inv), db);
+        sqlite3_reset(inv);
+        for (long k = 0; k < per_item; ++k) {
+            char batch[24], expiry[16], made[16];
+            std::snprintf(batch, sizeof batch, "B%07ld", k);
+            std::snprintf(made, sizeof made, "2024-%02ld-%02ld", 1 + k % 12, 1 + k % 28);
+            std::snprintf(expiry, sizeof expiry, "2025-%02ld-%02ld", 1 + k % 12, 1 + k % 28);
+            sqlite3_bind_int64(row, 1, ++id);
+            sqlite3_bind_text(row, 2, code, -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(row, 3, batch, -1, SQLITE_TRANSIENT);
+            sqlite3_bind_double(row, 4, 10);
+            sqlite3_bind_double(row, 5, 5);
+            sqlite3_bind_text(row, 6, expiry, -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(row, 7, made, -1, SQLITE_TRANSIENT);
+            check(sqlite3_step(row), db);
+            sqlite3_reset(row);
+        }
+    }
+    sqlite3_finalize(inv);
+    sqlite3_finalize(row);
+    check(sqlite3_exec(db, "COMMIT;", nullptr, nullptr, nullptr), db);
+    sqlite3_close(db);
+    std::filesystem::rename(tmp, path);
+    return path;
+}
+
+// A session on an account, the way a host holds one for a voucher window.
+struct Session {
+    session::LoginPtr login;
+    session::PermissionServicePtr permission = session::PermissionService::create();
+    explicit Session(const std::string& path)
+        : login(session::AccountLogin::create("Provider=SQLite;Data Source=" + path, "demo")) {
+        permission->InitFromSession(login);
+    }
+    std::string batch_sql(const std::string& inv) {
+        std::string sql;
+        return host::account_batch_query_builder(permission)->GetBatchSql(sql, "01", inv, {}, "");
+    }
+    std::string count_sql(const std::string& inv) {
+        std::string sql;
+        return host::account_batch_query_builder(permission)->GetStockCountSql(sql, "01", inv, {}, "");
+    }
+};
+
+// One inventory per account, so the 100k and 200k selections are the same
+// query over more rows.
+Session& candidates(long rows) {
+    static std::map<long, std::unique_ptr<Session>> sessions;
+    auto& s = sessions[rows];
+    if (!s) s = std::make_unique<Session>(stock_account("bench-selection-" + std::to_string(rows / 1000) + "k.db", 1, rows));
+    return *s;
+}
+
+// AutoRefer in text mode with no window: the whole call a host makes.
+double auto_refer(RefSelect& select, Session& s, const std::string& sql, double quantity, const std::string& from) {
+    std::string err = " ";
+    select.AutoRefer(s.login, std::string("01"), std::string("I00000"), RefSelect::CollectionPtr(), quantity, 0.0, 2.0,
+                     0, sql, false, true, from, err);
+    auto rs = select.ReturnData();
+    return rs ? double(rs->RecordCount()) : 0.0;
+}
+
+// The limit: the same selection, translated as the driver runs it, every
+// column of every row read through the C API and nothing kept.
+void BM_RawSqliteRead(benchmark::State& state) {
+    Session& s = candidates(state.range(0));
+    std::string sql = ado::sqlite::translate_batch(s.batch_sql("I00000")).front();
+    sqlite3* db = nullptr;
+    sqlite3_open_v2((bench_dir() + "/bench-selection-" + std::to_string(state.range(0) / 1000) + "k.db").c_str(), &db,
+                    SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
+    for (auto _ : state) {
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr);
+        const int cols = sqlite3_column_count(st);
+        double sum = 0;
+        std::size_t bytes = 0;
+        while (sqlite3_step(st) == SQLITE_ROW)
+            for (int c = 0; c < cols; ++c) switch (sqlite3_column_type(st, c)) {
+                case SQLITE_INTEGER: sum += double(sqlite3_column_int64(st, c)); break;
+                case SQLITE_FLOAT: sum += sqlite3_column_double(st, c); break;
+                case SQLITE_TEXT:
+                    benchmark::DoNotOptimize(sqlite3_column_text(st, c));
+                    bytes += static_cast<std::size_t>(sqlite3_column_bytes(st, c));
+                    break;
+                default: break;
+                }
+        sqlite3_finalize(st);
+        benchmark::DoNotOptimize(sum);
+        benchmark::DoNotOptimize(bytes);
+    }
+    sqlite3_close(db);
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+// Opening the selection as RefSelect does: a client cursor, batch-optimistic.
+void BM_OpenSelection(benchmark::State& state) {
+    Session& s = candidates(state.range(0));
+    std::string sql = s.batch_sql("I00000");
+    auto con = ado::Connection::create();
+    con->Open(s.login->ConnectionString());
+    for (auto _ : state) {
+        auto rs = ado::Recordset::create();
+        rs->put_CursorLocation(ado::adUseClient);
+        rs->Open(sql, con, ado::adOpenDynamic, ado::adLockBatchOptimistic);
+        benchmark::DoNotOptimize(rs->RecordCount());
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+void BM_AutoReferFirstRowsCover(benchmark::State& state) {
+    Session& s = candidates(state.range(0));
+    std::string sql = s.batch_sql("I00000");
+    RefSelect select;
+    for (auto _ : state) {
+        double chosen = auto_refer(select, s, sql, 25, "");
+        if (chosen != 3) state.SkipWithError("the request should take three rows");
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+void BM_AutoReferStockCount(benchmark::State& state) {
+    Session& s = candidates(state.range(0));
+    std::string sql = s.count_sql("I00000");
+    RefSelect select;
+    for (auto _ : state) {
+        double chosen = auto_refer(select, s, sql, 0, "18");
+        if (chosen != double(state.range(0))) state.SkipWithError("a stock count chooses every row");
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+BENCHMARK(BM_RawSqliteRead)->Arg(kCandidates)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(BM_OpenSelection)->Arg(kCandidates)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(BM_AutoReferFirstRowsCover)->Arg(kCandidates)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(BM_AutoReferStockCount)->Arg(kCandidates)->Arg(2 * kCandidates)->Unit(benchmark::kMillisecond)->MinTime(2);
+
+// 1,000 lines, each of another inventory with ten batches, allocated one
+// after another over the scratch table as a host's save does: the query,
+// its rewriting, AutoRefer, and the taken amounts added per chosen row.
+struct RunResult {
+    double seconds_per_line = 0;
+    double create_seconds = 0;
+    long double_taken = 0;
+};
+
+RunResult scratch_run(long stock_rows) {
+    constexpr long kPerItem = 10, kLines = 1000;
+    Session s(stock_account("bench-scratch-" + std::to_string(stock_rows / 1000) + "k.db", stock_rows / kPerItem,
+                            kPerItem));
+    RefSelect select;
+    RunResult r;
+    auto t0 = std::chrono::steady_clock::now();
+    bool create = true;
+    select.CreateAndDropTmpCurrentStock(s.login, create);
+    auto t1 = std::chrono::steady_clock::now();
+    for (long line = 0; line < kLines; ++line) {
+        char inv[16];
+        std::snprintf(inv, sizeof inv, "I%05ld", line);
+        std::string sql = s.batch_sql(inv);
+        std::string rewritten = select.GetAllBSQL(sql);
+        std::string err = " ";
+        // 45 of the item's 100: four batches whole and half the fifth
+        select.AutoRefer(s.login, std::string("01"), std::string(inv), RefSelect::CollectionPtr(), 45.0, 0.0, 2.0, 0,
+                         rewritten, false, true, std::string(), err);
+        for (auto rs = select.ReturnData(); rs && !rs->Eof(); rs->MoveNext()) {
+            double q = vb::CDbl((*rs)(Variant("出库数量"))), n = vb::CDbl((*rs)(Variant("出库件数")));
+            std::int32_t id = select.GetAutoID(s.login, std::string("01"), std::string(inv), std::string(), std::string(),
+                                               std::string(), std::string(), std::string(), std::string(),
+                                               std::string(), std::string(), std::string(), std::string(),
+                                               vb::CStr((*rs)(Variant("批号"))));
+            select.UpdateTmpCurrentStock(s.login, q, n, id);
+        }
+    }
+    auto t2 = std::chrono::steady_clock::now();
+    // What the run took must fit what the rows hold.
+    auto con = ado::Connection::create();
+    con->Open(s.login->ConnectionString());
+    auto over = ado::Recordset::create();
+    over->Open("select count(*) as n from CurrentStock c join " + selection::ScratchTableName() +
+                   "_CurrentS t on t.AutoID = c.AutoID where t.fSumOutQ > c.iQuantity",
+               con);
+    r.double_taken = vb::CLng((*over)(Variant("n")));
+    create = false;
+    select.CreateAndDropTmpCurrentStock(s.login, create);
+    r.create_seconds = std::chrono::duration<double>(t1 - t0).count();
+    r.seconds_per_line = std::chrono::duration<double>(t2 - t1).count() / kLines;
+    return r;
+}
+
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    std::map<std::string, double> ms;
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const auto& r : runs)
+            if (r.run_type == Run::RT_Iteration) ms[r.benchmark_name()] = r.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ui::HeadlessUi headless;
+    component::set_ui_host(&headless);
+    candidates(kCandidates);
+    candidates(2 * kCandidates);
+
+    // A filter that leaves out "scratch" leaves out the 1,000-line runs too.
+    bool scratch = true;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        if (a.rfind("--benchmark_filter=", 0) == 0) scratch = a.find("scratch") != std::string::npos;
+    }
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+
+    auto get = [&](const std::string& name) {
+        for (const auto& [key, ms] : reporter.ms)
+            if (key == name || key.rfind(name + "/", 0) == 0) return ms;
+        return 0.0;
+    };
+    const std::string n = std::to_string(kCandidates), n2 = std::to_string(2 * kCandidates);
+    double raw = get("BM_RawSqliteRead/" + n), open = get("BM_OpenSelection/" + n),
+           covered = get("BM_AutoReferFirstRowsCover/" + n), count = get("BM_AutoReferStockCount/" + n),
+           count2 = get("BM_AutoReferStockCount/" + n2);
+    std::printf("\nAutoRefer over %ld candidates the first rows cover, against opening the selection: %.2f (goal <= 1.5)\n",
+                kCandidates, open > 0 ? covered / open : 0.0);
+    std::printf("  against the raw sqlite3_step read of the same rows: %.2f; opening alone: %.2f\n",
+                raw > 0 ? covered / raw : 0.0, raw > 0 ? open / raw : 0.0);
+    std::printf("stock count: 200k rows take %.2f times the 100k time (goal <= 2.3)\n", count > 0 ? count2 / count : 0.0);
+
+    for (long rows : {10'000L, 100'000L}) {
+        if (!scratch) break;
+        RunResult r = scratch_run(rows);
+        std::printf("1,000-line run over a %ld-row CurrentStock: %.2f ms per line (scratch table made in %.2f s); "
+                    "rows taken past their balance: %ld\n",
+                    rows, r.seconds_per_line * 1000, r.create_seconds, r.double_taken);
+    }
+    component::set_ui_host(nullptr);
+    return 0;
+}
