@@ -344,23 +344,42 @@ void frmRefSelect::FillGrid(ui::Grid& grid, const ado::RecordsetPtr& rs) {
                    show_min = show_min_->Value() == 1;
         const std::string quan = options_->FormatQuanDecString(), pieces = options_->FormatNumDecString();
         const bool grey_pieces = !hdi_num_->Editable();
+        // The pass over the records picks the rows the show boxes let through;
+        // their texts are written when a row is first shown or read, so a
+        // large selection costs only the rows anyone looks at.
+        auto records = std::make_shared<std::vector<std::uint32_t>>();
+        records->reserve(static_cast<std::size_t>(rs->RecordCount()));
         grid.put_Rows(rs->RecordCount() + 1);
         long row = 1;
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
             const Variant* values = rs->current_row();
             const double balance = bal_field >= 0 ? value_number(values[bal_field]) : 0;
             if (!((balance > 0 && show_max) || (balance == 0 && show_zero) || (balance < 0 && show_min))) continue;
+            grid.put_CellBackColor(row, 0, ui::kGrey);
+            grid.put_RowData(row, rs->AbsolutePosition());
+            records->push_back(rs->current_record());
+            ++row;
+        }
+        grid.put_Rows(row);
+        const long out_q = out_q_col_, out_n = out_n_col_, bal_q = bal_q_col_, bal_n = bal_n_col_;
+        const int kind = conversion_kind_;
+        const double rate = exch_rate_;
+        grid.defer_rows(1, 1, [rs, records, fields, out_q, out_n, bal_q, bal_n, bal_field, kind, rate, quan, pieces,
+                               grey_pieces](long r, std::string* cells, std::uint32_t* colors) {
+            const Variant* values = rs->record_values((*records)[static_cast<std::size_t>(r - 1)]);
+            if (!values) return;  // the set was closed since
+            const double balance = bal_field >= 0 ? value_number(values[bal_field]) : 0;
             for (long f = 0; f < fields; ++f) {
                 const long k = f + 1;
                 const Variant& v = values[f];
-                std::string text;
-                if (k == out_q_col_ || k == out_n_col_) {
+                std::string& text = cells[f];
+                if (k == out_q || k == out_n) {
                     text = "0";
-                } else if (k == bal_q_col_) {
+                } else if (k == bal_q) {
                     text = v.is_null() || v.is_empty() ? "0" : vb::Format(v, quan);
-                } else if (k == bal_n_col_) {
-                    if (conversion_kind_ == 1 && exch_rate_ != 0)
-                        text = vb::Format(Variant(balance / exch_rate_), pieces);
+                } else if (k == bal_n) {
+                    if (kind == 1 && rate != 0)
+                        text = vb::Format(Variant(balance / rate), pieces);
                     else
                         text = v.is_null() || v.is_empty() ? "0" : vb::Format(v, pieces);
                 } else if (v.is_string()) {
@@ -368,15 +387,10 @@ void frmRefSelect::FillGrid(ui::Grid& grid, const ado::RecordsetPtr& rs) {
                 } else {
                     text = vb::text_or_empty(v);
                 }
-                grid.put_TextMatrix(row, k, std::move(text));
-                const bool white = k == out_q_col_ || (k == out_n_col_ && !grey_pieces);
-                if (!white) grid.put_CellBackColor(row, k, ui::kGrey);
+                const bool white = k == out_q || (k == out_n && !grey_pieces);
+                colors[f] = white ? ui::kWhite : ui::kGrey;
             }
-            grid.put_CellBackColor(row, 0, ui::kGrey);
-            grid.put_RowData(row, rs->AbsolutePosition());
-            ++row;
-        }
-        grid.put_Rows(row);
+        });
     }
     if (&grid == grid_) reset_sum(grid.Rows());
     grid.put_Redraw(true);

@@ -281,6 +281,16 @@ const Variant* Recordset::current_row() const noexcept {
     return storage_->row(view_[pos_]);
 }
 
+std::uint32_t Recordset::current_record() const {
+    require_record();
+    return view_[pos_];
+}
+
+const Variant* Recordset::record_values(std::uint32_t record) const noexcept {
+    if (!open_ || record >= storage_->size()) return nullptr;
+    return storage_->row(record);
+}
+
 Variant Recordset::convert_for(int column, const Variant& v) const {
     const ColumnInfo& c = columns_[column].info;
     if (v.is_null() || v.is_empty()) return Variant::null();

@@ -176,6 +176,11 @@ public:
     // Row-level access for the layers that read many values (grids, rules):
     // the current record's values, nullptr when none.
     const Variant* current_row() const noexcept;
+    // The current record's number, and any record's values by number without
+    // moving the cursor: numbers stay valid under Sort and Filter until the
+    // set is closed or reopened. nullptr for a number the set does not hold.
+    std::uint32_t current_record() const;
+    const Variant* record_values(std::uint32_t record) const noexcept;
 
 private:
     friend class Field;

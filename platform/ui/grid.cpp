@@ -38,6 +38,9 @@ void Grid::layout_changed() {
 void Grid::put_Rows(long rows) {
     if (rows < 0) err::raise(err::kBadPropertyValue, "Invalid property value");
     if (rows == rows_) return;
+    for (long r = rows; r < rows_ && pending_; ++r)
+        if (row_state_[static_cast<std::size_t>(r)].pending) --pending_;
+    if (!pending_) filler_ = nullptr;
     cells_.resize(static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols_));
     if (!colors_.empty()) colors_.resize(cells_.size(), kWhite);
     row_state_.resize(static_cast<std::size_t>(rows));
@@ -51,6 +54,7 @@ void Grid::put_Rows(long rows) {
 void Grid::put_Cols(long cols) {
     if (cols < 0) err::raise(err::kBadPropertyValue, "Invalid property value");
     if (cols == cols_) return;
+    fill_all_deferred();
     std::vector<std::string> cells(static_cast<std::size_t>(rows_) * static_cast<std::size_t>(cols));
     std::vector<std::uint32_t> colors(colors_.empty() ? 0 : cells.size(), kWhite);
     long keep = std::min(cols, cols_);
@@ -84,11 +88,13 @@ void Grid::put_FixedCols(long n) {
 
 const std::string& Grid::TextMatrix(long row, long col) const {
     check_cell(row, col);
+    ensure(row, col);
     return cells_[at(row, col)];
 }
 
 void Grid::put_TextMatrix(long row, long col, std::string text) {
     check_cell(row, col);
+    ensure(row, col);
     std::string& cell = cells_[at(row, col)];
     if (cell == text) return;
     cell = std::move(text);
@@ -98,6 +104,7 @@ void Grid::put_TextMatrix(long row, long col, std::string text) {
 void Grid::AddItem(const std::string& tab_separated, long index) {
     if (index < -1 || index > rows_) err::raise(err::kBadPropertyIndex, "Subscript out of range");
     long row = index < 0 ? rows_ : index;
+    fill_all_deferred();
     bool was = redraw_;
     redraw_ = false;  // one layout notice for the whole insertion
     put_Rows(rows_ + 1);
@@ -123,6 +130,7 @@ void Grid::AddItem(const std::string& tab_separated, long index) {
 void Grid::RemoveItem(long row) {
     check_row(row);
     if (row < fixed_rows_) err::raise(err::kBadPropertyValue, "Cannot remove a fixed row");
+    fill_all_deferred();
     std::size_t first = at(row, 0), last = at(row + 1, 0);
     cells_.erase(cells_.begin() + static_cast<long>(first), cells_.begin() + static_cast<long>(last));
     if (!colors_.empty())
@@ -135,8 +143,43 @@ void Grid::RemoveItem(long row) {
 }
 
 void Grid::Clear() {
+    drop_deferred();
     for (auto& c : cells_) c.clear();
     layout_changed();
+}
+
+void Grid::defer_rows(long first_row, long first_col, RowFiller fill) {
+    drop_deferred();
+    if (!fill || first_col < 0 || first_col >= cols_) return;
+    if (colors_.empty()) colors_.assign(cells_.size(), kWhite);
+    filler_ = std::move(fill);
+    lazy_col_ = first_col;
+    for (long r = std::max(first_row, 0L); r < rows_; ++r) {
+        row_state_[static_cast<std::size_t>(r)].pending = true;
+        ++pending_;
+    }
+    if (!pending_) filler_ = nullptr;
+    layout_changed();
+}
+
+void Grid::fill_row(long row) {
+    RowState& state = row_state_[static_cast<std::size_t>(row)];
+    if (!state.pending) return;
+    state.pending = false;
+    --pending_;
+    filler_(row, &cells_[at(row, lazy_col_)], &colors_[at(row, lazy_col_)]);
+    if (!pending_) filler_ = nullptr;  // the last row lets go of what it holds
+}
+
+void Grid::fill_all_deferred() {
+    for (long r = 0; r < rows_ && pending_; ++r) fill_row(r);
+}
+
+void Grid::drop_deferred() {
+    if (!pending_) return;
+    for (auto& state : row_state_) state.pending = false;
+    pending_ = 0;
+    filler_ = nullptr;
 }
 
 Grid::RowState& Grid::row_state(long row) {
@@ -162,11 +205,13 @@ void Grid::put_RowData(long row, long data) { row_state(row).data = data; }
 
 std::uint32_t Grid::CellBackColor(long row, long col) const {
     check_cell(row, col);
+    ensure(row, col);
     return colors_.empty() ? kWhite : colors_[at(row, col)];
 }
 
 void Grid::put_CellBackColor(long row, long col, std::uint32_t color) {
     check_cell(row, col);
+    ensure(row, col);
     if (colors_.empty()) {
         if (color == kWhite) return;
         colors_.assign(cells_.size(), kWhite);

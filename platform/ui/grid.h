@@ -50,6 +50,16 @@ public:
     // Empties every cell but keeps rows and columns.
     void Clear();
 
+    // Rows first_row..Rows()-1 whose cells from first_col on are written by
+    // `fill` when one of them is first read or written, so a large fill costs
+    // only the rows looked at; the earlier columns, row data and hidden flags
+    // stay as set. `fill` gets the row and its cells and colours from
+    // first_col on, and must not call the grid. Reshaping the columns, adding
+    // or removing rows fills what is left first; Clear and a new defer drop it.
+    using RowFiller = std::function<void(long row, std::string* cells, std::uint32_t* colors)>;
+    void defer_rows(long first_row, long first_col, RowFiller fill);
+    long deferred_rows() const { return pending_; }
+
     long RowData(long row) const;
     void put_RowData(long row, long data);
     std::uint32_t CellBackColor(long row, long col) const;
@@ -144,7 +154,16 @@ private:
     struct RowState {
         long data = 0;
         bool hidden = false;
+        bool pending = false;  // cells from lazy_col_ on not yet filled
     };
+    // Fills a deferred row before its cells from lazy_col_ on are used.
+    void ensure(long row, long col) const {
+        if (pending_ && col >= lazy_col_ && row_state_[static_cast<std::size_t>(row)].pending)
+            const_cast<Grid*>(this)->fill_row(row);
+    }
+    void fill_row(long row);
+    void fill_all_deferred();
+    void drop_deferred();
     RowState& row_state(long row);
     Column& column(long col);
     // Sets one column property and re-lays the view out when it changed.
@@ -161,6 +180,8 @@ private:
     bool editing_ = false;
     long edit_row_ = -1, edit_col_ = -1;
     std::string edit_text_;
+    RowFiller filler_;
+    long lazy_col_ = 0, pending_ = 0;
 };
 
 }  // namespace korvane::ui

@@ -63,6 +63,43 @@ TEST(GridCells, AddItemInsertsAndRemoveItemDropsRows) {
     EXPECT_EQ(error_number([&] { g.RemoveItem(0); }), 380);  // the header row stays
 }
 
+TEST(GridCells, DeferredRowsAreWrittenOnceWhenFirstUsed) {
+    Grid g("spgList");
+    g.put_Cols(3);
+    g.put_Rows(5);
+    g.put_TextMatrix(2, 0, "Y");
+    std::vector<long> filled;
+    auto filler = [&filled](long row, std::string* cells, std::uint32_t* colors) {
+        filled.push_back(row);
+        cells[0] = "r" + std::to_string(row);
+        cells[1] = "x";
+        colors[1] = kGrey;
+    };
+    g.defer_rows(1, 1, filler);
+    EXPECT_EQ(g.deferred_rows(), 4);
+    EXPECT_EQ(g.TextMatrix(2, 0), "Y") << "columns before the deferred ones are left as they were";
+    EXPECT_TRUE(filled.empty());
+    EXPECT_EQ(g.TextMatrix(3, 1), "r3");
+    EXPECT_EQ(g.CellBackColor(3, 2), kGrey);
+    g.put_TextMatrix(4, 2, "edited");  // a write fills the row first, then takes the text
+    EXPECT_EQ(g.TextMatrix(4, 1), "r4");
+    EXPECT_EQ(g.TextMatrix(4, 2), "edited");
+    EXPECT_EQ(filled, (std::vector<long>{3, 4}));
+
+    g.put_Rows(3);  // the rows cut off are never written
+    EXPECT_EQ(g.deferred_rows(), 2);
+    g.AddItem("a\tb\tc");  // reshaping writes what is left first
+    EXPECT_EQ(filled, (std::vector<long>{3, 4, 1, 2}));
+    EXPECT_EQ(g.TextMatrix(1, 1), "r1");
+    EXPECT_EQ(g.TextMatrix(3, 2), "c");
+    EXPECT_EQ(g.deferred_rows(), 0);
+
+    g.defer_rows(1, 1, filler);
+    g.Clear();  // emptied rows stay empty
+    EXPECT_EQ(g.TextMatrix(2, 1), "");
+    EXPECT_EQ(filled.size(), 4u);
+}
+
 TEST(GridView, RedrawOffHoldsNoticesUntilItIsBackOn) {
     auto owned = make_filled(3, 3);
     Grid& g = *owned;
