@@ -167,9 +167,9 @@ void frmRefSelect::SetToolbarIcon() {
 
 bool frmRefSelect::both_editable() const { return hdi_quantity_->Editable() && hdi_num_->Editable(); }
 
-std::string frmRefSelect::fmt_quantity(double v) const { return vb::Format(Variant(v), options_->FormatQuanDecString()); }
-std::string frmRefSelect::fmt_pieces(double v) const { return vb::Format(Variant(v), options_->FormatNumDecString()); }
-std::string frmRefSelect::fmt_rate(double v) const { return vb::Format(Variant(v), options_->FormatExchRateDecString()); }
+std::string frmRefSelect::fmt_quantity(double v) const { return vb::Format(Variant(v), quan_format_); }
+std::string frmRefSelect::fmt_pieces(double v) const { return vb::Format(Variant(v), pieces_format_); }
+std::string frmRefSelect::fmt_rate(double v) const { return vb::Format(Variant(v), rate_format_); }
 
 void frmRefSelect::form_load() {
     host().set_app_title("");
@@ -177,6 +177,10 @@ void frmRefSelect::form_load() {
     ok_ = false;
 
     options_ = session::load_session_options(permission_);
+    // read once: a stock count formats every row's amounts
+    quan_format_ = options_->FormatQuanDecString();
+    pieces_format_ = options_->FormatNumDecString();
+    rate_format_ = options_->FormatExchRateDecString();
 
     stock_count_ = ref_from_ == texts::kStockCountFrom;
     if (stock_count_) {

@@ -141,6 +141,7 @@ private:
     session::PermissionServicePtr permission_;
     std::shared_ptr<host::BusinessObjects> business_;
     std::shared_ptr<session::SystemOptions> options_;
+    std::string quan_format_, pieces_format_, rate_format_;
     host::InventoryPtr inventory_;  // null when the code names none
     int conversion_kind_ = 0;
 
