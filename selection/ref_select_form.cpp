@@ -606,40 +606,49 @@ bool frmRefSelect::check_cell(std::string& text, long row, long col) {
     return true;
 }
 
-void frmRefSelect::commit_quantity(std::string& text, bool& cancel) {
+std::optional<double> frmRefSelect::header_number(const std::string& text, double current) {
     auto v = number_of(text);
     if (!v) {
         host().Beep();
-        cancel = true;
-        return;
+        return std::nullopt;
     }
-    if (*v * quantity_ < 0) {
+    if (*v * current < 0) {
         inform(texts::kSignFixed);
+        return std::nullopt;
+    }
+    if (colour_refused(*v)) return std::nullopt;
+    return v;
+}
+
+bool frmRefSelect::change_amount(double value, double& total, double& remaining, const char* less_than,
+                                 bool& reallocate) {
+    if (value == total) return true;
+    const double allocated = std::fabs(total - remaining);
+    if (allocated == 0) {
+        total = remaining = value;
+    } else if (allocated <= std::fabs(value)) {
+        remaining += value - total;
+        total = value;
+    } else {
+        std::string ask = std::string(less_than) + vb::CStr(Variant(allocated)) + texts::kReallocate;
+        if (host().MsgBox(ask, ui::vb::vbYesNo | ui::vb::vbQuestion) != ui::vb::vbYes) return false;
+        total = remaining = value;
+        reallocate = true;
+    }
+    return true;
+}
+
+void frmRefSelect::commit_quantity(std::string& text, bool& cancel) {
+    auto v = header_number(text, quantity_);
+    bool reallocate = false;
+    if (!v || !change_amount(vb::CDbl(Variant(fmt_quantity(*v))), quantity_, remaining_q_, texts::kLessThanQuantity,
+                             reallocate)) {
         cancel = true;
         return;
     }
-    if (colour_refused(*v)) {
-        cancel = true;
-        return;
-    }
-    const double value = vb::CDbl(Variant(fmt_quantity(*v)));
-    if (value != quantity_) {
-        const double allocated = std::fabs(quantity_ - remaining_q_);
-        if (allocated == 0) {
-            quantity_ = remaining_q_ = value;
-        } else if (allocated <= std::fabs(value)) {
-            remaining_q_ += value - quantity_;
-            quantity_ = value;
-        } else {
-            std::string ask = std::string(texts::kLessThanQuantity) + vb::CStr(Variant(allocated)) + texts::kReallocate;
-            if (host().MsgBox(ask, ui::vb::vbYesNo | ui::vb::vbQuestion) != ui::vb::vbYes) {
-                cancel = true;
-                return;
-            }
-            quantity_ = remaining_q_ = value;
-            std::string none;
-            AutoMatch(none);
-        }
+    if (reallocate) {
+        std::string none;
+        AutoMatch(none);
     }
     if (num_ == 0 && exch_rate_ != 0) {
         num_ = remaining_n_ = vb::CDbl(Variant(fmt_pieces(quantity_ / exch_rate_)));
@@ -652,39 +661,12 @@ void frmRefSelect::commit_quantity(std::string& text, bool& cancel) {
 }
 
 void frmRefSelect::commit_pieces(std::string& text, bool& cancel) {
-    auto v = number_of(text);
-    if (!v) {
-        host().Beep();
-        cancel = true;
-        return;
-    }
-    if (*v * num_ < 0) {
-        inform(texts::kSignFixed);
-        cancel = true;
-        return;
-    }
-    if (colour_refused(*v)) {
-        cancel = true;
-        return;
-    }
-    const double value = vb::CDbl(Variant(fmt_pieces(*v)));
+    auto v = header_number(text, num_);
     bool reallocate = false;
-    if (value != num_) {
-        const double allocated = std::fabs(num_ - remaining_n_);
-        if (allocated == 0) {
-            num_ = remaining_n_ = value;
-        } else if (allocated <= std::fabs(value)) {
-            remaining_n_ += value - num_;
-            num_ = value;
-        } else {
-            std::string ask = std::string(texts::kLessThanPieces) + vb::CStr(Variant(allocated)) + texts::kReallocate;
-            if (host().MsgBox(ask, ui::vb::vbYesNo | ui::vb::vbQuestion) != ui::vb::vbYes) {
-                cancel = true;
-                return;
-            }
-            num_ = remaining_n_ = value;
-            reallocate = true;
-        }
+    if (!v || !change_amount(vb::CDbl(Variant(fmt_pieces(*v))), num_, remaining_n_, texts::kLessThanPieces,
+                             reallocate)) {
+        cancel = true;
+        return;
     }
     // Without a rate the pieces say nothing about the quantity.
     if (exch_rate_ != 0) {

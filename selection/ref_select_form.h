@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -120,6 +121,13 @@ private:
     void set_columns();
     // The grid's cell check: false when refused (the message was shown).
     bool check_cell(std::string& text, long row, long col);
+    // The number a header edit commits; none (after a beep or a message) for
+    // text that is no number, a changed sign or the wrong colour.
+    std::optional<double> header_number(const std::string& text, double current);
+    // A new header amount: what is left to allocate moves with it, unless more
+    // than the new amount is taken already, when the user may allocate afresh
+    // (`reallocate`). False when the user keeps the old amount.
+    bool change_amount(double value, double& total, double& remaining, const char* less_than, bool& reallocate);
     void commit_quantity(std::string& text, bool& cancel);
     void commit_pieces(std::string& text, bool& cancel);
     void commit_rate(std::string& text, bool& cancel);
