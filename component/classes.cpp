@@ -7,7 +7,11 @@
 #include "component/ref_select.h"
 #include "component/return_inv_set.h"
 #include "component/track_set.h"
+#include "generation/production/produce_order_form.h"
+#include "generation/purchase/stock_order_form.h"
+#include "generation/sales/cons_form.h"
 #include "platform/vb/convert.h"
+#include "platform/vb/error.h"
 #include "selection/scratch_tables.h"
 #include "session/permission_service.h"
 #include "writeback/track_set.h"
@@ -358,32 +362,112 @@ const ClassInfo& RefSelect::class_info() const {
 
 ProduceOrder::ProduceOrder() { ModuleStartup(); }
 
-bool ProduceOrder::load(const std::string&, const session::LoginPtr&, CollectionPtr&, std::string& ErrMsg, bool,
-                        std::int32_t) {
-    return guarded(produce_order_prefix::kLoad, ErrMsg, []() -> bool { not_yet("ProduceOrder.load"); });
+generation::FormContext ProduceOrder::prepare(const std::string& id, const session::LoginPtr& oLogin) {
+    if (!oLogin) err::raise(err::kObjectNotSet);
+    auto con = ado::Connection::create();
+    con->Open(oLogin->ConnectionString(), "", "");
+    connection_ = con;
+    auto permission = renew_permission_with_options(oLogin);
+    // An empty id keeps the clause of the instance's earlier call.
+    if (!id.empty()) filter_clause_ = "cCode = '" + id + "'";
+    generation::FormContext c;
+    c.connection = connection_;
+    c.filter_clause = filter_clause_;
+    c.owner = this;
+    c.permission = permission;
+    return c;
 }
-bool ProduceOrder::WritefQuantity(std::int32_t, double, std::string& ErrMsg, bool, const std::string&) {
-    return guarded(produce_order_prefix::kWritefQuantity, ErrMsg,
-                   []() -> bool { not_yet("ProduceOrder.WritefQuantity"); });
+
+bool ProduceOrder::load(const std::string& sProOrderId, const session::LoginPtr& oLogin, CollectionPtr& oCollReurn,
+                        std::string& ErrMsg, bool bOI, std::int32_t sVoutype) {
+    return guarded(
+        produce_order_prefix::kLoad, ErrMsg,
+        [&] {
+            auto form = std::make_shared<generation::frmProduceOrder>(ui_host());
+            generation::FormContext c = prepare(sProOrderId, oLogin);
+            vouch_type_ = sVoutype;
+            c.bOI = bOI;
+            form->set_context(std::move(c));
+            form->Show(ui::vbModal);
+            oCollReurn = collection_;
+            return true;
+        },
+        [&] { oCollReurn = nullptr; });
 }
-bool ProduceOrder::WritebThrow(std::int32_t, bool, std::string& ErrMsg) {
-    return guarded(produce_order_prefix::kWritebThrow, ErrMsg, []() -> bool { not_yet("ProduceOrder.WritebThrow"); });
+
+bool ProduceOrder::loadStockOrder(const std::string& sStockOrderId, const session::LoginPtr& oLogin,
+                                  CollectionPtr& oCollReurn, std::string& ErrMsg, Ref<bool> bStockOrder) {
+    return guarded(
+        produce_order_prefix::kLoadStockOrder, ErrMsg,
+        [&] {
+            auto form = std::make_shared<generation::frmStockOrder>(ui_host());
+            stock_order_form_ = form;
+            form->set_context(prepare(sStockOrderId, oLogin));
+            form->Show(ui::vbModal);
+            bStockOrder.get() = form->from_orders();
+            oCollReurn = collection_;
+            return true;
+        },
+        [&] { oCollReurn = nullptr; });
 }
-bool ProduceOrder::loadStockOrder(const std::string&, const session::LoginPtr&, CollectionPtr&, std::string& ErrMsg,
-                                  Ref<bool>) {
-    return guarded(produce_order_prefix::kLoadStockOrder, ErrMsg,
-                   []() -> bool { not_yet("ProduceOrder.loadStockOrder"); });
+
+bool ProduceOrder::loadConsignment(const std::string& sConsId, const session::LoginPtr& oLogin,
+                                   CollectionPtr& oCollReurn, std::string& ErrMsg) {
+    return guarded(
+        produce_order_prefix::kLoadConsignment, ErrMsg,
+        [&] {
+            auto form = std::make_shared<generation::frmCons>(ui_host());
+            consignment_form_ = form;
+            generation::FormContext c = prepare(sConsId, oLogin);
+            c.login = oLogin;
+            form->set_context(std::move(c));
+            form->Show(ui::vbModal);
+            ErrMsg = err_msg_;
+            oCollReurn = collection_;
+            return true;
+        },
+        [&] { oCollReurn = nullptr; });
 }
-bool ProduceOrder::loadConsignment(const std::string&, const session::LoginPtr&, CollectionPtr&, std::string& ErrMsg) {
-    return guarded(produce_order_prefix::kLoadConsignment, ErrMsg,
-                   []() -> bool { not_yet("ProduceOrder.loadConsignment"); });
+
+bool ProduceOrder::WritefQuantity(std::int32_t sSubId, double lQuantity, std::string& ErrMsg, bool bOI,
+                                  const std::string& cInvCode) {
+    return guarded(produce_order_prefix::kWritefQuantity, ErrMsg, [&] {
+        writeback_component_ = module().make_production_order();
+        if (bOI)
+            writeback_component_->WritePlanQuantity(sSubId, cInvCode, lQuantity, connection_, ErrMsg, "");
+        else
+            writeback_component_->WriteOrderQuantity(sSubId, cInvCode, lQuantity, connection_, ErrMsg, "");
+        return ErrMsg.empty();
+    });
 }
-void ProduceOrder::ShowForm(bool) { not_yet("ProduceOrder.ShowForm"); }
-bool ProduceOrder::WritefDispQuantity(std::int32_t, double, std::string& ErrMsg, double) {
-    return guarded(produce_order_prefix::kWritefDispQuantity, ErrMsg,
-                   []() -> bool { not_yet("ProduceOrder.WritefDispQuantity"); });
+
+bool ProduceOrder::WritebThrow(std::int32_t sSubId, bool bThrow, std::string& ErrMsg) {
+    return guarded(produce_order_prefix::kWritebThrow, ErrMsg, [&] {
+        if (!writeback_component_) writeback_component_ = module().make_production_order();
+        writeback_component_->WriteThrow(sSubId, bThrow, connection_, ErrMsg, "");
+        return ErrMsg.empty();
+    });
 }
-void ProduceOrder::UnLoadForm(bool) { not_yet("ProduceOrder.UnLoadForm"); }
+
+bool ProduceOrder::WritefDispQuantity(std::int32_t sSubId, double lQuantity, std::string& ErrMsg, double lNum) {
+    return guarded(produce_order_prefix::kWritefDispQuantity, ErrMsg, [&] {
+        auto component = module().make_dispatch_write_back();
+        component->WriteOutQuantity(connection_, sSubId, "", lQuantity, lNum, ErrMsg);
+        return ErrMsg.empty();
+    });
+}
+
+namespace {
+// A kept form, or 91 for one this instance never created.
+generation::SourceForm& kept(const std::shared_ptr<generation::SourceForm>& form) {
+    if (!form) err::raise(err::kObjectNotSet);
+    return *form;
+}
+}  // namespace
+
+void ProduceOrder::ShowForm(bool bFormName) { kept(bFormName ? stock_order_form_ : consignment_form_).Show(ui::vbModal); }
+
+void ProduceOrder::UnLoadForm(bool bFormName) { kept(bFormName ? stock_order_form_ : consignment_form_).Unload(); }
 
 const ClassInfo& ProduceOrder::class_info() const {
     using P = ProduceOrder;

@@ -11,6 +11,8 @@ namespace {
 void set_default_factories(ModuleState& m) {
     m.make_stock_option = [] { return session::AccountStockOptionService::create(); };
     m.make_source_query = nullptr;
+    m.make_production_order = [] { return host::account_production_order_component(); };
+    m.make_dispatch_write_back = [] { return host::account_dispatch_write_back_component(); };
 }
 
 ModuleState& state() {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "host/production_order.h"
 #include "platform/ado/recordset.h"
 #include "platform/ui/ui_host.h"
 #include "session/login.h"
@@ -46,6 +47,8 @@ struct ModuleState {
     // How those services are made; a host with its own components sets these.
     std::function<session::SourceQueryServicePtr()> make_source_query;
     std::function<session::StockOptionServicePtr()> make_stock_option;
+    std::function<std::unique_ptr<host::ProductionOrderComponent>()> make_production_order;
+    std::function<std::unique_ptr<host::DispatchWriteBackComponent>()> make_dispatch_write_back;
 };
 
 ModuleState& module();

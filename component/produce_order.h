@@ -13,6 +13,8 @@
 
 #include "component/by_ref.h"
 #include "component/dispatch.h"
+#include "generation/core/source_form.h"
+#include "host/production_order.h"
 #include "platform/ado/connection.h"
 #include "platform/vb/collection.h"
 #include "session/login.h"
@@ -28,7 +30,7 @@ inline constexpr const char* kWritebThrow = "ProduceOrder:WritebThrow";
 inline constexpr const char* kWritefDispQuantity = "ProduceOrder:WritefDispQuantity";
 }  // namespace produce_order_prefix
 
-class ProduceOrder : public Dispatchable {
+class ProduceOrder : public Dispatchable, public generation::FormOwner {
 public:
     using CollectionPtr = std::shared_ptr<Collection>;
 
@@ -39,11 +41,11 @@ public:
 
     // The hand-over collection the open form fills when the user confirms.
     CollectionPtr oCollection() const { return collection_; }
-    void putref_oCollection(CollectionPtr c) { collection_ = std::move(c); }
-    std::int32_t eVouchType() const { return vouch_type_; }
+    void putref_oCollection(CollectionPtr c) override { collection_ = std::move(c); }
+    std::int32_t eVouchType() const override { return vouch_type_; }
     void put_eVouchType(std::int32_t t) { vouch_type_ = t; }
     std::string sErrMsg() const { return err_msg_; }
-    void put_sErrMsg(std::string s) { err_msg_ = std::move(s); }
+    void put_sErrMsg(std::string s) override { err_msg_ = std::move(s); }
 
     bool load(const std::string& sProOrderId, const session::LoginPtr& oLogin, CollectionPtr& oCollReurn,
               std::string& ErrMsg, bool bOI = false, std::int32_t sVoutype = 0);
@@ -59,15 +61,23 @@ public:
     bool WritefDispQuantity(std::int32_t sSubId, double lQuantity, std::string& ErrMsg, double lNum = 0);
     void UnLoadForm(bool bFormName = true);
 
+    // The kept forms, null until their entry point ran.
+    std::shared_ptr<generation::SourceForm> stock_order_form() const { return stock_order_form_; }
+    std::shared_ptr<generation::SourceForm> consignment_form() const { return consignment_form_; }
+
 private:
+    // Steps 2 to 5 of every entry point: the connection, the renewed
+    // session service with its options, the form's context.
+    generation::FormContext prepare(const std::string& id, const session::LoginPtr& oLogin);
+
     CollectionPtr collection_;
     std::int32_t vouch_type_ = 0;
     std::string err_msg_;
     ado::ConnectionPtr connection_;   // opened by the last entry point; the write-backs use it
     std::string filter_clause_;       // "cCode = '<id>'" of the last non-empty id
-    ObjectPtr writeback_component_;   // the production-order component of WritefQuantity
-    ObjectPtr stock_order_form_;      // kept purchase form
-    ObjectPtr consignment_form_;      // kept sales form
+    std::shared_ptr<host::ProductionOrderComponent> writeback_component_;  // made by WritefQuantity
+    std::shared_ptr<generation::SourceForm> stock_order_form_;   // kept purchase form
+    std::shared_ptr<generation::SourceForm> consignment_form_;   // kept sales form
 };
 
 }  // namespace korvane::component

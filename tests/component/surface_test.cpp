@@ -104,7 +104,8 @@ TEST_F(Surface, UnknownDispatchIdsAndLaterMembersRefuse) {
     auto po = create_object("KORVANE.ProduceOrder");
     std::vector<Variant> load{Variant("1"), Variant(), Variant(), Variant("")};
     EXPECT_FALSE(invoke(po, 0x60030000, InvokeKind::Method, load).bool_value());
-    EXPECT_EQ(load[3].str(), "ProduceOrder:load445\r\nObject doesn't support this action");
+    // no session: the entry point reports it with its prefix
+    EXPECT_EQ(load[3].str(), "ProduceOrder:load91\r\nObject variable or With block variable not set");
     std::vector<Variant> too_many(3);
     EXPECT_EQ(error_number([&] { invoke(pos, 0x60030000, InvokeKind::Method, too_many); }), 450);
 }

@@ -1,0 +1,54 @@
+// What every generation form receives from the object that opened it, and
+// the base of the three forms: the hand-over collection they leave with
+// their owner when the user confirms, and what leaving does.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/ado/connection.h"
+#include "platform/ui/form.h"
+#include "platform/vb/collection.h"
+#include "session/login.h"
+#include "session/permission_service.h"
+
+namespace korvane::generation {
+
+// The opener's side: the hand-over collection, the voucher type, an error
+// text the sales form may leave.
+class FormOwner {
+public:
+    virtual ~FormOwner() = default;
+    virtual void putref_oCollection(std::shared_ptr<Collection> c) = 0;
+    virtual std::int32_t eVouchType() const = 0;
+    virtual void put_sErrMsg(std::string s) = 0;
+};
+
+// The form-level variables an entry point hands its form before showing it.
+struct FormContext {
+    ado::ConnectionPtr connection;
+    std::string filter_clause;  // "cCode = '<id>'" or empty: restricts the source list to that document
+    bool bOI = false;           // production: generate from production plans
+    session::LoginPtr login;    // sales only
+    FormOwner* owner = nullptr;
+    // The module-wide service the entry point has just renewed.
+    session::PermissionServicePtr permission;
+};
+
+class SourceForm : public ui::Form {
+public:
+    using Form::Form;
+    void set_context(FormContext context) { context_ = std::move(context); }
+    const FormContext& context() const { return context_; }
+
+protected:
+    // Leaves the collection with the owner (none: nullptr).
+    void hand_over(std::shared_ptr<Collection> c) {
+        if (context_.owner) context_.owner->putref_oCollection(std::move(c));
+    }
+
+    FormContext context_;
+};
+
+}  // namespace korvane::generation
