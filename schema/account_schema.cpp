@@ -40,7 +40,9 @@ create table Inventory (
   bFree1 bit NOT NULL DEFAULT 0, bFree2 bit NOT NULL DEFAULT 0, bFree3 bit NOT NULL DEFAULT 0, bFree4 bit NOT NULL DEFAULT 0, bFree5 bit NOT NULL DEFAULT 0, bFree6 bit NOT NULL DEFAULT 0, bFree7 bit NOT NULL DEFAULT 0, bFree8 bit NOT NULL DEFAULT 0, bFree9 bit NOT NULL DEFAULT 0, bFree10 bit NOT NULL DEFAULT 0,
   bInvBatch bit NOT NULL DEFAULT 0, bInvQuality bit NOT NULL DEFAULT 0, iMassDate int, cMassUnit smallint,
   bSale bit NOT NULL DEFAULT 1, bPurchase bit NOT NULL DEFAULT 1, bSelf bit NOT NULL DEFAULT 0,
-  bComsume bit NOT NULL DEFAULT 0, bInvEntrust bit NOT NULL DEFAULT 0, iInvSPrice decimal(20,6), dSDate datetime);
+  bComsume bit NOT NULL DEFAULT 0, bInvEntrust bit NOT NULL DEFAULT 0, iInvSPrice decimal(20,6), dSDate datetime,
+  fInExcess decimal(20,6), fOutExcess decimal(20,6));
+-- fInExcess, fOutExcess: how far a receipt or an issue may exceed its source line, as a fraction of the line.
 create unique index Inventory_id on Inventory (iId);
 -- iId is the host's identity column: row authority on inventories lists ids.
 create trigger Inventory_identity after insert on Inventory when new.iId is null begin
@@ -105,6 +107,120 @@ create table RowAuthority (
 create table AccountOption (
   cKey1 nvarchar(20) COLLATE NOCASE NOT NULL, cKey2 nvarchar(20) COLLATE NOCASE NOT NULL, cName nvarchar(40) COLLATE NOCASE NOT NULL,
   cValue nvarchar(255) COLLATE NOCASE, primary key (cKey1, cKey2, cName));
+create table CodeRule (
+  cObject nvarchar(30) COLLATE NOCASE primary key, cRule nvarchar(30) COLLATE NOCASE NOT NULL);
+-- cRule: the code length of each level, top level first, e.g. '2,2,3' for cObject 'InventoryClass'.
+create table PurchaseType (
+  cPTCode nvarchar(2) COLLATE NOCASE primary key, cPTName nvarchar(20) COLLATE NOCASE NOT NULL);
+create table SaleType (
+  cSTCode nvarchar(2) COLLATE NOCASE primary key, cSTName nvarchar(20) COLLATE NOCASE NOT NULL);
+-- Source documents. A head is closed once cCloser is set; its lines carry
+-- what has been executed so far. The purchase heads keep the vendor's short
+-- name and the department's and buyer's names beside their codes, as the
+-- order and arrival lists show and filter them.
+create table zpurpoheader (
+  POID integer primary key, cPOID nvarchar(30) COLLATE NOCASE NOT NULL, dPODate datetime NOT NULL,
+  cBusType nvarchar(8) COLLATE NOCASE, cPTCode nvarchar(2) COLLATE NOCASE,
+  cVenCode nvarchar(20) COLLATE NOCASE, cVenAbbName nvarchar(60) COLLATE NOCASE,
+  cDepCode nvarchar(12) COLLATE NOCASE, cDepName nvarchar(40) COLLATE NOCASE,
+  cPersonCode nvarchar(20) COLLATE NOCASE, cPersonName nvarchar(40) COLLATE NOCASE,
+  cMaker nvarchar(20) COLLATE NOCASE, cVerifier nvarchar(20) COLLATE NOCASE, cCloser nvarchar(20) COLLATE NOCASE,
+  cMemo nvarchar(255) COLLATE NOCASE);
+create table PO_Podetails (
+  ID integer primary key, POID int NOT NULL, cInvCode nvarchar(20) COLLATE NOCASE NOT NULL,
+  iQuantity decimal(20,6) NOT NULL DEFAULT 0, iNum decimal(20,6), iInvExchRate decimal(20,6),
+  iArrQTY decimal(20,6) NOT NULL DEFAULT 0, iArrNum decimal(20,6) NOT NULL DEFAULT 0,
+  iReceivedQTY decimal(20,6) NOT NULL DEFAULT 0, iReceivedNum decimal(20,6) NOT NULL DEFAULT 0,
+  iUnitPrice decimal(20,6), iMoney money, dArriveDate datetime,
+  cFree1 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '', cFree2 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '',
+  cFree3 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '', cFree4 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '',
+  cFree5 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '', cFree6 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '',
+  cFree7 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '', cFree8 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '',
+  cFree9 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '', cFree10 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '');
+-- iArrQTY: arrived and awaiting receipt through an arrival voucher; iReceivedQTY: received.
+create index PO_Podetails_head on PO_Podetails (POID);
+create table pu_ArrHead (
+  ID integer primary key, cCode nvarchar(30) COLLATE NOCASE NOT NULL, dDate datetime NOT NULL,
+  cBusType nvarchar(8) COLLATE NOCASE, cPTCode nvarchar(2) COLLATE NOCASE, cPOId nvarchar(30) COLLATE NOCASE,
+  cVenCode nvarchar(20) COLLATE NOCASE, cVenAbbName nvarchar(60) COLLATE NOCASE,
+  cDepCode nvarchar(12) COLLATE NOCASE, cDepName nvarchar(40) COLLATE NOCASE,
+  cPersonCode nvarchar(20) COLLATE NOCASE, cPersonName nvarchar(40) COLLATE NOCASE,
+  cMaker nvarchar(20) COLLATE NOCASE, cVerifier nvarchar(20) COLLATE NOCASE, cCloser nvarchar(20) COLLATE NOCASE,
+  cMemo nvarchar(255) COLLATE NOCASE);
+-- cPOId: the order the goods arrived against, Null for an arrival without one.
+create table PU_ArrivalVouchs (
+  Autoid integer primary key, ID int NOT NULL, iPOsID int, cInvCode nvarchar(20) COLLATE NOCASE NOT NULL,
+  cWhCode nvarchar(10) COLLATE NOCASE, iQuantity decimal(20,6) NOT NULL DEFAULT 0, iNum decimal(20,6),
+  iInvExchRate decimal(20,6), fValidInQuan decimal(20,6) NOT NULL DEFAULT 0, fValidInNum decimal(20,6) NOT NULL DEFAULT 0,
+  cBatch nvarchar(60) COLLATE NOCASE NOT NULL DEFAULT '', dMadeDate datetime, dVDate datetime, iMassDate int,
+  iUnitPrice decimal(20,6), iMoney money,
+  cFree1 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '', cFree2 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '',
+  cFree3 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '', cFree4 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '',
+  cFree5 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '', cFree6 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '',
+  cFree7 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '', cFree8 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '',
+  cFree9 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '', cFree10 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '');
+-- iPOsID: the order line (PO_Podetails.ID); fValidInQuan: received so far.
+create index PU_ArrivalVouchs_head on PU_ArrivalVouchs (ID);
+create index PU_ArrivalVouchs_order_line on PU_ArrivalVouchs (iPOsID);
+create table DispatchList (
+  DLID integer primary key, cDLCode nvarchar(30) COLLATE NOCASE NOT NULL, cVouchType nvarchar(2) COLLATE NOCASE NOT NULL,
+  cSBVCode nvarchar(30) COLLATE NOCASE, dDate datetime NOT NULL, cBusType nvarchar(8) COLLATE NOCASE,
+  cSTCode nvarchar(2) COLLATE NOCASE, cCusCode nvarchar(20) COLLATE NOCASE, cDepCode nvarchar(12) COLLATE NOCASE,
+  cPersonCode nvarchar(20) COLLATE NOCASE, cMaker nvarchar(20) COLLATE NOCASE, cVerifier nvarchar(20) COLLATE NOCASE,
+  cCloser nvarchar(20) COLLATE NOCASE, cMemo nvarchar(255) COLLATE NOCASE);
+-- One table for dispatch lists and sales invoices, told apart by cVouchType
+-- (VouchType); an invoice carries its number in cSBVCode.
+create index DispatchList_customer on DispatchList (cCusCode);
+create table DispatchLists (
+  DLsID integer primary key, DLID int NOT NULL, cWhCode nvarchar(10) COLLATE NOCASE,
+  cInvCode nvarchar(20) COLLATE NOCASE NOT NULL, iQuantity decimal(20,6) NOT NULL DEFAULT 0, iNum decimal(20,6),
+  iInvExchRate decimal(20,6), fOutQuantity decimal(20,6) NOT NULL DEFAULT 0, fOutNum decimal(20,6) NOT NULL DEFAULT 0,
+  cBatch nvarchar(60) COLLATE NOCASE NOT NULL DEFAULT '', dMadeDate datetime, dVDate datetime, iMassDate int,
+  iUnitPrice decimal(20,6), iMoney money,
+  cFree1 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '', cFree2 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '',
+  cFree3 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '', cFree4 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '',
+  cFree5 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '', cFree6 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '',
+  cFree7 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '', cFree8 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '',
+  cFree9 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '', cFree10 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '');
+-- fOutQuantity, fOutNum: issued so far.
+create index DispatchLists_head on DispatchLists (DLID);
+create index DispatchLists_inventory on DispatchLists (cInvCode);
+-- Production orders and plans (bPlan = 1). iVouchType 39: the orders the
+-- host's voucher type 39 is generated from; iProperty 1 made in house,
+-- 0 outsourced (cVenCode the outsourcing vendor).
+create table pp_pohead (
+  id integer primary key, bPlan bit NOT NULL DEFAULT 0, iVouchType int NOT NULL DEFAULT 0,
+  cPeriod nvarchar(20) COLLATE NOCASE, cCode nvarchar(30) COLLATE NOCASE NOT NULL, dDate datetime NOT NULL,
+  iProperty int NOT NULL DEFAULT 1, cDepCode nvarchar(12) COLLATE NOCASE, cVenCode nvarchar(20) COLLATE NOCASE,
+  cPersonCode nvarchar(20) COLLATE NOCASE, cMaker nvarchar(20) COLLATE NOCASE, cVerifier nvarchar(20) COLLATE NOCASE,
+  dCheckDate datetime, cMemo nvarchar(255) COLLATE NOCASE, bClosed bit NOT NULL DEFAULT 0);
+-- The products of an order: fInQuantity received so far; bThrow closes the line.
+create table pp_pomain (
+  mainid integer primary key, id int NOT NULL, cInvCode nvarchar(20) COLLATE NOCASE NOT NULL,
+  fQuantity decimal(20,6) NOT NULL DEFAULT 0, fInQuantity decimal(20,6) NOT NULL DEFAULT 0,
+  dStartDate datetime, dEndDate datetime, cItemCode nvarchar(20) COLLATE NOCASE, cItem_class nvarchar(10) COLLATE NOCASE,
+  cItemName nvarchar(60) COLLATE NOCASE, cItem_Name nvarchar(20) COLLATE NOCASE, bThrow bit NOT NULL DEFAULT 0,
+  cFree1 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '', cFree2 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '',
+  cFree3 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '', cFree4 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '',
+  cFree5 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '', cFree6 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '',
+  cFree7 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '', cFree8 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '',
+  cFree9 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '', cFree10 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '',
+  cDefine22 nvarchar(60) COLLATE NOCASE, cDefine23 nvarchar(60) COLLATE NOCASE, cDefine24 nvarchar(60) COLLATE NOCASE,
+  cDefine25 nvarchar(60) COLLATE NOCASE, cDefine26 nvarchar(60) COLLATE NOCASE, cDefine27 nvarchar(60) COLLATE NOCASE,
+  cDefine28 nvarchar(60) COLLATE NOCASE, cDefine29 nvarchar(60) COLLATE NOCASE, cDefine30 nvarchar(60) COLLATE NOCASE,
+  cDefine31 nvarchar(60) COLLATE NOCASE, cDefine32 nvarchar(60) COLLATE NOCASE, cDefine33 nvarchar(60) COLLATE NOCASE,
+  cDefine34 int, cDefine35 int, cDefine36 datetime, cDefine37 datetime);
+create index pp_pomain_head on pp_pomain (id);
+-- The materials of a product: fQuantity for the product's whole quantity, fOutQuantity issued so far.
+create table pp_pochild (
+  subid integer primary key, mainid int NOT NULL, cInvCode nvarchar(20) COLLATE NOCASE NOT NULL,
+  fQuantity decimal(20,6) NOT NULL DEFAULT 0, fOutQuantity decimal(20,6) NOT NULL DEFAULT 0,
+  cFree1 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '', cFree2 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '',
+  cFree3 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '', cFree4 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '',
+  cFree5 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '', cFree6 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '',
+  cFree7 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '', cFree8 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '',
+  cFree9 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '', cFree10 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '');
+create index pp_pochild_product on pp_pochild (mainid);
 )SQL";
 
 }  // namespace

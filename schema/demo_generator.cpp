@@ -129,6 +129,7 @@ struct Item {
     bool batch, quality, colour, grade;
     double rate;  // quantity per piece, 0 for a single-unit inventory
     int mass_days;
+    double out_excess;  // fOutExcess, 0 for none
 };
 
 }  // namespace
@@ -157,9 +158,12 @@ static void fill(const DemoOptions& o) {
         db.run(dep);
     }
     auto person = db.prepare("insert into Person (cPersonCode, cPersonName, cDepCode) values (?,?,?)");
+    std::vector<std::string> person_names;
     for (int i = 0; i < 30; ++i) {
         text(person, 1, "P" + code(i + 1, 3));
-        text(person, 2, std::string(rnd.pick(kSurnames)) + rnd.pick(kGiven) + (rnd.chance(50) ? rnd.pick(kGiven) : ""));
+        person_names.push_back(std::string(rnd.pick(kSurnames)) + rnd.pick(kGiven) +
+                               (rnd.chance(50) ? rnd.pick(kGiven) : ""));
+        text(person, 2, person_names.back());
         text(person, 3, code(rnd.below(8) + 1, 2));
         db.run(person);
     }
@@ -172,24 +176,28 @@ static void fill(const DemoOptions& o) {
         integer(wh, 5, i == 3 ? 1 : 0);
         db.run(wh);
     }
+    // Returns the short names, which the purchase heads carry beside the codes.
     auto partner = [&](const char* table, const char* prefix, int count) {
         std::string sql = std::string("insert into ") + table + " values (?,?,?" +
                           (std::string(table) == "Customer" ? ",?,?)" : ")");
         auto st = db.prepare(sql.c_str());
+        std::vector<std::string> short_names;
         for (int i = 0; i < count; ++i) {
             std::string city = rnd.pick(kCities), trade = rnd.pick(kTrades);
             text(st, 1, prefix + code(i + 1, 4));
             text(st, 2, city + std::string(rnd.pick(kSurnames)) + "氏" + trade + "有限公司");
             text(st, 3, city + trade);
+            short_names.push_back(city + trade);
             if (std::string(table) == "Customer") {
                 text(st, 4, "02");
                 text(st, 5, "P" + code(rnd.below(30) + 1, 3));
             }
             db.run(st);
         }
+        return short_names;
     };
     partner("Customer", "C", 50);
-    partner("Vendor", "V", 40);
+    const std::vector<std::string> vendor_names = partner("Vendor", "V", 40);
 
     auto unit = db.prepare("insert into ComputationUnit values (?,?,?,?,?)");
     const char* units[][4] = {{"01", "个", "G1", "1"}, {"02", "箱", "G1", "24"}, {"03", "千克", "G2", "1"},
@@ -240,7 +248,7 @@ static void fill(const DemoOptions& o) {
     auto inv = db.prepare(
         "insert into Inventory (cInvCode, cInvName, cInvStd, cInvCCode, cComUnitCode, cAssComUnitCode, iGroupType, "
         "iChangRate, bFree1, bFree3, bInvBatch, bInvQuality, iMassDate, cMassUnit, iInvSPrice, dSDate, iId, "
-        "bInvEntrust) values (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
+        "bInvEntrust, fInExcess, fOutExcess) values (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
     std::vector<Item> items;
     items.reserve(item_count);
     for (long i = 0; i < item_count; ++i) {
@@ -255,6 +263,7 @@ static void fill(const DemoOptions& o) {
         int unit_pair = static_cast<int>(rnd.below(3));
         it.rate = kind == 0 ? 0 : std::stod(units[unit_pair * 2 + 1][3]);
         it.mass_days = it.quality ? static_cast<int>(90 + rnd.below(640)) : 0;
+        it.out_excess = (i + 1) % 4 == 0 ? 0.05 : 0;
         text(inv, 1, it.code);
         text(inv, 2, std::string(rnd.pick(kMaterials)) + rnd.pick(kItems));
         text(inv, 3, rnd.pick(kSpecs));
@@ -275,6 +284,8 @@ static void fill(const DemoOptions& o) {
         text(inv, 16, day(rnd.below(365)));
         integer(inv, 17, i + 1);
         integer(inv, 18, rnd.chance(5));
+        if ((i + 1) % 5 == 0) num(inv, 19, 0.1);
+        if (it.out_excess > 0) num(inv, 20, it.out_excess);
         db.run(inv);
         items.push_back(std::move(it));
     }
@@ -374,6 +385,304 @@ static void fill(const DemoOptions& o) {
         if (l % 4096 == 0) report("init-demo: " + std::to_string(l) + "/" + std::to_string(lines) + " receipt lines");
     }
 
+    // Source documents come from a stream of their own, so that the stock and
+    // receipts of a seed stay what they were before these were added.
+    Random docs{0xD0C5000000ull + o.seed};
+    db.exec(
+        "insert into PurchaseType values ('01', '原材料采购'), ('02', '设备采购'), ('03', '办公用品采购');"
+        "insert into SaleType values ('01', '批发'), ('02', '零售'), ('03', '代销');"
+        "insert into CodeRule values ('InventoryClass', '2,2,3');");
+    // A whole share of x (0..99 hundredths), cut towards zero.
+    auto share = [](double x, long hundredths) {
+        double v = x * double(hundredths) / 100.0;
+        return v < 0 ? std::ceil(v) : std::floor(v);
+    };
+    auto maker = [&docs] { return std::string(docs.pick(kSurnames)) + docs.pick(kGiven); };
+    auto free_items = [&docs](sqlite3_stmt* st, int first, const Item& it) {
+        text(st, first, it.colour ? docs.pick(kColours) : "");
+        text(st, first + 1, it.grade ? docs.pick(kGrades) : "");
+    };
+    auto pick_item = [&]() -> const Item& { return items[docs.below(item_count)]; };
+
+    // Purchase orders of 1-8 lines. A line is untouched, partly arrived (an
+    // arrival voucher holds it, partly received), partly received straight
+    // from the order, or received in full; a fifth of the orders is done.
+    long orders = o.rows / 20;
+    auto po_head = db.prepare(
+        "insert into zpurpoheader (POID, cPOID, dPODate, cBusType, cPTCode, cVenCode, cVenAbbName, cDepCode, cDepName, "
+        "cPersonCode, cPersonName, cMaker, cVerifier, cCloser, cMemo) values (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
+    auto po_line = db.prepare(
+        "insert into PO_Podetails (ID, POID, cInvCode, iQuantity, iNum, iInvExchRate, iArrQTY, iArrNum, iReceivedQTY, "
+        "iReceivedNum, iUnitPrice, iMoney, dArriveDate, cFree1, cFree3) values (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
+    auto arr_head = db.prepare(
+        "insert into pu_ArrHead (ID, cCode, dDate, cBusType, cPTCode, cPOId, cVenCode, cVenAbbName, cDepCode, cDepName, "
+        "cPersonCode, cPersonName, cMaker, cVerifier, cCloser) values (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
+    auto arr_line = db.prepare(
+        "insert into PU_ArrivalVouchs (Autoid, ID, iPOsID, cInvCode, cWhCode, iQuantity, iNum, iInvExchRate, "
+        "fValidInQuan, fValidInNum, cBatch, dMadeDate, dVDate, iMassDate, iUnitPrice, iMoney, cFree1, cFree3) "
+        "values (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
+    struct Arrived {
+        long order_line;  // 0: an arrival without an order
+        const Item* item;
+        double quantity, received, price;
+    };
+    long po_line_id = 0, arrival_id = 0, arrival_line_id = 0;
+    struct Party {
+        long vendor, person, dep;
+    };
+    auto arrival = [&](long date, const std::string& bus, const std::string& pt, const std::string& po_code,
+                       const Party& who, const std::vector<Arrived>& lines) {
+        ++arrival_id;
+        integer(arr_head, 1, arrival_id);
+        text(arr_head, 2, code(arrival_id, 10));
+        text(arr_head, 3, day(date));
+        text(arr_head, 4, bus);
+        text(arr_head, 5, pt);
+        if (!po_code.empty()) text(arr_head, 6, po_code);
+        text(arr_head, 7, "V" + code(who.vendor + 1, 4));
+        text(arr_head, 8, vendor_names[static_cast<std::size_t>(who.vendor)]);
+        text(arr_head, 9, code(who.dep + 1, 2));
+        text(arr_head, 10, kDepartments[who.dep]);
+        text(arr_head, 11, "P" + code(who.person + 1, 3));
+        text(arr_head, 12, person_names[static_cast<std::size_t>(who.person)]);
+        text(arr_head, 13, maker());
+        text(arr_head, 14, maker());
+        if (docs.chance(4)) text(arr_head, 15, maker());
+        db.run(arr_head);
+        for (const Arrived& a : lines) {
+            const Item& it = *a.item;
+            long made = docs.below(600);
+            integer(arr_line, 1, ++arrival_line_id);
+            integer(arr_line, 2, arrival_id);
+            if (a.order_line) integer(arr_line, 3, a.order_line);
+            text(arr_line, 4, it.code);
+            if (docs.chance(70)) text(arr_line, 5, code(docs.below(8) + 1, 2));
+            num(arr_line, 6, a.quantity);
+            if (it.rate > 0) num(arr_line, 7, pieces_of(it, a.quantity));
+            if (it.rate > 0) num(arr_line, 8, it.rate);
+            num(arr_line, 9, a.received);
+            num(arr_line, 10, pieces_of(it, a.received));
+            text(arr_line, 11, it.batch ? batch_of(made, 0) : std::string());
+            if (it.batch) text(arr_line, 12, day(made));
+            if (it.quality) {
+                text(arr_line, 13, day(made + it.mass_days));
+                integer(arr_line, 14, it.mass_days);
+            }
+            num(arr_line, 15, a.price);
+            num(arr_line, 16, a.price * a.quantity);
+            free_items(arr_line, 17, it);
+            db.run(arr_line);
+        }
+    };
+    for (long h = 1; h <= orders; ++h) {
+        long date = docs.below(700);
+        Party who{docs.below(40), docs.below(30), docs.chance(80) ? 0 : docs.below(8)};
+        std::string bus = docs.chance(10) ? "" : "普通采购";
+        std::string pt = code(docs.below(3) + 1, 2);
+        bool red = docs.chance(3), done = docs.chance(20);
+        integer(po_head, 1, h);
+        text(po_head, 2, code(h, 10));
+        text(po_head, 3, day(date));
+        text(po_head, 4, bus);
+        text(po_head, 5, pt);
+        text(po_head, 6, "V" + code(who.vendor + 1, 4));
+        text(po_head, 7, vendor_names[static_cast<std::size_t>(who.vendor)]);
+        text(po_head, 8, code(who.dep + 1, 2));
+        text(po_head, 9, kDepartments[who.dep]);
+        text(po_head, 10, "P" + code(who.person + 1, 3));
+        text(po_head, 11, person_names[static_cast<std::size_t>(who.person)]);
+        text(po_head, 12, maker());
+        if (docs.chance(95)) text(po_head, 13, maker());
+        if (docs.chance(6)) text(po_head, 14, maker());
+        if (red) text(po_head, 15, "退货订单");
+        db.run(po_head);
+        std::vector<Arrived> arrived;
+        for (long k = 1 + docs.below(8); k > 0; --k) {
+            const Item& it = pick_item();
+            double q = double(1 + docs.below(2000)) * (red ? -1 : 1);
+            double price = 1 + docs.below(20000) / 100.0;
+            double received = 0, on_arrival = 0, received_on_arrival = 0;
+            switch (done ? 3 : docs.below(4)) {
+            case 1:
+                on_arrival = share(q, 1 + docs.below(99));
+                received_on_arrival = share(on_arrival, docs.below(100));
+                break;
+            case 2: received = share(q, 1 + docs.below(99)); break;
+            case 3:
+                if (docs.chance(50)) on_arrival = received_on_arrival = q;
+                else received = q;
+                break;
+            default: break;
+            }
+            double waiting = on_arrival - received_on_arrival;
+            received += received_on_arrival;
+            integer(po_line, 1, ++po_line_id);
+            integer(po_line, 2, h);
+            text(po_line, 3, it.code);
+            num(po_line, 4, q);
+            if (it.rate > 0) num(po_line, 5, pieces_of(it, q));
+            if (it.rate > 0) num(po_line, 6, it.rate);
+            num(po_line, 7, waiting);
+            num(po_line, 8, pieces_of(it, waiting));
+            num(po_line, 9, received);
+            num(po_line, 10, pieces_of(it, received));
+            num(po_line, 11, price);
+            num(po_line, 12, price * q);
+            text(po_line, 13, day(std::min(date + 3 + docs.below(30), 729L)));
+            free_items(po_line, 14, it);
+            db.run(po_line);
+            if (on_arrival != 0) arrived.push_back({po_line_id, &it, on_arrival, received_on_arrival, price});
+        }
+        if (!arrived.empty()) arrival(std::min(date + docs.below(20), 729L), bus, pt, code(h, 10), who, arrived);
+        // Now and then goods arrive without an order.
+        if (h % 10 == 0) {
+            std::vector<Arrived> loose;
+            for (long k = 1 + docs.below(4); k > 0; --k) {
+                double q = double(1 + docs.below(500));
+                loose.push_back({0, &pick_item(), q, share(q, docs.below(100)), 1 + docs.below(20000) / 100.0});
+            }
+            long when = docs.below(700);
+            Party from{docs.below(40), docs.below(30), 0};
+            arrival(when, "普通采购", "01", "", from, loose);
+        }
+        if (h % 1024 == 0) report("init-demo: " + std::to_string(h) + "/" + std::to_string(orders) + " purchase orders");
+    }
+
+    // Dispatch lists and sales invoices of 1-6 lines, issued from nothing to
+    // in full; on inventories that allow it a few lines are issued beyond
+    // their quantity, within the allowed excess.
+    long dispatches = o.rows / 20;
+    auto dl_head = db.prepare(
+        "insert into DispatchList (DLID, cDLCode, cVouchType, cSBVCode, dDate, cBusType, cSTCode, cCusCode, cDepCode, "
+        "cPersonCode, cMaker, cVerifier, cCloser, cMemo) values (?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
+    auto dl_line = db.prepare(
+        "insert into DispatchLists (DLsID, DLID, cWhCode, cInvCode, iQuantity, iNum, iInvExchRate, fOutQuantity, "
+        "fOutNum, iUnitPrice, iMoney, cFree1, cFree3) values (?,?,?,?,?,?,?,?,?,?,?,?,?)");
+    long dl_line_id = 0, invoice_no = 0;
+    for (long h = 1; h <= dispatches; ++h) {
+        long kind = docs.below(100);
+        const char* type = kind < 62 ? "05" : kind < 68 ? "06" : kind < 82 ? "26" : kind < 94 ? "27" : kind < 97 ? "28" : "29";
+        bool invoice = kind >= 68 && kind < 94;
+        bool red = docs.chance(3), done = docs.chance(20);
+        integer(dl_head, 1, h);
+        text(dl_head, 2, code(h, 10));
+        text(dl_head, 3, type);
+        if (invoice) text(dl_head, 4, code(++invoice_no, 10));
+        text(dl_head, 5, day(docs.below(700)));
+        text(dl_head, 6, std::string(type) == "06" ? "委托代销" : docs.chance(90) ? "普通销售" : "分期收款");
+        text(dl_head, 7, code(docs.below(3) + 1, 2));
+        text(dl_head, 8, "C" + code(docs.below(50) + 1, 4));
+        text(dl_head, 9, docs.chance(80) ? std::string("02") : code(docs.below(8) + 1, 2));
+        text(dl_head, 10, "P" + code(docs.below(30) + 1, 3));
+        text(dl_head, 11, maker());
+        if (docs.chance(95)) text(dl_head, 12, maker());
+        if (docs.chance(6)) text(dl_head, 13, maker());
+        if (red) text(dl_head, 14, "退货");
+        db.run(dl_head);
+        for (long k = 1 + docs.below(6); k > 0; --k) {
+            const Item& it = pick_item();
+            double q = double(1 + docs.below(1000)) * (red ? -1 : 1);
+            double price = 1 + docs.below(50000) / 100.0;
+            double out = 0;
+            long state = done ? 80 : docs.below(100);  // 80: issued in full
+            if (state >= 95 && it.out_excess > 0 && !red) out = q + share(q, long(it.out_excess * 50));
+            else if (state >= 75) out = q;
+            else if (state >= 40) out = share(q, 1 + docs.below(99));
+            integer(dl_line, 1, ++dl_line_id);
+            integer(dl_line, 2, h);
+            if (docs.chance(90)) text(dl_line, 3, code(docs.below(8) + 1, 2));
+            text(dl_line, 4, it.code);
+            num(dl_line, 5, q);
+            if (it.rate > 0) num(dl_line, 6, pieces_of(it, q));
+            if (it.rate > 0) num(dl_line, 7, it.rate);
+            num(dl_line, 8, out);
+            num(dl_line, 9, pieces_of(it, out));
+            num(dl_line, 10, price);
+            num(dl_line, 11, price * q);
+            free_items(dl_line, 12, it);
+            db.run(dl_line);
+        }
+        if (h % 1024 == 0)
+            report("init-demo: " + std::to_string(h) + "/" + std::to_string(dispatches) + " dispatch documents");
+    }
+
+    // Production orders and plans: 1-3 products of 2-5 materials each, some
+    // closed; a quarter are plans, some orders are for voucher type 39.
+    long productions = o.rows / 40;
+    auto pp_head = db.prepare(
+        "insert into pp_pohead (id, bPlan, iVouchType, cPeriod, cCode, dDate, iProperty, cDepCode, cVenCode, "
+        "cPersonCode, cMaker, cVerifier, dCheckDate, cMemo, bClosed) values (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
+    auto pp_main = db.prepare(
+        "insert into pp_pomain (mainid, id, cInvCode, fQuantity, fInQuantity, dStartDate, dEndDate, cItemCode, "
+        "cItem_class, cItemName, cItem_Name, bThrow, cFree1, cFree3, cDefine22) values (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
+    auto pp_child = db.prepare(
+        "insert into pp_pochild (subid, mainid, cInvCode, fQuantity, fOutQuantity, cFree1, cFree3) "
+        "values (?,?,?,?,?,?,?)");
+    static const char* const kProjects[][4] = {{"XM0001", "01", "华东厂房改造", "工程项目"},
+                                               {"XM0002", "01", "二期生产线", "工程项目"},
+                                               {"YF0001", "02", "新型电机研发", "研发项目"},
+                                               {"YF0002", "02", "节能泵样机", "研发项目"}};
+    static const char* const kProductionMemos[] = {"月度生产计划", "紧急插单", "外协加工", "备货生产"};
+    long product_id = 0, material_id = 0;
+    for (long h = 1; h <= productions; ++h) {
+        bool plan = docs.chance(25), in_house = docs.chance(85), done = docs.chance(20);
+        long date = docs.below(700);
+        integer(pp_head, 1, h);
+        integer(pp_head, 2, plan);
+        integer(pp_head, 3, !plan && docs.chance(25) ? 39 : 0);
+        text(pp_head, 4, day(date).substr(0, 7));
+        text(pp_head, 5, code(h, 10));
+        text(pp_head, 6, day(date));
+        integer(pp_head, 7, in_house ? 1 : 0);
+        text(pp_head, 8, in_house ? code(7 + docs.below(2), 2) : std::string("04"));
+        if (!in_house) text(pp_head, 9, "V" + code(docs.below(40) + 1, 4));
+        text(pp_head, 10, "P" + code(docs.below(30) + 1, 3));
+        text(pp_head, 11, maker());
+        if (docs.chance(90)) {
+            text(pp_head, 12, maker());
+            text(pp_head, 13, day(std::min(date + docs.below(3), 729L)));
+        }
+        if (docs.chance(20)) text(pp_head, 14, docs.pick(kProductionMemos));
+        integer(pp_head, 15, docs.chance(8));
+        db.run(pp_head);
+        for (long k = 1 + docs.below(3); k > 0; --k) {
+            const Item& it = pick_item();
+            double q = double(10 + docs.below(490));
+            long state = done ? 2 : docs.below(3);  // untouched, partly received, received in full
+            double in = state == 2 ? q : state == 1 ? share(q, 1 + docs.below(99)) : 0;
+            long start = std::min(date + docs.below(10), 729L);
+            integer(pp_main, 1, ++product_id);
+            integer(pp_main, 2, h);
+            text(pp_main, 3, it.code);
+            num(pp_main, 4, q);
+            num(pp_main, 5, in);
+            text(pp_main, 6, day(start));
+            text(pp_main, 7, day(start + 5 + docs.below(36)));
+            if (docs.chance(30)) {
+                const auto& p = kProjects[docs.below(4)];
+                for (int c = 0; c < 4; ++c) text(pp_main, 8 + c, p[c]);
+            }
+            integer(pp_main, 12, docs.chance(state == 2 ? 50 : 3));
+            free_items(pp_main, 13, it);
+            if (docs.chance(20)) text(pp_main, 15, "客户订单" + code(docs.below(9999) + 1, 6));
+            db.run(pp_main);
+            for (long m = 2 + docs.below(4); m > 0; --m) {
+                const Item& material = pick_item();
+                double need = q * double(1 + docs.below(40)) / 4.0;
+                double out = state == 2 || docs.chance(25) ? need : state == 1 ? share(need, docs.below(100)) : 0;
+                integer(pp_child, 1, ++material_id);
+                integer(pp_child, 2, product_id);
+                text(pp_child, 3, material.code);
+                num(pp_child, 4, need);
+                num(pp_child, 5, out);
+                free_items(pp_child, 6, material);
+                db.run(pp_child);
+            }
+        }
+        if (h % 1024 == 0)
+            report("init-demo: " + std::to_string(h) + "/" + std::to_string(productions) + " production orders");
+    }
+
     // The demo operator holds every right and sees every row; a second one is
     // restricted to two warehouses.
     db.exec(
@@ -387,7 +696,7 @@ static void fill(const DemoOptions& o) {
         "insert into UserDef values ('20', '自由项1', '颜色'), ('21', '自由项2', null), ('28', '自由项3', '等级');"
         "insert into VouchType values ('01', '采购入库单'), ('05', '发货单'), ('06', '委托代销发货单'), "
         "('08', '其他入库单'), ('09', '其他出库单'), ('10', '产成品入库单'), ('11', '材料出库单'), "
-        "('26', '普通发票'), ('27', '专用发票'), ('32', '销售出库单');");
+        "('26', '普通发票'), ('27', '专用发票'), ('28', '销售调拨单'), ('29', '销售日报'), ('32', '销售出库单');");
     auto right = db.prepare("insert into OperatorRight values (?, ?)");
     for (const char* r : kDemoRights) {
         text(right, 1, kDemoOperator);

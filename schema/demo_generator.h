@@ -9,7 +9,9 @@ namespace korvane::schema {
 
 struct DemoOptions {
     std::string path;
-    long rows = 20000;  // CurrentStock rows; receipt lines are about half as many
+    // CurrentStock rows; receipt lines are about half as many, purchase orders
+    // and dispatch documents a twentieth, production orders a fortieth.
+    long rows = 20000;
     unsigned seed = 1;
     // Called with a progress line now and then when the run takes longer than a second.
     std::function<void(std::string_view)> progress;

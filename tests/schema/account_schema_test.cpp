@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "platform/vb/error.h"
 #include "schema/account_schema.h"
@@ -16,7 +17,9 @@ using testing::TestAccount;
 const char* const kTables[] = {"Warehouse",    "Inventory",    "InventoryClass", "CurrentStock",    "RdRecord",
                                "RdRecords",    "Customer",     "Department",     "Person",          "Vendor",
                                "ComputationUnit", "VouchType", "Operator",       "OperatorRight",   "RowAuthority",
-                               "AccountOption"};
+                               "AccountOption", "CodeRule",     "PurchaseType",   "SaleType",        "zpurpoheader",
+                               "PO_Podetails", "pu_ArrHead",   "PU_ArrivalVouchs", "DispatchList",  "DispatchLists",
+                               "pp_pohead",    "pp_pomain",    "pp_pochild"};
 
 std::string column_type(const TestAccount& a, const std::string& table, const std::string& column) {
     return a.scalar("select lower(type) from pragma_table_info('" + table + "') where name = '" + column + "'");
@@ -88,6 +91,51 @@ TEST(AccountSchema, StockKeyColumnsAreThereForEveryFreeItem) {
         for (int i = 1; i <= 10; ++i)
             EXPECT_EQ(column_type(a, table, "cFree" + std::to_string(i)), "nvarchar(20)") << table << i;
     for (int i = 1; i <= 10; ++i) EXPECT_EQ(column_type(a, "Inventory", "bFree" + std::to_string(i)), "bit") << i;
+}
+
+TEST(AccountSchema, SourceDocumentsHoldTheColumnsTheirListsAndFiltersName) {
+    TestAccount a;
+    // The columns the write-back and the production lists read; the other
+    // source tables are read through the source queries and tested there.
+    const std::pair<const char*, const char*> kColumns[] = {
+        {"pp_pohead", "id bPlan iVouchType cPeriod cCode dDate iProperty cDepCode cVenCode cPersonCode cMaker "
+                      "cVerifier dCheckDate cMemo bClosed"},
+        {"pp_pomain", "mainid id cInvCode fQuantity fInQuantity dStartDate dEndDate cItemCode cItem_class cItemName "
+                      "cItem_Name bThrow cFree1 cFree10 cDefine22 cDefine28 cDefine37"},
+        {"pp_pochild", "subid mainid cInvCode fQuantity fOutQuantity cFree1 cFree10"},
+        {"DispatchLists", "DLsID DLID cInvCode cWhCode iQuantity iNum fOutQuantity fOutNum"},
+    };
+    for (const auto& [table, columns] : kColumns) {
+        std::istringstream names(columns);
+        for (std::string c; names >> c;) EXPECT_NE(column_type(a, table, c), "") << table << "." << c;
+    }
+    for (const char* c : {"iArrQTY", "iReceivedQTY"}) EXPECT_EQ(column_type(a, "PO_Podetails", c), "decimal(20,6)");
+    EXPECT_EQ(column_type(a, "DispatchLists", "fOutNum"), "decimal(20,6)");
+    EXPECT_EQ(column_type(a, "pp_pomain", "fInQuantity"), "decimal(20,6)");
+    EXPECT_EQ(column_type(a, "pp_pohead", "bPlan"), "bit");
+    EXPECT_EQ(column_type(a, "pp_pomain", "bThrow"), "bit");
+    EXPECT_EQ(column_type(a, "DispatchList", "dDate"), "datetime");
+
+    // A new line has executed nothing, is open and keys its free items as ''.
+    a.exec("insert into DispatchLists (DLID, cInvCode, iQuantity) values (1, 'A1', 5);"
+           "insert into pp_pohead (cCode, dDate) values ('0000000001', '2024-01-02');"
+           "insert into pp_pomain (id, cInvCode, fQuantity) values (1, 'A1', 3);"
+           "insert into pp_pochild (mainid, cInvCode, fQuantity) values (1, 'B1', 6);"
+           "insert into PO_Podetails (POID, cInvCode, iQuantity) values (1, 'A1', 2)");
+    EXPECT_EQ(a.scalar("select DLsID || fOutQuantity || fOutNum || cBatch || cFree3 from DispatchLists"), "100");
+    EXPECT_EQ(a.scalar("select id || bPlan || iVouchType || iProperty || bClosed from pp_pohead"), "10010");
+    EXPECT_EQ(a.scalar("select mainid || fInQuantity || bThrow || cFree10 from pp_pomain"), "100");
+    EXPECT_EQ(a.scalar("select subid || fOutQuantity from pp_pochild"), "10");
+    EXPECT_EQ(a.scalar("select iArrQTY || iReceivedQTY || iArrNum || iReceivedNum from PO_Podetails"), "0000");
+    // Lines are found through their heads' keys.
+    const std::pair<const char*, const char*> kHeadKeys[] = {{"PO_Podetails", "POID"}, {"PU_ArrivalVouchs", "ID"},
+                                                             {"DispatchLists", "DLID"}, {"pp_pomain", "id"},
+                                                             {"pp_pochild", "mainid"}};
+    for (const auto& [table, key] : kHeadKeys)
+        EXPECT_EQ(a.scalar(std::string("select count(*) from pragma_index_list('") + table +
+                           "') l join pragma_index_info(l.name) i where i.seqno = 0 and i.name = '" + key + "'"),
+                  "1")
+            << table;
 }
 
 TEST(AccountSchema, InventoryIdsAreAssignedWhenLeftOut) {

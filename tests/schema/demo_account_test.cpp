@@ -192,10 +192,137 @@ TEST(DemoGenerator, DemoOperatorHoldsTheRightsAndOptionsAreTheSessionsOwn) {
     EXPECT_EQ(d.scalar("select cValue from AccountOption where cName = 'BatchOut'"), "近效期先出");
 }
 
+TEST(DemoGenerator, SourceDocumentsComeInProportionWithTheirLines) {
+    DemoFile d(4000, 1);
+    EXPECT_EQ(d.count("zpurpoheader"), 200);
+    EXPECT_EQ(d.count("DispatchList"), 200);
+    EXPECT_EQ(d.count("pp_pohead"), 100);
+    EXPECT_GT(d.count("pu_ArrHead"), 20);
+    auto lines_per_head = [&](const std::string& lines, const std::string& head) {
+        return d.scalar("select min(c) || '-' || max(c) from (select count(*) c from " + lines + " group by " + head + ")");
+    };
+    EXPECT_EQ(lines_per_head("PO_Podetails", "POID"), "1-8");
+    EXPECT_EQ(lines_per_head("DispatchLists", "DLID"), "1-6");
+    EXPECT_EQ(lines_per_head("pp_pomain", "id"), "1-3");
+    EXPECT_EQ(lines_per_head("pp_pochild", "mainid"), "2-5");
+    EXPECT_EQ(d.count("zpurpoheader h where not exists (select 1 from PO_Podetails l where l.POID = h.POID)"), 0);
+    EXPECT_EQ(d.count("pu_ArrHead h where not exists (select 1 from PU_ArrivalVouchs l where l.ID = h.ID)"), 0);
+    EXPECT_EQ(d.count("CodeRule where cObject = 'InventoryClass' and cRule = '2,2,3'"), 1);
+    for (const char* t : {"zpurpoheader where dPODate", "pu_ArrHead where dDate", "DispatchList where dDate",
+                          "pp_pohead where dDate"})
+        EXPECT_EQ(d.count(std::string(t) + " > '" + kDemoLoginDate + "'"), 0) << t;
+}
+
+TEST(DemoGenerator, EverySourceLineHasItsHeadAndEveryCodeResolves) {
+    DemoFile d(4000, 2);
+    EXPECT_EQ(d.count("PO_Podetails l left join zpurpoheader h on h.POID = l.POID left join Inventory i on i.cInvCode = "
+                      "l.cInvCode where h.POID is null or i.cInvCode is null"),
+              0);
+    EXPECT_EQ(d.count("PU_ArrivalVouchs l left join pu_ArrHead h on h.ID = l.ID left join Inventory i on i.cInvCode = "
+                      "l.cInvCode left join Warehouse w on w.cWhCode = l.cWhCode where h.ID is null or i.cInvCode is "
+                      "null or (l.cWhCode is not null and w.cWhCode is null)"),
+              0);
+    // An arrival line follows an order line of the same inventory and of the order its head names.
+    EXPECT_EQ(d.count("PU_ArrivalVouchs a join pu_ArrHead h on h.ID = a.ID left join PO_Podetails p on p.ID = a.iPOsID "
+                      "left join zpurpoheader o on o.POID = p.POID where a.iPOsID is not null and (p.ID is null or "
+                      "p.cInvCode <> a.cInvCode or o.cPOID <> h.cPOId)"),
+              0);
+    EXPECT_GT(d.count("PU_ArrivalVouchs where iPOsID is null"), 0);
+    EXPECT_EQ(d.count("DispatchLists l left join DispatchList h on h.DLID = l.DLID left join Inventory i on i.cInvCode = "
+                      "l.cInvCode left join Warehouse w on w.cWhCode = l.cWhCode where h.DLID is null or i.cInvCode is "
+                      "null or (l.cWhCode is not null and w.cWhCode is null)"),
+              0);
+    EXPECT_EQ(d.count("DispatchList h left join VouchType t on t.cVouchType = h.cVouchType left join SaleType s on "
+                      "s.cSTCode = h.cSTCode left join Customer c on c.cCusCode = h.cCusCode left join Department p on "
+                      "p.cDepCode = h.cDepCode left join Person e on e.cPersonCode = h.cPersonCode where t.cVouchType "
+                      "is null or s.cSTCode is null or c.cCusCode is null or p.cDepCode is null or e.cPersonCode is null"),
+              0);
+    // The purchase heads' names are those of their codes.
+    for (const char* head : {"zpurpoheader", "pu_ArrHead"})
+        EXPECT_EQ(d.count(std::string(head) +
+                          " h left join Vendor v on v.cVenCode = h.cVenCode left join Department p on p.cDepCode = "
+                          "h.cDepCode left join Person e on e.cPersonCode = h.cPersonCode left join PurchaseType t on "
+                          "t.cPTCode = h.cPTCode where v.cVenAbbName is not h.cVenAbbName or p.cDepName is not "
+                          "h.cDepName or e.cPersonName is not h.cPersonName or t.cPTCode is null"),
+                  0)
+            << head;
+    EXPECT_EQ(d.count("pp_pomain m left join pp_pohead h on h.id = m.id left join Inventory i on i.cInvCode = m.cInvCode "
+                      "where h.id is null or i.cInvCode is null"),
+              0);
+    EXPECT_EQ(d.count("pp_pochild c left join pp_pomain m on m.mainid = c.mainid left join Inventory i on i.cInvCode = "
+                      "c.cInvCode where m.mainid is null or i.cInvCode is null"),
+              0);
+    EXPECT_EQ(d.count("pp_pohead h left join Department p on p.cDepCode = h.cDepCode where p.bDepEnd is not 1"), 0);
+    EXPECT_EQ(d.count("pp_pohead h left join Vendor v on v.cVenCode = h.cVenCode where (h.iProperty = 0) <> "
+                      "(v.cVenCode is not null)"),
+              0);
+    // Invoices carry their number, dispatch lists none; every type is one the sales form offers.
+    EXPECT_EQ(d.count("DispatchList where (cVouchType in ('26', '27')) <> (cSBVCode is not null)"), 0);
+    EXPECT_EQ(d.count("DispatchList h join VouchType t on t.cVouchType = h.cVouchType where t.cVouchName not in "
+                      "('发货单', '委托代销发货单', '普通发票', '专用发票', '销售调拨单', '销售日报')"),
+              0);
+    for (const char* lines : {"PO_Podetails", "PU_ArrivalVouchs", "DispatchLists", "pp_pomain", "pp_pochild"})
+        for (int f : {1, 3}) {
+            std::string n = std::to_string(f);
+            EXPECT_EQ(d.count(std::string(lines) + " l join Inventory i on i.cInvCode = l.cInvCode where (i.bFree" + n +
+                              " = 1) <> (l.cFree" + n + " <> '')"),
+                      0)
+                << lines << " free item " << n;
+        }
+}
+
+TEST(DemoGenerator, ExecutedAmountsStayWithinTheirLines) {
+    DemoFile d(4000, 3);
+    // Signed lines: what is executed lies between zero and the quantity.
+    auto beyond = [](const std::string& q, const std::string& done) {
+        return "((" + q + " >= 0 and (" + done + " < 0 or " + done + " > " + q + ")) or (" + q + " < 0 and (" + done +
+               " > 0 or " + done + " < " + q + ")))";
+    };
+    EXPECT_EQ(d.count("PO_Podetails where " + beyond("iQuantity", "iArrQTY") + " or " +
+                      beyond("iQuantity", "iReceivedQTY") + " or " + beyond("iQuantity", "iArrQTY + iReceivedQTY")),
+              0);
+    EXPECT_EQ(d.count("PU_ArrivalVouchs where " + beyond("iQuantity", "fValidInQuan")), 0);
+    EXPECT_EQ(d.count("pp_pomain where " + beyond("fQuantity", "fInQuantity")), 0);
+    EXPECT_EQ(d.count("pp_pochild where " + beyond("fQuantity", "fOutQuantity")), 0);
+    // What waits on arrival vouchers and what they received is the order line's.
+    EXPECT_EQ(d.count("PO_Podetails l where iArrQTY <> ifnull((select sum(a.iQuantity - a.fValidInQuan) from "
+                      "PU_ArrivalVouchs a where a.iPOsID = l.ID), 0) or abs(iReceivedQTY) < abs(ifnull((select "
+                      "sum(a.fValidInQuan) from PU_ArrivalVouchs a where a.iPOsID = l.ID), 0))"),
+              0);
+    // Dispatch lines may be issued beyond their quantity only within the inventory's excess.
+    const std::string dl = "DispatchLists l join Inventory i on i.cInvCode = l.cInvCode where ";
+    EXPECT_EQ(d.count(dl + "l.iQuantity > 0 and (l.fOutQuantity < 0 or l.fOutQuantity > l.iQuantity * (1 + "
+                           "ifnull(i.fOutExcess, 0)))"),
+              0);
+    EXPECT_EQ(d.count(dl + "l.iQuantity < 0 and (l.fOutQuantity > 0 or l.fOutQuantity < l.iQuantity)"), 0);
+    EXPECT_GT(d.count(dl + "l.iQuantity > 0 and l.fOutQuantity > l.iQuantity"), 0);
+    EXPECT_LT(d.count(dl + "l.iQuantity > 0 and l.fOutQuantity > l.iQuantity"), d.count("DispatchLists") / 20);
+    EXPECT_EQ(d.count(dl + "i.iGroupType = 0 and (l.iNum is not null or l.fOutNum <> 0)"), 0);
+
+    // Every list has untouched, partly and fully executed documents, and closed ones.
+    auto open = [&](const std::string& lines, const std::string& key, const std::string& q, const std::string& left) {
+        return d.count("(select " + key + " from " + lines + " group by " + key + " having sum(case when (" + q +
+                       " > 0 and " + left + " > 0) or (" + q + " < 0 and " + left + " < 0) then 1 else 0 end) = 0)");
+    };
+    EXPECT_GT(open("PO_Podetails", "POID", "iQuantity", "iQuantity - iArrQTY - iReceivedQTY"), 0);
+    EXPECT_GT(open("DispatchLists", "DLID", "iQuantity", "iQuantity - fOutQuantity"), 0);
+    EXPECT_GT(open("pp_pomain", "id", "fQuantity", "fQuantity - fInQuantity"), 0);
+    EXPECT_GT(d.count("PO_Podetails where iArrQTY = 0 and iReceivedQTY = 0"), 0);
+    EXPECT_GT(d.count("PO_Podetails where iArrQTY > 0"), 0);
+    EXPECT_GT(d.count("DispatchLists where fOutQuantity > 0 and fOutQuantity < iQuantity"), 0);
+    for (const char* closed : {"zpurpoheader where cCloser is not null", "pu_ArrHead where cCloser is not null",
+                               "DispatchList where cCloser is not null", "pp_pohead where bClosed = 1",
+                               "pp_pomain where bThrow = 1", "pp_pohead where bPlan = 1",
+                               "pp_pohead where iVouchType = 39", "DispatchLists where iQuantity < 0"})
+        EXPECT_GT(d.count(closed), 0) << closed;
+    EXPECT_EQ(d.count("pp_pohead where bPlan = 1 and iVouchType = 39"), 0);
+}
+
 TEST(DemoGenerator, TinyAccountsWork) {
     DemoFile empty(0, 1), one(1, 1);
     EXPECT_EQ(empty.count("CurrentStock"), 0);
     EXPECT_EQ(empty.count("RdRecords"), 0);
+    EXPECT_EQ(empty.count("zpurpoheader") + empty.count("DispatchList") + empty.count("pp_pohead"), 0);
     EXPECT_GT(empty.count("Inventory"), 0);
     EXPECT_EQ(one.count("CurrentStock"), 1);
     EXPECT_EQ(one.count("CurrentStock s join Inventory i on i.cInvCode = s.cInvCode"), 1);
