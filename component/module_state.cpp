@@ -1,6 +1,8 @@
 #include "component/module_state.h"
 
 #include "component/guard.h"
+#include "generation/core/list_layout.h"
+#include "host/source_queries.h"
 #include "platform/vb/error.h"
 #include "session/options_loader.h"
 
@@ -8,9 +10,14 @@ namespace korvane::component {
 
 namespace {
 
+ModuleState& state();
+
 void set_default_factories(ModuleState& m) {
     m.make_stock_option = [] { return session::AccountStockOptionService::create(); };
-    m.make_source_query = nullptr;
+    m.make_source_query = [] { return host::source_query_service(); };
+    // The sales queries get an options object only: they run on the
+    // account of the latest entry point's session.
+    host::set_sales_context_source([] { return session::module_permission(); });
     m.make_production_order = [] { return host::account_production_order_component(); };
     m.make_dispatch_write_back = [] { return host::account_dispatch_write_back_component(); };
 }
@@ -37,6 +44,9 @@ void ModuleStartup() {
 }
 
 void reset() {
+    host::reset_source_query_service();
+    session::set_module_permission(nullptr);
+    generation::ModuleCtl::ResetLayoutState();
     ModuleState& m = state();
     m = ModuleState{};
     set_default_factories(m);
@@ -63,7 +73,7 @@ std::shared_ptr<session::SharedHelper> shared_helper() {
 session::PermissionServicePtr renew_permission(const session::LoginPtr& login) {
     auto service = session::PermissionService::create();
     service->InitFromSession(login);
-    state().permission = service;
+    session::set_module_permission(service);
     return service;
 }
 
@@ -71,12 +81,12 @@ session::PermissionServicePtr renew_permission_with_options(const session::Login
     auto service = session::PermissionService::create();
     service->InitFromSession(login);
     session::load_session_options(service);
-    state().permission = service;
+    session::set_module_permission(service);
     return service;
 }
 
 session::PermissionServicePtr current_permission() {
-    auto& p = state().permission;
+    auto p = session::module_permission();
     if (!p) err::raise(err::kObjectNotSet);
     return p;
 }

@@ -25,8 +25,6 @@ struct ModuleState {
     // Kept by ModuleStartup; every error handler reads the error through it.
     std::shared_ptr<session::ErrorInfoObject> error_info;
     std::shared_ptr<session::SharedHelper> shared_helper;
-    // The PermissionService of the latest entry point that received a session.
-    session::PermissionServicePtr permission;
     // The statement TrackSet and the scratch-table members build and run.
     std::string sql;
     // ReturnInvSet.RecordsetValue and the inventory selection dialog's result.

@@ -52,4 +52,9 @@ private:
 };
 using PermissionServicePtr = std::shared_ptr<PermissionService>;
 
+// The module-wide service: the one the latest entry point created, which
+// every form and shared procedure uses. Null until an entry point ran.
+PermissionServicePtr module_permission();
+void set_module_permission(PermissionServicePtr service);
+
 }  // namespace korvane::session
