@@ -11,6 +11,11 @@
 #include "component/ref_select.h"
 #include "host/inventory.h"
 #include "host/stock_queries.h"
+#include "host/source_queries.h"
+#include "host/production_order.h"
+#include "generation/core/grid_fill.h"
+#include "generation/core/list_layout.h"
+#include "component/module_state.h"
 #include "schema/demo_generator.h"
 #include "selection/texts.h"
 #include "session/login.h"
@@ -266,6 +271,71 @@ void allocation(const ado::ConnectionPtr& con, const std::string& db) {
     }
 }
 
+// A list as the generation forms show it: filled from the record set, laid
+// out (captions, hidden columns), printed with its visible columns.
+void print_grid(const char* title, const char* list_name, const ado::RecordsetPtr& rs, long max_rows = 5) {
+    ui::Grid grid(list_name);
+    generation::ModuleCtl::FillSourceGrid(rs, grid, false);
+    generation::ModuleCtl::SetListLayout(grid, rs);
+    std::vector<long> cols;
+    for (long c = 1; c < grid.Cols() && cols.size() < 9; ++c)
+        if (grid.ColWidth(c) != 0 && !grid.TextMatrix(0, c).empty()) cols.push_back(c);
+    std::printf("\n%s (%ld 张)\n", title, grid.Rows() - 1);
+    std::string line = "  ";
+    for (long c : cols) line += pad(grid.TextMatrix(0, c), 14);
+    std::printf("%s\n", line.c_str());
+    for (long r = 1; r < grid.Rows() && r <= max_rows; ++r) {
+        line = "  ";
+        for (long c : cols) line += pad(grid.TextMatrix(r, c), 14);
+        std::printf("%s\n", line.c_str());
+    }
+    if (grid.Rows() - 1 > max_rows) std::printf("  ... 另有 %ld 张\n", grid.Rows() - 1 - max_rows);
+}
+
+void print_list_view(const char* title, const ado::RecordsetPtr& rs, long max_rows = 5) {
+    ui::ListView list("lstParent");
+    generation::ModuleCtl::FillListView(rs, list, false);
+    generation::ModuleCtl::SetListLayout(list, rs);
+    std::vector<long> cols;
+    for (long c = 1; c <= list.column_count() && cols.size() < 8; ++c)
+        if (list.column(c).width != 0) cols.push_back(c);
+    std::printf("\n%s (%ld 张)\n", title, list.item_count());
+    std::string line = "  ";
+    for (long c : cols) line += pad(list.column(c).text, 14);
+    std::printf("%s\n", line.c_str());
+    for (long i = 1; i <= list.item_count() && i <= max_rows; ++i) {
+        line = "  ";
+        for (long c : cols) line += pad(c == 1 ? list.item(i).text : list.item(i).SubItems(c - 1), 14);
+        std::printf("%s\n", line.c_str());
+    }
+    if (list.item_count() > max_rows) std::printf("  ... 另有 %ld 张\n", list.item_count() - max_rows);
+}
+
+// The open source documents as the generation forms list them, read
+// through the host's query services.
+void source_documents(const std::string& db) {
+    auto login = session::AccountLogin::create("Provider=SQLite;Data Source=" + db, "demo");
+    auto permission = component::renew_permission_with_options(login);
+    auto queries = component::source_query_service();
+    std::printf("\n来源单据 (未执行完、未关闭)\n");
+    print_grid("采购订单", "lstDdHead", queries->GetOrderHeads(permission, ""));
+    print_grid("采购到货单", "lstDhdHead", queries->GetArrivalHeads(permission, ""));
+    auto options = component::new_stock_option_service();
+    std::string message;
+    if (options->InitFromSession(login, message)) {
+        ado::RecordsetPtr rs;
+        if (queries->GetDispatchHeads(options->GetOptions(), "", rs, message))
+            print_grid("发货单", "lstFhdHead", rs);
+        else
+            std::printf("\n发货单: %s\n", message.c_str());
+    } else {
+        std::printf("\n发货单: %s\n", message.c_str());
+    }
+    auto production = host::account_production_order_component();
+    auto con = permission->GetConnection();
+    print_list_view("生产订单", production->OrderHeads("", con, true, message));
+}
+
 }  // namespace
 
 bool demo_batch_line(const ado::ConnectionPtr& con, DemoLine& line, const std::string& wh, const std::string& inv) {
@@ -293,6 +363,7 @@ int run_demo(const std::string& db) {
     stock_report(con);
     issue_and_write_back(con);
     allocation(con, db);
+    source_documents(db);
     return 0;
 }
 
