@@ -81,7 +81,7 @@ void set_session() {
     options->set("ExchRateDecDgt", Variant(4));
     auto permission = session::PermissionService::create();
     permission->SetOptions(options);
-    component::module().permission = permission;
+    session::set_module_permission(permission);
 }
 
 // The limit: every field of every record read through the cursor, nothing kept.
