@@ -3,6 +3,8 @@
 // loop over the same columns, Sort and Filter at n and 2n rows, and the
 // resident memory a field costs.
 #include <benchmark/benchmark.h>
+
+#include "bench/ratio_reporter.h"
 #include <sqlite3.h>
 
 #include <cstdio>
@@ -140,16 +142,6 @@ long status_kb(const char* field) {
     return 0;
 }
 
-// Keeps every run's time so the ratios can be printed after the table.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> ms;
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const auto& r : runs)
-            if (r.run_type == Run::RT_Iteration) ms[r.benchmark_name()] = r.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
 
 }  // namespace
 
@@ -168,16 +160,11 @@ int main(int argc, char** argv) {
     }
 
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    korvane::bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
-    auto& t = reporter.ms;
-    auto get = [&t](const std::string& name) {
-        for (const auto& [key, ms] : t)
-            if (key == name || key.rfind(name + "/", 0) == 0) return ms;
-        return 0.0;
-    };
+    auto get = [&reporter](const std::string& name) { return reporter.get(name); };
     std::string n = std::to_string(kRows), half = std::to_string(kRows / 2);
     double raw = get("BM_RawSqliteRead/" + n), open = get("BM_RecordsetOpen/" + n);
     std::printf("\nopen of %ld rows against the raw sqlite3_step read: %.2f (goal <= 1.5)\n", kRows,

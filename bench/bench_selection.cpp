@@ -5,6 +5,8 @@
 // rows; and 1,000 lines allocated one after another over the scratch table
 // of a 10,000-row and a 100,000-row CurrentStock.
 #include <benchmark/benchmark.h>
+
+#include "bench/ratio_reporter.h"
 #include <sqlite3.h>
 
 #include <chrono>
@@ -71,7 +73,7 @@ std::string stock_account(const std::string& name, long items, long per_item) {
           db);
     long id = 0;
     for (long i = 0; i < items; ++i) {
-        char code[16];
+        char code[24];
         std::snprintf(code, sizeof code, "I%05ld", i);
         sqlite3_bind_text(inv, 1, code, -1, SQLITE_TRANSIENT);
         sqlite3_bind_text(inv, 2, "基准存货", -1, SQLITE_STATIC);
@@ -231,7 +233,7 @@ RunResult scratch_run(long stock_rows) {
     select.CreateAndDropTmpCurrentStock(s.login, create);
     auto t1 = std::chrono::steady_clock::now();
     for (long line = 0; line < kLines; ++line) {
-        char inv[16];
+        char inv[24];
         std::snprintf(inv, sizeof inv, "I%05ld", line);
         std::string sql = s.batch_sql(inv);
         std::string rewritten = select.GetAllBSQL(sql);
@@ -264,15 +266,6 @@ RunResult scratch_run(long stock_rows) {
     return r;
 }
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> ms;
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const auto& r : runs)
-            if (r.run_type == Run::RT_Iteration) ms[r.benchmark_name()] = r.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
 
 }  // namespace
 
@@ -289,15 +282,11 @@ int main(int argc, char** argv) {
         if (a.rfind("--benchmark_filter=", 0) == 0) scratch = a.find("scratch") != std::string::npos;
     }
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    korvane::bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
-    auto get = [&](const std::string& name) {
-        for (const auto& [key, ms] : reporter.ms)
-            if (key == name || key.rfind(name + "/", 0) == 0) return ms;
-        return 0.0;
-    };
+    auto get = [&reporter](const std::string& name) { return reporter.get(name); };
     const std::string n = std::to_string(kCandidates), n2 = std::to_string(2 * kCandidates);
     double raw = get("BM_RawSqliteRead/" + n), open = get("BM_OpenSelection/" + n),
            covered = get("BM_AutoReferFirstRowsCover/" + n), count = get("BM_AutoReferStockCount/" + n),

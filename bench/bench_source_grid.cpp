@@ -4,6 +4,8 @@
 // what a user who scrolls through every line costs.
 #include <benchmark/benchmark.h>
 
+#include "bench/ratio_reporter.h"
+
 #include <cstdio>
 #include <map>
 #include <string>
@@ -132,16 +134,6 @@ BENCHMARK(BM_ReadFieldByField)->Unit(benchmark::kMillisecond)->MinTime(1);
 BENCHMARK(BM_FillSourceGrid)->Unit(benchmark::kMillisecond)->MinTime(1);
 BENCHMARK(BM_FillSourceGridReadEveryCell)->Unit(benchmark::kMillisecond)->MinTime(1);
 
-// Keeps every run's time so the ratio can be printed after the table.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> ms;
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const auto& r : runs)
-            if (r.run_type == Run::RT_Iteration) ms[r.benchmark_name()] = r.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
 
 }  // namespace
 
@@ -149,15 +141,11 @@ int main(int argc, char** argv) {
     set_session();
     order_lines();
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    korvane::bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
-    auto get = [&reporter](const std::string& name) {
-        for (const auto& [key, ms] : reporter.ms)
-            if (key == name || key.rfind(name + "/", 0) == 0) return ms;
-        return 0.0;
-    };
+    auto get = [&reporter](const std::string& name) { return reporter.get(name); };
     const double read = get("BM_ReadFieldByField"), fill = get("BM_FillSourceGrid"),
                  all = get("BM_FillSourceGridReadEveryCell");
     std::printf("\nFillSourceGrid of %ld order lines into lstDdBody, against reading the set field by field: %.2f "
