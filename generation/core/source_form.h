@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/ado/connection.h"
+#include "platform/ui/controls.h"
 #include "platform/ui/form.h"
 #include "platform/vb/collection.h"
 #include "session/login.h"
@@ -43,12 +44,19 @@ public:
     const FormContext& context() const { return context_; }
 
 protected:
+    // The bottom row of the purchase and sales forms: the voucher date (the
+    // session's login date at load), OK and exit. These forms are kept by
+    // their owner; leaving or unloading one takes the collection back.
+    void add_date_and_buttons(const char* date_caption);
+
     // Leaves the collection with the owner (none: nullptr).
     void hand_over(std::shared_ptr<Collection> c) {
         if (context_.owner) context_.owner->putref_oCollection(std::move(c));
     }
 
     FormContext context_;
+    ui::TextBox* date_ = nullptr;
+    ui::CommandButton *ok_ = nullptr, *exit_ = nullptr;
 };
 
 }  // namespace korvane::generation

@@ -31,8 +31,6 @@ public:
 private:
     ui::TabStrip* tabs_;
     ui::Grid *order_head_, *arrival_head_;
-    ui::TextBox* date_;
-    ui::CommandButton *ok_, *exit_;
 };
 
 }  // namespace korvane::generation

@@ -9,27 +9,10 @@ frmCons::frmCons(ui::UiHost& host) : SourceForm(kFormName, host) {
     resize(12000, 8400);
     head_ = &add<ui::Grid>("lstFhdHead");
     head_->Move(120, 120, 11760, 3000);
-    auto& date_label = add<ui::Label>("lblOutDate");
-    date_label.put_Caption("出库日期：");
-    date_label.Move(240, 7500, 1100, 300);
-    date_ = &add<ui::TextBox>("txtOutDate");
-    date_->put_Tag("rfdate");
-    date_->Move(1350, 7450, 1800, 330);
+    add_date_and_buttons("出库日期：");
     check2_ = &add<ui::CheckBox>("Check2");
     check2_->put_Caption("根据累计出库数更新发货单");
     check2_->Move(3400, 7480, 2600, 300);
-    ok_ = &add<ui::CommandButton>("cmdOk");
-    ok_->put_Caption("确定(&O)");
-    ok_->Move(9000, 7450, 1300, 400);
-    exit_ = &add<ui::CommandButton>("cmdExit");
-    exit_->put_Caption("取消(&X)");
-    exit_->Move(10500, 7450, 1300, 400);
-
-    on_load = [this] {
-        if (context_.login) date_->put_Text(vb::format_date(context_.login->LoginDate()));
-    };
-    on_unload = [this] { hand_over(nullptr); };
-    exit_->on_click = [this] { Unload(); };
 }
 
 void frmCons::confirm(ado::RecordsetPtr head, ado::RecordsetPtr body) {

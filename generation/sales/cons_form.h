@@ -27,9 +27,7 @@ public:
 
 private:
     ui::Grid* head_;
-    ui::TextBox* date_;
     ui::CheckBox* check2_;
-    ui::CommandButton *ok_, *exit_;
 };
 
 }  // namespace korvane::generation
