@@ -1,0 +1,83 @@
+// The body lists filled from the source queries of a generated account:
+// every line's remaining amount is what its document has left to execute.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+
+#include "component/module_state.h"
+#include "generation/core/grid_fill.h"
+#include "generation/core/list_layout.h"
+#include "host/source_queries.h"
+#include "platform/vb/convert.h"
+#include "schema/demo_generator.h"
+#include "session/login.h"
+#include "session/options_loader.h"
+#include "tests/support/account.h"
+
+namespace korvane::generation::ModuleCtl {
+namespace {
+
+double number(const std::string& text) { return text.empty() ? 0.0 : vb::CDbl(Variant(text)); }
+double field(const ado::Recordset& rs, const char* name) {
+    const Variant& v = rs(Variant(name));
+    return v.is_null() ? 0.0 : vb::CDbl(v);
+}
+
+TEST(SourceLists, BodyListsOfTheDemoAccountShowWhatIsLeftToExecute) {
+    component::reset();
+    std::string path = testing::temp_path("demo-lists");
+    schema::DemoOptions o;
+    o.path = path;
+    o.rows = 2000;
+    schema::generate_demo(o);
+    auto permission = session::PermissionService::create();
+    permission->InitFromSession(session::AccountLogin::create("Provider=SQLite;Data Source=" + path, "demo"));
+    session::load_session_options(permission);
+    session::set_module_permission(permission);
+    auto queries = host::source_query_service();
+
+    auto heads = queries->GetOrderHeads(permission, "");
+    ASSERT_FALSE(heads->Eof());
+    long lines = 0;
+    for (int h = 0; h < 20 && !heads->Eof(); ++h, heads->MoveNext()) {
+        auto rs = queries->GetOrderLines(permission, (*heads)(Variant("poid")), "");
+        ui::Grid body("lstDdBody");
+        FillSourceGrid(rs, body, true);
+        SetListLayout(body, rs);
+        const long cols = body.Cols();
+        ASSERT_EQ(body.TextMatrix(0, cols - 4), "未入库数量");
+        EXPECT_EQ(GetColumnIndex("IQUANTITY", rs, cols), cols - 2);
+        long r = 1;
+        for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext(), ++r, ++lines) {
+            const double left = field(*rs, "iquantity") - field(*rs, "iarrqty") - field(*rs, "ireceivedqty");
+            EXPECT_NEAR(number(body.TextMatrix(r, cols - 4)), left, 0.005) << "order line " << r;
+            EXPECT_EQ(body.TextMatrix(r, cols - 2), body.TextMatrix(r, cols - 4)) << "this time starts at the rest";
+            EXPECT_EQ(body.TextMatrix(r, 0), "Y");
+        }
+        EXPECT_GT(WhNameCol, 0);
+        EXPECT_EQ(body.ColWidth(IdCol), 0);
+        ResetLayoutState();
+    }
+    EXPECT_GT(lines, 0);
+
+    ado::RecordsetPtr dispatch;
+    std::string message;
+    auto options = session::StockOptions::create();
+    host::set_sales_context_source([&] { return permission; });
+    ASSERT_TRUE(queries->GetDispatchLines(options, "", dispatch, message)) << message;
+    ui::Grid sales("lstFhdBody");
+    FillSourceGrid(dispatch, sales, true);
+    const long cols = sales.Cols();
+    EXPECT_EQ(sales.TextMatrix(0, cols - 4), "未出库数量");
+    long r = 1;
+    for (dispatch->MoveFirst(); !dispatch->Eof() && r < 200; dispatch->MoveNext(), ++r)
+        EXPECT_NEAR(number(sales.TextMatrix(r, cols - 4)),
+                    field(*dispatch, "iquantity") - field(*dispatch, "foutquantity"), 0.005);
+
+    component::reset();
+    for (const char* ext : {"", "-wal", "-shm"}) std::filesystem::remove(path + ext);
+}
+
+}  // namespace
+}  // namespace korvane::generation::ModuleCtl
