@@ -7,6 +7,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/ratio_reporter.h"
+#include "bench/raw_read.h"
 #include <sqlite3.h>
 
 #include <chrono>
@@ -147,26 +148,7 @@ void BM_RawSqliteRead(benchmark::State& state) {
     sqlite3* db = nullptr;
     sqlite3_open_v2((bench_dir() + "/bench-selection-" + std::to_string(state.range(0) / 1000) + "k.db").c_str(), &db,
                     SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
-    for (auto _ : state) {
-        sqlite3_stmt* st = nullptr;
-        sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr);
-        const int cols = sqlite3_column_count(st);
-        double sum = 0;
-        std::size_t bytes = 0;
-        while (sqlite3_step(st) == SQLITE_ROW)
-            for (int c = 0; c < cols; ++c) switch (sqlite3_column_type(st, c)) {
-                case SQLITE_INTEGER: sum += double(sqlite3_column_int64(st, c)); break;
-                case SQLITE_FLOAT: sum += sqlite3_column_double(st, c); break;
-                case SQLITE_TEXT:
-                    benchmark::DoNotOptimize(sqlite3_column_text(st, c));
-                    bytes += static_cast<std::size_t>(sqlite3_column_bytes(st, c));
-                    break;
-                default: break;
-                }
-        sqlite3_finalize(st);
-        benchmark::DoNotOptimize(sum);
-        benchmark::DoNotOptimize(bytes);
-    }
+    for (auto _ : state) korvane::bench::read_every_value(db, sql);
     sqlite3_close(db);
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }

@@ -85,11 +85,7 @@ session::PermissionServicePtr renew_permission_with_options(const session::Login
     return service;
 }
 
-session::PermissionServicePtr current_permission() {
-    auto p = session::module_permission();
-    if (!p) err::raise(err::kObjectNotSet);
-    return p;
-}
+session::PermissionServicePtr current_permission() { return session::require_module_permission(); }
 
 session::SourceQueryServicePtr source_query_service() {
     ModuleState& m = state();

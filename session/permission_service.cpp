@@ -88,4 +88,10 @@ PermissionServicePtr& module_slot() {
 PermissionServicePtr module_permission() { return module_slot(); }
 void set_module_permission(PermissionServicePtr service) { module_slot() = std::move(service); }
 
+PermissionServicePtr require_module_permission() {
+    auto p = module_slot();
+    if (!p) err::raise(err::kObjectNotSet);
+    return p;
+}
+
 }  // namespace korvane::session

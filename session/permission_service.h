@@ -56,5 +56,7 @@ using PermissionServicePtr = std::shared_ptr<PermissionService>;
 // every form and shared procedure uses. Null until an entry point ran.
 PermissionServicePtr module_permission();
 void set_module_permission(PermissionServicePtr service);
+// The same, raising 91 while there is none.
+PermissionServicePtr require_module_permission();
 
 }  // namespace korvane::session

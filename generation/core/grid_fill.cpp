@@ -12,15 +12,6 @@
 namespace korvane::generation::ModuleCtl {
 
 namespace {
-// The module-wide service; 91 before an entry point made one.
-session::PermissionServicePtr current_permission() {
-    auto p = session::module_permission();
-    if (!p) err::raise(err::kObjectNotSet);
-    return p;
-}
-}  // namespace
-
-namespace {
 
 constexpr const char* kMarkCaption = "选择";
 constexpr char kMark = 'Y';
@@ -128,7 +119,7 @@ Plan make_plan(const ado::Recordset& rs, const ui::Grid& list, bool mark) {
         c.blank_kind = kind_of(field.Type());
     }
     try {
-        auto options = current_permission()->GetOptions();
+        auto options = session::require_module_permission()->GetOptions();
         p.patterns[static_cast<int>(Amount::Quantity)] = vb::decimals_pattern(options->QuanDecDgt());
         p.patterns[static_cast<int>(Amount::Pieces)] = vb::decimals_pattern(options->NumDecDgt());
         p.patterns[static_cast<int>(Amount::Rate)] = vb::decimals_pattern(options->ExchRateDecDgt());
@@ -504,7 +495,7 @@ void FillListView(const ado::RecordsetPtr& rs, ui::ListView& list, bool bCheck, 
                     break;
                 case 2:
                     if (!have_format) {
-                        quantity_format = current_permission()->GetOptions()->FormatQuanDecString();
+                        quantity_format = session::require_module_permission()->GetOptions()->FormatQuanDecString();
                         have_format = true;
                     }
                     item.put_SubItems(f, vb::Format(v, quantity_format));

@@ -11,15 +11,6 @@
 
 namespace korvane::generation::ModuleCtl {
 
-namespace {
-// The module-wide service; 91 before an entry point made one.
-session::PermissionServicePtr current_permission() {
-    auto p = session::module_permission();
-    if (!p) err::raise(err::kObjectNotSet);
-    return p;
-}
-}  // namespace
-
 std::int16_t LayoutColumn = 0;
 std::int32_t WhNameCol = 0;
 std::int32_t WhCodeCol = 0;
@@ -140,7 +131,7 @@ public:
     host::UserDefinition item(const std::string& key) {
         if (!service_) {
             service_ = host::account_user_define();
-            service_->put_Login(current_permission());
+            service_->put_Login(session::require_module_permission());
         }
         return service_->item(key);
     }

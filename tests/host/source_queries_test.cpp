@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 
 #include "platform/ado/recordset.h"
 #include "platform/vb/convert.h"
@@ -295,13 +294,10 @@ TEST_F(SourceQueries, ClassCodeRuleIsTheStoredOneElseWhatTheCodesShow) {
 }
 
 TEST(SourceQueriesOnTheDemoAccount, EveryOpenDocumentIsListedAndTheRuleMatchesTheClasses) {
-    std::string path = testing::temp_path("demo-source");
-    schema::DemoOptions o;
-    o.path = path;
-    o.rows = 2000;
-    schema::generate_demo(o);
+    testing::DemoAccount demo(2000);
+    const std::string& path = demo.path();
     auto permission = session::PermissionService::create();
-    permission->InitFromSession(session::AccountLogin::create("Provider=SQLite;Data Source=" + path, "demo"));
+    permission->InitFromSession(session::AccountLogin::create(demo.connection_string(), "demo"));
     AccountSourceQueryService service([&] { return permission; });
     auto count = [&](const std::string& sql) { return std::stol(testing::query_scalar(path, sql)); };
     long open_orders = service.GetOrderHeads(permission, "")->RecordCount();
@@ -319,7 +315,6 @@ TEST(SourceQueriesOnTheDemoAccount, EveryOpenDocumentIsListedAndTheRuleMatchesTh
     auto rule = service.GetClassCodeRule(permission);
     ASSERT_EQ(rule->Count(), 3);
     EXPECT_EQ(vb::CLng(rule->Item(Variant(3))), 3);
-    for (const char* ext : {"", "-wal", "-shm"}) std::filesystem::remove(path + ext);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "schema/account_schema.h"
+#include "schema/demo_generator.h"
 
 namespace korvane::testing {
 
@@ -24,6 +25,18 @@ std::string temp_path(const std::string& stem) {
 }
 
 TestAccount::TestAccount() : path_(temp_path("account")) { schema::create_account(path_); }
+
+DemoAccount::DemoAccount(long rows) : path_(temp_path("demo")) {
+    schema::DemoOptions o;
+    o.path = path_;
+    o.rows = rows;
+    schema::generate_demo(o);
+}
+
+DemoAccount::~DemoAccount() {
+    std::error_code ec;
+    for (const char* ext : {"", "-wal", "-shm"}) std::filesystem::remove(path_ + ext, ec);
+}
 
 TestAccount::~TestAccount() {
     std::error_code ec;

@@ -96,6 +96,20 @@ private:
     std::string path_;
 };
 
+// A generated demo account (seed 1) in a temporary file, removed with it.
+class DemoAccount {
+public:
+    explicit DemoAccount(long rows);
+    ~DemoAccount();
+    DemoAccount(const DemoAccount&) = delete;
+    DemoAccount& operator=(const DemoAccount&) = delete;
+    const std::string& path() const { return path_; }
+    std::string connection_string() const { return "Provider=SQLite;Data Source=" + path_; }
+
+private:
+    std::string path_;
+};
+
 // The first column of the first row of a query on any database file.
 std::string query_scalar(const std::string& path, const std::string& sql);
 

@@ -3,14 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
 
 #include "component/module_state.h"
 #include "generation/core/grid_fill.h"
 #include "generation/core/list_layout.h"
 #include "host/source_queries.h"
 #include "platform/vb/convert.h"
-#include "schema/demo_generator.h"
 #include "session/login.h"
 #include "session/options_loader.h"
 #include "tests/support/account.h"
@@ -26,13 +24,9 @@ double field(const ado::Recordset& rs, const char* name) {
 
 TEST(SourceLists, BodyListsOfTheDemoAccountShowWhatIsLeftToExecute) {
     component::reset();
-    std::string path = testing::temp_path("demo-lists");
-    schema::DemoOptions o;
-    o.path = path;
-    o.rows = 2000;
-    schema::generate_demo(o);
+    testing::DemoAccount demo(2000);
     auto permission = session::PermissionService::create();
-    permission->InitFromSession(session::AccountLogin::create("Provider=SQLite;Data Source=" + path, "demo"));
+    permission->InitFromSession(session::AccountLogin::create(demo.connection_string(), "demo"));
     session::load_session_options(permission);
     session::set_module_permission(permission);
     auto queries = host::source_query_service();
@@ -76,7 +70,6 @@ TEST(SourceLists, BodyListsOfTheDemoAccountShowWhatIsLeftToExecute) {
                     field(*dispatch, "iquantity") - field(*dispatch, "foutquantity"), 0.005);
 
     component::reset();
-    for (const char* ext : {"", "-wal", "-shm"}) std::filesystem::remove(path + ext);
 }
 
 }  // namespace
