@@ -225,7 +225,7 @@ void frmRefSelect::form_load() {
 
     hdi_free_->clear();
     if (inventory_) {
-        auto defs = host::account_user_define();
+        auto defs = host::make_user_define();
         defs->put_Login(permission_);
         for (int i = 1; i <= 10; ++i) {
             if (!inventory_->UsesFree(i)) continue;
@@ -351,27 +351,33 @@ void frmRefSelect::FillGrid(ui::Grid& grid, const ado::RecordsetPtr& rs) {
         // The pass over the records picks the rows the show boxes let through;
         // their texts are written when a row is first shown or read, so a
         // large selection costs only the rows anyone looks at.
-        auto records = std::make_shared<std::vector<std::uint32_t>>();
-        records->reserve(static_cast<std::size_t>(rs->RecordCount()));
-        grid.put_Rows(rs->RecordCount() + 1);
+        // The texts come from a snapshot, so later edits of the set do not
+        // reach rows not yet written.
+        auto snapshot = std::make_shared<const ado::RecordSnapshot>(rs->view_snapshot());
+        auto records = std::make_shared<std::vector<std::uint32_t>>();  // view positions, 0-based
+        records->reserve(snapshot->size());
+        grid.put_Rows(static_cast<long>(snapshot->size()) + 1);
         long row = 1;
-        for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
-            const Variant* values = rs->current_row();
+        for (std::size_t i = 0; i < snapshot->size(); ++i) {
+            const Variant* values = snapshot->row(i);
             const double balance = bal_field >= 0 ? value_number(values[bal_field]) : 0;
             if (!((balance > 0 && show_max) || (balance == 0 && show_zero) || (balance < 0 && show_min))) continue;
             grid.put_CellBackColor(row, 0, ui::kGrey);
-            grid.put_RowData(row, rs->AbsolutePosition());
-            records->push_back(rs->current_record());
+            grid.put_RowData(row, static_cast<long>(i) + 1);
+            records->push_back(static_cast<std::uint32_t>(i));
             ++row;
         }
+        // A read of every record leaves the cursor past the last.
+        rs->MoveLast();
+        rs->MoveNext();
         grid.put_Rows(row);
         const long out_q = out_q_col_, out_n = out_n_col_, bal_q = bal_q_col_, bal_n = bal_n_col_;
         const int kind = conversion_kind_;
         const double rate = exch_rate_;
-        grid.defer_rows(1, 1, [rs, records, fields, out_q, out_n, bal_q, bal_n, bal_field, kind, rate, quan, pieces,
+        grid.defer_rows(1, 1, [snapshot, records, fields, out_q, out_n, bal_q, bal_n, bal_field, kind, rate, quan, pieces,
                                grey_pieces](long r, std::string* cells, std::uint32_t* colors) {
-            const Variant* values = rs->record_values((*records)[static_cast<std::size_t>(r - 1)]);
-            if (!values) return;  // the set was closed since
+            const Variant* values = snapshot->row((*records)[static_cast<std::size_t>(r - 1)]);
+            if (!values) return;
             const double balance = bal_field >= 0 ? value_number(values[bal_field]) : 0;
             for (long f = 0; f < fields; ++f) {
                 const long k = f + 1;

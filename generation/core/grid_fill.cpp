@@ -308,27 +308,11 @@ void move_next(const ado::RecordsetPtr& rs) {
 }
 
 // What the deferred rows are written from: the values as they were at the
-// fill. Rows are kept in blocks so that a refill reuses the memory the last
-// one gave back instead of mapping fresh pages.
+// fill, shared with the record set until it writes to them.
 struct RowSource {
-    static constexpr std::size_t kBlockRows = 1024;
     Plan plan;
-    std::vector<std::vector<Variant>> blocks;  // kBlockRows rows of plan.fields each
-    std::vector<StockAmounts> stock;           // one per row when a stock record set was given
-
-    void add(const Variant* values) {
-        const std::size_t width = static_cast<std::size_t>(plan.fields);
-        if (blocks.empty() || blocks.back().size() + width > kBlockRows * width) {
-            blocks.emplace_back();
-            blocks.back().reserve(kBlockRows * width);
-        }
-        blocks.back().insert(blocks.back().end(), values, values + width);
-    }
-    const Variant* row(std::size_t i) const {
-        const std::size_t b = i / kBlockRows;
-        if (b >= blocks.size()) return nullptr;
-        return blocks[b].data() + (i % kBlockRows) * static_cast<std::size_t>(plan.fields);
-    }
+    ado::RecordSnapshot rows;
+    std::vector<StockAmounts> stock;  // one per row when a stock record set was given
 };
 
 }  // namespace
@@ -430,25 +414,30 @@ void FillSourceGrid(const ado::RecordsetPtr& rs, ui::Grid& list, bool bMark, con
                 if (with_stock) move_next(rsStock);
             }
         } else {
-            if (with_stock) source->stock.reserve(static_cast<std::size_t>(records));
-            long filled = 0;
-            for (; !rs->Eof() && filled < records; rs->MoveNext(), ++filled) {
-                const Variant* values = rs->current_row();
-                source->add(values);
+            source->rows = rs->view_snapshot();
+            const long filled = std::min(records, static_cast<long>(source->rows.size()));
+            if (with_stock) source->stock.reserve(static_cast<std::size_t>(filled));
+            for (long i = 0; i < filled && (with_stock || !kinds.done()); ++i) {
+                const Variant* values = source->rows.row(static_cast<std::size_t>(i));
                 if (!kinds.done()) kinds.see(list, values);
                 if (with_stock) {
                     source->stock.push_back(stock_amounts(*rsStock, is_return(plan, values)));
                     move_next(rsStock);
                 }
             }
+            // The set is left past its last record, as a read of every row leaves it.
             if (filled > 0) {
-                list.defer_rows(first, 0, [source, first](long row, std::string* cells, std::uint32_t* colors) {
+                rs->MoveLast();
+                rs->MoveNext();
+            }
+            if (filled > 0) {
+                list.defer_rows(first, 0, [source, first, filled](long row, std::string* cells, std::uint32_t* colors) {
                     const std::size_t i = static_cast<std::size_t>(row - first);
                     for (long c = 0; c < source->plan.cols; ++c) {
                         cells[c].clear();
                         colors[c] = ui::kWhite;
                     }
-                    const Variant* values = source->row(i);
+                    const Variant* values = i < static_cast<std::size_t>(filled) ? source->rows.row(i) : nullptr;
                     if (!values && source->plan.fields > 0) return;
                     const StockAmounts* stock = i < source->stock.size() ? &source->stock[i] : nullptr;
                     write_row(source->plan, values, stock, cells, colors);

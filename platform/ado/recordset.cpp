@@ -53,18 +53,30 @@ struct Recordset::Column {
 // handle or a grid may be reading.
 struct Recordset::Storage {
     std::size_t width = 0;
-    std::vector<std::unique_ptr<Variant[]>> chunks;
+    // Chunks are shared with the snapshots taken of the set; a write copies
+    // a shared chunk first, so a snapshot never sees a later edit.
+    std::vector<std::shared_ptr<Variant[]>> chunks;
     std::vector<std::uint8_t> status;
     std::unordered_map<std::string, int> by_name;  // folded name -> column
     std::unordered_map<std::uint32_t, std::vector<Variant>> originals;  // values as read, for edited records
 
     std::uint32_t size() const noexcept { return static_cast<std::uint32_t>(status.size()); }
-    Variant* row(std::uint32_t r) noexcept {
+    std::size_t chunk_size() const noexcept { return kChunkRows * std::max<std::size_t>(width, 1); }
+    const Variant* row(std::uint32_t r) const noexcept {
         return chunks[r / kChunkRows].get() + (r % kChunkRows) * width;
+    }
+    Variant* write_row(std::uint32_t r) {
+        std::shared_ptr<Variant[]>& chunk = chunks[r / kChunkRows];
+        if (chunk.use_count() > 1) {
+            std::shared_ptr<Variant[]> own(new Variant[chunk_size()]);
+            std::copy(chunk.get(), chunk.get() + chunk_size(), own.get());
+            chunk = std::move(own);
+        }
+        return chunk.get() + (r % kChunkRows) * width;
     }
     std::uint32_t append() {
         std::uint32_t r = size();
-        if (r % kChunkRows == 0) chunks.emplace_back(new Variant[kChunkRows * std::max<std::size_t>(width, 1)]);
+        if (r % kChunkRows == 0) chunks.emplace_back(new Variant[chunk_size()]);
         status.push_back(kLive);
         return r;
     }
@@ -98,7 +110,7 @@ void Field::put_Value(const Variant& v) {
     if (rs.lock_type_ == adLockReadOnly) err::raise(err::kNotUpdatable);
     Variant converted = rs.convert_for(index_, v);  // throws before anything changes
     std::uint32_t record = rs.view_[rs.pos_];
-    Variant* row = rs.row(record);
+    Variant* row = rs.write_row(record);
     if (rs.edit_mode_ == adEditNone) {
         rs.edit_backup_.assign(row, row + rs.columns_.size());
         rs.edit_mode_ = adEditInProgress;
@@ -199,7 +211,7 @@ void Recordset::Open(std::string_view source, const ConnectionPtr& connection, i
     if (!columns.empty()) {
         for (;;) {
             std::uint32_t r = storage->append();
-            if (!reader->next(storage->row(r))) {
+            if (!reader->next(storage->write_row(r))) {
                 storage->status.pop_back();
                 if (r % kChunkRows == 0) storage->chunks.pop_back();
                 break;
@@ -274,21 +286,11 @@ void Recordset::require_record() const {
 }
 
 const Variant* Recordset::row(std::uint32_t record) const noexcept { return storage_->row(record); }
-Variant* Recordset::row(std::uint32_t record) noexcept { return storage_->row(record); }
+Variant* Recordset::write_row(std::uint32_t record) { return storage_->write_row(record); }
 
 const Variant* Recordset::current_row() const noexcept {
     if (!open_ || current_deleted_ || pos_ < 0 || pos_ >= static_cast<long>(view_.size())) return nullptr;
     return storage_->row(view_[pos_]);
-}
-
-std::uint32_t Recordset::current_record() const {
-    require_record();
-    return view_[pos_];
-}
-
-const Variant* Recordset::record_values(std::uint32_t record) const noexcept {
-    if (!open_ || record >= storage_->size()) return nullptr;
-    return storage_->row(record);
 }
 
 Variant Recordset::convert_for(int column, const Variant& v) const {
@@ -563,7 +565,7 @@ void Recordset::AddNew() {
     settle_edit();
     pos_before_add_ = pos_;
     std::uint32_t r = storage_->append();
-    Variant* values = storage_->row(r);
+    Variant* values = storage_->write_row(r);
     for (std::size_t i = 0; i < columns_.size(); ++i) values[i] = Variant::null();
     order_.push_back(r);
     view_.push_back(r);
@@ -593,7 +595,7 @@ void Recordset::CancelUpdate() {
         pos_ = std::min(pos_before_add_, static_cast<long>(view_.size()));
     } else if (edit_mode_ == adEditInProgress) {
         std::uint32_t r = view_[pos_];
-        std::copy(edit_backup_.begin(), edit_backup_.end(), storage_->row(r));
+        std::copy(edit_backup_.begin(), edit_backup_.end(), storage_->write_row(r));
     }
     edit_mode_ = adEditNone;
     edit_backup_.clear();
@@ -623,13 +625,28 @@ RecordsetPtr Recordset::copy_detached(bool with_rows) const {
     if (with_rows && !columns_.empty()) {
         for (std::uint32_t r : view_) {
             std::uint32_t nr = copy->storage_->append();
-            std::copy(storage_->row(r), storage_->row(r) + columns_.size(), copy->storage_->row(nr));
+            std::copy(storage_->row(r), storage_->row(r) + columns_.size(), copy->storage_->write_row(nr));
         }
     }
     copy->open_ = true;
     copy->source_.clear();
     copy->reset_view_state();
     return copy;
+}
+
+RecordSnapshot Recordset::view_snapshot() const {
+    require_open();
+    RecordSnapshot s;
+    s.width_ = columns_.size();
+    s.records_ = view_;
+    s.chunks_.assign(storage_->chunks.begin(), storage_->chunks.end());
+    return s;
+}
+
+const Variant* RecordSnapshot::row(std::size_t i) const noexcept {
+    if (i >= records_.size()) return nullptr;
+    const std::uint32_t r = records_[i];
+    return chunks_[r / Recordset::kChunkRows].get() + (r % Recordset::kChunkRows) * width_;
 }
 
 }  // namespace korvane::ado

@@ -49,6 +49,24 @@ namespace korvane::ado {
 class Recordset;
 using RecordsetPtr = std::shared_ptr<Recordset>;
 
+// The values of a set's view as they were when it was taken, in view order.
+// It shares the set's row storage instead of copying it: a later edit of the
+// set copies the chunk it writes to first, and Close leaves the shared chunks
+// to the snapshot. Taking one costs O(records in the view) record numbers.
+class RecordSnapshot {
+public:
+    std::size_t size() const noexcept { return records_.size(); }
+    std::size_t width() const noexcept { return width_; }
+    // The i-th record's values, nullptr beyond the end.
+    const Variant* row(std::size_t i) const noexcept;
+
+private:
+    friend class Recordset;
+    std::size_t width_ = 0;
+    std::vector<std::uint32_t> records_;
+    std::vector<std::shared_ptr<const Variant[]>> chunks_;
+};
+
 namespace detail {
 class Criteria;
 struct SortKey;
@@ -176,11 +194,8 @@ public:
     // Row-level access for the layers that read many values (grids, rules):
     // the current record's values, nullptr when none.
     const Variant* current_row() const noexcept;
-    // The current record's number, and any record's values by number without
-    // moving the cursor: numbers stay valid under Sort and Filter until the
-    // set is closed or reopened. nullptr for a number the set does not hold.
-    std::uint32_t current_record() const;
-    const Variant* record_values(std::uint32_t record) const noexcept;
+    // The current view's values, kept apart from what the set does next.
+    RecordSnapshot view_snapshot() const;
 
 private:
     friend class Field;
@@ -191,7 +206,7 @@ private:
     void require_open() const;
     void require_record() const;
     const Variant* row(std::uint32_t record) const noexcept;
-    Variant* row(std::uint32_t record) noexcept;
+    Variant* write_row(std::uint32_t record);
     std::uint32_t append_record();
     void rebuild_view();
     void reset_view_state();

@@ -157,6 +157,9 @@ TEST_F(GridFill, AppendedAndInPlaceRowsTakeTheirStockRowsAmounts) {
     ui::Grid g("lstFhdBody");
     auto first = dispatch_lines({{1, 5, 1, 0, 0}, {2, 8, 2, 0, 0}});
     FillSourceGrid(first, g, true);
+    first->MoveFirst();
+    first->Fields("iQuantity").put_Value(99);  // nor does an edit after the fill reach them
+    first->Update();
     first->Close();  // the unread rows keep the values they were filled with
 
     // a line split over two stock rows; a third row without a stock row gets no amounts

@@ -245,6 +245,34 @@ TEST(RecordsetCopy, DetachedCopiesAreIndependent) {
     EXPECT_EQ(vb::CStr((*rs)("cInvCode")), "A002");
 }
 
+TEST(RecordsetSnapshot, KeepsTheViewAsItWasThroughEditsAddsAndClose) {
+    auto rs = stock_set(kRows);
+    rs->put_Sort("cInvCode DESC");
+    rs->put_Filter(Variant("cWhCode = '01'"));
+    const RecordSnapshot snap = rs->view_snapshot();
+    ASSERT_EQ(snap.size(), 3u);
+    EXPECT_EQ(snap.width(), 5u);
+    EXPECT_EQ(vb::CStr(snap.row(0)[1]), "A003");
+    EXPECT_EQ(snap.row(3), nullptr);
+
+    rs->MoveFirst();
+    rs->Fields("cInvCode").put_Value("X");
+    rs->Update();
+    rs->put_Filter(Variant(0));
+    rs->AddNew();  // into the shared last chunk
+    rs->Fields("cInvCode").put_Value("NEW");
+    rs->Update();
+    EXPECT_EQ(vb::CStr((*rs)("cInvCode")), "NEW");
+    rs->put_Filter(Variant("cInvCode = 'X'"));
+    EXPECT_EQ(rs->RecordCount(), 1);
+    rs->Close();
+
+    Strings seen;
+    for (std::size_t i = 0; i < snap.size(); ++i) seen.push_back(vb::CStr(snap.row(i)[1]));
+    EXPECT_EQ(seen, (Strings{"A003", "A001", "a001"}));
+    EXPECT_DOUBLE_EQ(snap.row(0)[3].number(), -2);
+}
+
 TEST(RecordsetState, ClosedSetsRefuseWorkAndReadOnlySetsRefuseEdits) {
     auto rs = stock_set(kRows);
     rs->Close();
