@@ -219,23 +219,31 @@ ado::RecordsetPtr AccountSourceQueryService::open(const session::PermissionServi
     return rs;
 }
 
-bool AccountSourceQueryService::open_for_sales(const std::string& sql, ado::RecordsetPtr& rs, std::string& message) {
+bool AccountSourceQueryService::open_for_sales(const std::shared_ptr<session::StockOptions>& options,
+                                               const std::string& sql, ado::RecordsetPtr& rs, std::string& message) {
     rs.reset();
-    session::PermissionServicePtr context;
     try {
-        if (sales_context_) context = sales_context_();
-    } catch (const Error&) {
-        // No entry point has made a context yet: try the purchase one below.
-    }
-    if (!context) context = last_context_.lock();
-    if (!context) {
-        message = kNoAccount;
-        return false;
-    }
-    try {
+        ado::ConnectionPtr con;
+        if (options && options->login()) {
+            con = ado::Connection::create();
+            con->Open(options->login()->ConnectionString());
+        } else {
+            session::PermissionServicePtr context;
+            try {
+                if (sales_context_) context = sales_context_();
+            } catch (const Error&) {
+                // No entry point has made a context yet: try the purchase one below.
+            }
+            if (!context) context = last_context_.lock();
+            if (!context) {
+                message = kNoAccount;
+                return false;
+            }
+            con = context->GetConnection();
+        }
         auto opened = ado::Recordset::create();
         opened->put_CursorLocation(ado::adUseClient);
-        opened->Open(sql, context->GetConnection(), ado::adOpenStatic, ado::adLockBatchOptimistic);
+        opened->Open(sql, con, ado::adOpenStatic, ado::adLockBatchOptimistic);
         rs = opened;
         return true;
     } catch (const Error& e) {
@@ -267,13 +275,13 @@ ado::RecordsetPtr AccountSourceQueryService::GetOrderLines(const session::Permis
 bool AccountSourceQueryService::GetDispatchHeads(const std::shared_ptr<session::StockOptions>& options,
                                                  const std::string& where, ado::RecordsetPtr& rs,
                                                  std::string& message) {
-    return open_for_sales(dispatch_heads_sql(show_executed_, where), rs, message);
+    return open_for_sales(options, dispatch_heads_sql(show_executed_, where), rs, message);
 }
 
 bool AccountSourceQueryService::GetDispatchLines(const std::shared_ptr<session::StockOptions>& options,
                                                  const std::string& where, ado::RecordsetPtr& rs,
                                                  std::string& message) {
-    return open_for_sales(dispatch_lines_sql(where), rs, message);
+    return open_for_sales(options, dispatch_lines_sql(where), rs, message);
 }
 
 std::shared_ptr<Collection> AccountSourceQueryService::GetClassCodeRule(const session::PermissionServicePtr& service) {

@@ -57,9 +57,10 @@ namespace korvane::host {
 
 class AccountSourceQueryService : public session::SourceQueryService {
 public:
-    // The sales queries are handed the stock options object only, which
-    // knows no session; they run on the account of the context this names,
-    // else on that of the context the latest purchase query was given.
+    // The sales queries are handed the stock options object only. They run
+    // on the account of the session the options were read for; options set
+    // by hand name none, and then the account of the context this names is
+    // used, else that of the context the latest purchase query was given.
     using ContextSource = std::function<session::PermissionServicePtr()>;
 
     explicit AccountSourceQueryService(ContextSource sales_context = {});
@@ -82,7 +83,8 @@ public:
 
 private:
     ado::RecordsetPtr open(const session::PermissionServicePtr& context, const std::string& sql);
-    bool open_for_sales(const std::string& sql, ado::RecordsetPtr& rs, std::string& message);
+    bool open_for_sales(const std::shared_ptr<session::StockOptions>& options, const std::string& sql,
+                        ado::RecordsetPtr& rs, std::string& message);
     void remember(const session::PermissionServicePtr& context) { last_context_ = context; }
 
     ContextSource sales_context_;

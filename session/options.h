@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/vb/variant.h"
+#include "session/login.h"
 
 namespace korvane::session {
 
@@ -85,6 +86,14 @@ public:
     bool OverOrder() const { return get_bool("OverOrder"); }
     bool CheckWareInv() const { return get_bool("CheckWareInv"); }
     bool OverDispOut() const { return get_bool("OverDispOut"); }
+
+    // The session the options were read for, so that what is handed only
+    // the options can still reach the account; none for options set by hand.
+    const LoginPtr& login() const noexcept { return login_; }
+    void set_login(LoginPtr login) { login_ = std::move(login); }
+
+private:
+    LoginPtr login_;
 };
 
 }  // namespace korvane::session

@@ -25,6 +25,7 @@ bool AccountStockOptionService::InitFromSession(const LoginPtr& login, std::stri
             return false;
         }
         auto options = StockOptions::create();
+        options->set_login(login);
         for (; !rs->Eof(); rs->MoveNext()) {
             std::string name(rs->Fields(Variant("cName")).Value().str());
             if (options->knows(name)) options->set(name, (*rs)(Variant("cValue")));

@@ -11,6 +11,7 @@
 #include "platform/vb/convert.h"
 #include "schema/demo_generator.h"
 #include "session/login.h"
+#include "session/stock_option_service.h"
 #include "tests/support/account.h"
 
 namespace korvane::host {
@@ -256,6 +257,19 @@ TEST_F(SourceQueries, SalesQueriesWithoutAnAccountOrWithABadFragmentSayWhy) {
     EXPECT_FALSE(service->GetDispatchLines(options, "DispatchLists.cNoSuchColumn = 1", rs, message));
     EXPECT_NE(message.find("cNoSuchColumn"), std::string::npos) << message;
     EXPECT_FALSE(rs);
+}
+
+TEST_F(SourceQueries, SalesQueriesRunOnTheAccountTheirOptionsWereReadFor) {
+    account.exec("insert into AccountOption values ('001', '', 'OverDispOut', 'True')");
+    auto stock_options = session::AccountStockOptionService::create();
+    std::string message;
+    ASSERT_TRUE(stock_options->InitFromSession(session::AccountLogin::create(account.connection_string(), "demo"),
+                                               message))
+        << message;
+    AccountSourceQueryService lone;  // no context of its own and no purchase query before
+    ado::RecordsetPtr rs;
+    ASSERT_TRUE(lone.GetDispatchLines(stock_options->GetOptions(), "DispatchLists.DLID=1", rs, message)) << message;
+    EXPECT_EQ(rs->RecordCount(), 2);
 }
 
 TEST_F(SourceQueries, TheSharedInstanceCarriesShowExecutedToEveryCaller) {
