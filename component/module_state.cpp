@@ -3,6 +3,7 @@
 #include "component/guard.h"
 #include "generation/core/list_layout.h"
 #include "host/source_queries.h"
+#include "host/user_define.h"
 #include "platform/vb/error.h"
 #include "session/options_loader.h"
 
@@ -45,6 +46,7 @@ void ModuleStartup() {
 
 void reset() {
     host::reset_source_query_service();
+    host::set_user_define_factory(nullptr);
     session::set_module_permission(nullptr);
     generation::ModuleCtl::ResetLayoutState();
     ModuleState& m = state();

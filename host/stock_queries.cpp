@@ -28,7 +28,7 @@ FreeParts free_parts(const session::PermissionServicePtr& service, const std::st
         // An unknown inventory simply has no candidate rows; its free items
         // cannot be named either.
     }
-    auto defs = account_user_define();
+    auto defs = make_user_define();
     defs->put_Login(service);
     std::set<std::string> taken;
     for (int i = 1; i <= 10; ++i) {

@@ -130,7 +130,7 @@ class ItemDefinitions {
 public:
     host::UserDefinition item(const std::string& key) {
         if (!service_) {
-            service_ = host::account_user_define();
+            service_ = host::make_user_define();
             service_->put_Login(session::require_module_permission());
         }
         return service_->item(key);

@@ -6,6 +6,7 @@
 
 #include "component/module_state.h"
 #include "generation/core/grid_fill.h"
+#include "host/user_define.h"
 #include "session/login.h"
 #include "tests/support/account.h"
 
@@ -21,6 +22,12 @@ Texts headers(const ui::Grid& g) {
     return out;
 }
 
+session::PermissionServicePtr permission_of(testing::TestAccount& account) {
+    auto permission = session::PermissionService::create();
+    permission->InitFromSession(session::AccountLogin::create(account.connection_string(), "demo"));
+    return permission;
+}
+
 // An account whose items in use are named after the key they are asked by.
 struct Layout : ::testing::Test {
     testing::TestAccount account;
@@ -29,9 +36,7 @@ struct Layout : ::testing::Test {
     void SetUp() override {
         component::reset();
         ModuleCtl::ResetLayoutState();
-        auto permission = session::PermissionService::create();
-        permission->InitFromSession(session::AccountLogin::create(account.connection_string(), "demo"));
-        session::set_module_permission(permission);
+        session::set_module_permission(permission_of(account));
         account.exec(
             "insert into UserDef values ('03', '自定义项3', '批次说明'), ('12', '自定义项12', '项12'), ('21', '自由项2', "
             "'项21'), ('28', '自由项3', '项28'), ('20', '自由项1', '自由项1'), ('22', '自定义项22', '项22'), "
@@ -112,6 +117,26 @@ TEST_F(Layout, UserDefinedColumnsAreNamedByTheAccountOrHidden) {
     lay_out(body, {"cdefine3", "cdefine22", "cdefine36", "cfree3"});
     EXPECT_EQ(headers(body), (Texts{"选择", "批次说明", "自定义项1", "自定义项15", "项28", "未入库数量", "未入库件数",
                                     "本次入库数量", "本次入库件数"}));
+}
+
+TEST_F(Layout, AHostsOwnDefinitionsNameTheColumnsUntilTheModuleIsReset) {
+    struct HostDefinitions : host::UserDefineService {
+        void put_Login(session::PermissionServicePtr) override {}
+        host::UserDefinition item(const std::string& key) override {
+            const std::string plain = host::default_item_name(key);
+            return {key, key == "03" ? "宿主批注" : plain, plain};  // named as by default: not in use
+        }
+    };
+    host::set_user_define_factory([] { return std::make_unique<HostDefinitions>(); });
+    ui::Grid head("lstDdHead");
+    lay_out(head, {"cDefine3", "cdefine12"});
+    EXPECT_EQ(headers(head), (Texts{"选择", "宿主批注", "cdefine12"}));
+    EXPECT_EQ(head.ColWidth(2), 0);
+
+    component::reset();  // ours again
+    session::set_module_permission(permission_of(account));
+    lay_out(head, {"cDefine3", "cdefine12"});
+    EXPECT_EQ(headers(head), (Texts{"选择", "批次说明", "项12"}));
 }
 
 TEST_F(Layout, ListViewsOfTheProductionForm) {
