@@ -41,8 +41,6 @@ void Grid::put_Rows(long rows) {
     for (long r = rows; r < rows_ && pending_; ++r)
         if (row_state_[static_cast<std::size_t>(r)].pending) --pending_;
     if (!pending_) filler_ = nullptr;
-    cells_.resize(static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols_));
-    if (!colors_.empty()) colors_.resize(cells_.size(), kWhite);
     row_state_.resize(static_cast<std::size_t>(rows));
     rows_ = rows;
     if (fixed_rows_ > rows_) fixed_rows_ = rows_;
@@ -55,17 +53,20 @@ void Grid::put_Cols(long cols) {
     if (cols < 0) err::raise(err::kBadPropertyValue, "Invalid property value");
     if (cols == cols_) return;
     fill_all_deferred();
-    std::vector<std::string> cells(static_cast<std::size_t>(rows_) * static_cast<std::size_t>(cols));
-    std::vector<std::uint32_t> colors(colors_.empty() ? 0 : cells.size(), kWhite);
-    long keep = std::min(cols, cols_);
-    for (long r = 0; r < rows_; ++r)
-        for (long c = 0; c < keep; ++c) {
-            std::size_t to = static_cast<std::size_t>(r) * static_cast<std::size_t>(cols) + static_cast<std::size_t>(c);
-            cells[to] = std::move(cells_[at(r, c)]);
-            if (!colors.empty()) colors[to] = colors_[at(r, c)];
+    const std::size_t keep = static_cast<std::size_t>(std::min(cols, cols_));
+    for (RowState& state : row_state_) {
+        if (state.text) {
+            std::unique_ptr<std::string[]> text(new std::string[static_cast<std::size_t>(cols)]);
+            std::move(state.text.get(), state.text.get() + keep, text.get());
+            state.text = std::move(text);
         }
-    cells_ = std::move(cells);
-    colors_ = std::move(colors);
+        if (state.color) {
+            std::unique_ptr<std::uint32_t[]> color(new std::uint32_t[static_cast<std::size_t>(cols)]);
+            std::fill(color.get(), color.get() + cols, kWhite);
+            std::copy(state.color.get(), state.color.get() + keep, color.get());
+            state.color = std::move(color);
+        }
+    }
     columns_.resize(static_cast<std::size_t>(cols));
     cols_ = cols;
     if (fixed_cols_ > cols_) fixed_cols_ = cols_;
@@ -86,16 +87,34 @@ void Grid::put_FixedCols(long n) {
     layout_changed();
 }
 
+std::string* Grid::texts_of(long row) {
+    auto& text = row_state_[static_cast<std::size_t>(row)].text;
+    if (!text) text.reset(new std::string[static_cast<std::size_t>(cols_)]);
+    return text.get();
+}
+
+std::uint32_t* Grid::colors_of(long row) {
+    auto& color = row_state_[static_cast<std::size_t>(row)].color;
+    if (!color) {
+        color.reset(new std::uint32_t[static_cast<std::size_t>(cols_)]);
+        std::fill(color.get(), color.get() + cols_, kWhite);
+    }
+    return color.get();
+}
+
 const std::string& Grid::TextMatrix(long row, long col) const {
+    static const std::string kEmpty;
     check_cell(row, col);
     ensure(row, col);
-    return cells_[at(row, col)];
+    const auto& text = row_state_[static_cast<std::size_t>(row)].text;
+    return text ? text[static_cast<std::size_t>(col)] : kEmpty;
 }
 
 void Grid::put_TextMatrix(long row, long col, std::string text) {
     check_cell(row, col);
     ensure(row, col);
-    std::string& cell = cells_[at(row, col)];
+    if (text.empty() && !row_state_[static_cast<std::size_t>(row)].text) return;
+    std::string& cell = texts_of(row)[col];
     if (cell == text) return;
     cell = std::move(text);
     cell_changed(row, col);
@@ -108,19 +127,14 @@ void Grid::AddItem(const std::string& tab_separated, long index) {
     bool was = redraw_;
     redraw_ = false;  // one layout notice for the whole insertion
     put_Rows(rows_ + 1);
-    for (long r = rows_ - 1; r > row; --r) {
-        for (long c = 0; c < cols_; ++c) {
-            cells_[at(r, c)] = std::move(cells_[at(r - 1, c)]);
-            if (!colors_.empty()) colors_[at(r, c)] = colors_[at(r - 1, c)];
-        }
-        row_state_[static_cast<std::size_t>(r)] = row_state_[static_cast<std::size_t>(r - 1)];
-    }
+    std::rotate(row_state_.begin() + row, row_state_.end() - 1, row_state_.end());
     row_state_[static_cast<std::size_t>(row)] = {};
+    std::string* cells = texts_of(row);
     std::size_t start = 0;
     for (long c = 0; c < cols_; ++c) {
         std::size_t tab = tab_separated.find('\t', start);
-        cells_[at(row, c)] = start <= tab_separated.size() ? tab_separated.substr(start, tab - start) : std::string();
-        if (!colors_.empty()) colors_[at(row, c)] = kWhite;
+        cells[c] =
+            start <= tab_separated.size() ? tab_separated.substr(start, tab - start) : std::string();
         start = tab == std::string::npos ? tab_separated.size() + 1 : tab + 1;
     }
     redraw_ = was;
@@ -131,10 +145,6 @@ void Grid::RemoveItem(long row) {
     check_row(row);
     if (row < fixed_rows_) err::raise(err::kBadPropertyValue, "Cannot remove a fixed row");
     fill_all_deferred();
-    std::size_t first = at(row, 0), last = at(row + 1, 0);
-    cells_.erase(cells_.begin() + static_cast<long>(first), cells_.begin() + static_cast<long>(last));
-    if (!colors_.empty())
-        colors_.erase(colors_.begin() + static_cast<long>(first), colors_.begin() + static_cast<long>(last));
     row_state_.erase(row_state_.begin() + row);
     --rows_;
     if (row_ >= rows_) row_ = rows_ - 1;
@@ -144,14 +154,13 @@ void Grid::RemoveItem(long row) {
 
 void Grid::Clear() {
     drop_deferred();
-    for (auto& c : cells_) c.clear();
+    for (RowState& state : row_state_) state.text.reset();
     layout_changed();
 }
 
 void Grid::defer_rows(long first_row, long first_col, RowFiller fill) {
     drop_deferred();
     if (!fill || first_col < 0 || first_col >= cols_) return;
-    if (colors_.empty()) colors_.assign(cells_.size(), kWhite);
     filler_ = std::move(fill);
     lazy_col_ = first_col;
     for (long r = std::max(first_row, 0L); r < rows_; ++r) {
@@ -167,7 +176,7 @@ void Grid::fill_row(long row) {
     if (!state.pending) return;
     state.pending = false;
     --pending_;
-    filler_(row, &cells_[at(row, lazy_col_)], &colors_[at(row, lazy_col_)]);
+    filler_(row, texts_of(row) + lazy_col_, colors_of(row) + lazy_col_);
     if (!pending_) filler_ = nullptr;  // the last row lets go of what it holds
 }
 
@@ -206,18 +215,17 @@ void Grid::put_RowData(long row, long data) { row_state(row).data = data; }
 std::uint32_t Grid::CellBackColor(long row, long col) const {
     check_cell(row, col);
     ensure(row, col);
-    return colors_.empty() ? kWhite : colors_[at(row, col)];
+    const auto& color = row_state_[static_cast<std::size_t>(row)].color;
+    return color ? color[static_cast<std::size_t>(col)] : kWhite;
 }
 
 void Grid::put_CellBackColor(long row, long col, std::uint32_t color) {
     check_cell(row, col);
     ensure(row, col);
-    if (colors_.empty()) {
-        if (color == kWhite) return;
-        colors_.assign(cells_.size(), kWhite);
-    }
-    if (colors_[at(row, col)] == color) return;
-    colors_[at(row, col)] = color;
+    if (color == kWhite && !row_state_[static_cast<std::size_t>(row)].color) return;
+    std::uint32_t& cell = colors_of(row)[col];
+    if (cell == color) return;
+    cell = color;
     cell_changed(row, col);
 }
 

@@ -1,11 +1,13 @@
 // Grid: the spreadsheet-like list the selection and generation forms fill
 // from record sets. Cells are texts addressed by row and column; row 0 (the
 // fixed rows) is the header. The model holds no widget: a view reads cells on
-// demand and is told what changed, so 100,000 rows cost only their texts.
+// demand and is told what changed. A row holds cells only once something is
+// written to it, so 100,000 rows nobody has looked at cost a few bytes each.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -140,9 +142,6 @@ private:
     void check_col(long col) const;
     void cell_changed(long row, long col);
     void layout_changed();
-    std::size_t at(long row, long col) const {
-        return static_cast<std::size_t>(row) * static_cast<std::size_t>(cols_) + static_cast<std::size_t>(col);
-    }
 
     struct Column {
         int width = -1;
@@ -151,11 +150,18 @@ private:
         InputKind kind = InputKind::Text;
         Alignment align = Alignment::Left;
     };
+    // A row's texts and colours are allocated apart, each when first set
+    // (none: every cell empty, or white), so colouring a column of a large
+    // list costs no texts.
     struct RowState {
         long data = 0;
         bool hidden = false;
         bool pending = false;  // cells from lazy_col_ on not yet filled
+        std::unique_ptr<std::string[]> text;
+        std::unique_ptr<std::uint32_t[]> color;
     };
+    std::string* texts_of(long row);
+    std::uint32_t* colors_of(long row);
     // Fills a deferred row before its cells from lazy_col_ on are used.
     void ensure(long row, long col) const {
         if (pending_ && col >= lazy_col_ && row_state_[static_cast<std::size_t>(row)].pending)
@@ -171,8 +177,6 @@ private:
     void set_column(long col, T Column::*member, T value);
 
     long rows_ = 2, cols_ = 2, fixed_rows_ = 1, fixed_cols_ = 0;
-    std::vector<std::string> cells_ = std::vector<std::string>(4);
-    std::vector<std::uint32_t> colors_;  // allocated when a colour is first set
     std::vector<RowState> row_state_ = std::vector<RowState>(2);
     std::vector<Column> columns_ = std::vector<Column>(2);
     bool redraw_ = true, editable_ = true, dirty_ = false;

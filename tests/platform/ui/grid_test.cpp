@@ -40,6 +40,9 @@ TEST(GridCells, ResizingKeepsCellsColoursAndRowData) {
     g.put_Cols(2);
     EXPECT_EQ(error_number([&] { g.TextMatrix(1, 2); }), 381);
     EXPECT_EQ(error_number([&] { g.put_TextMatrix(4, 0, "x"); }), 381);
+    g.put_Cols(3);  // a column cut off comes back empty
+    EXPECT_EQ(g.TextMatrix(1, 2), "");
+    EXPECT_EQ(g.CellBackColor(1, 2), kWhite);
     EXPECT_EQ(kGrey, 192u + 192u * 256 + 192u * 65536);
 }
 
