@@ -429,8 +429,6 @@ void FillSourceGrid(const ado::RecordsetPtr& rs, ui::Grid& list, bool bMark, con
             if (filled > 0) {
                 rs->MoveLast();
                 rs->MoveNext();
-            }
-            if (filled > 0) {
                 list.defer_rows(first, 0, [source, first, filled](long row, std::string* cells, std::uint32_t* colors) {
                     const std::size_t i = static_cast<std::size_t>(row - first);
                     for (long c = 0; c < source->plan.cols; ++c) {
