@@ -350,9 +350,8 @@ void frmRefSelect::FillGrid(ui::Grid& grid, const ado::RecordsetPtr& rs) {
         const bool grey_pieces = !hdi_num_->Editable();
         // The pass over the records picks the rows the show boxes let through;
         // their texts are written when a row is first shown or read, so a
-        // large selection costs only the rows anyone looks at.
-        // The texts come from a snapshot, so later edits of the set do not
-        // reach rows not yet written.
+        // large selection costs only the rows anyone looks at. They are
+        // written from a snapshot, which later edits of the set do not reach.
         auto snapshot = std::make_shared<const ado::RecordSnapshot>(rs->view_snapshot());
         auto records = std::make_shared<std::vector<std::uint32_t>>();  // view positions, 0-based
         records->reserve(snapshot->size());

@@ -415,7 +415,7 @@ void FillSourceGrid(const ado::RecordsetPtr& rs, ui::Grid& list, bool bMark, con
             }
         } else {
             source->rows = rs->view_snapshot();
-            const long filled = std::min(records, static_cast<long>(source->rows.size()));
+            const long filled = static_cast<long>(source->rows.size());  // the view: RecordCount rows
             if (with_stock) source->stock.reserve(static_cast<std::size_t>(filled));
             for (long i = 0; i < filled && (with_stock || !kinds.done()); ++i) {
                 const Variant* values = source->rows.row(static_cast<std::size_t>(i));
@@ -429,13 +429,13 @@ void FillSourceGrid(const ado::RecordsetPtr& rs, ui::Grid& list, bool bMark, con
             if (filled > 0) {
                 rs->MoveLast();
                 rs->MoveNext();
-                list.defer_rows(first, 0, [source, first, filled](long row, std::string* cells, std::uint32_t* colors) {
+                list.defer_rows(first, 0, [source, first](long row, std::string* cells, std::uint32_t* colors) {
                     const std::size_t i = static_cast<std::size_t>(row - first);
                     for (long c = 0; c < source->plan.cols; ++c) {
                         cells[c].clear();
                         colors[c] = ui::kWhite;
                     }
-                    const Variant* values = i < static_cast<std::size_t>(filled) ? source->rows.row(i) : nullptr;
+                    const Variant* values = source->rows.row(i);
                     if (!values && source->plan.fields > 0) return;
                     const StockAmounts* stock = i < source->stock.size() ? &source->stock[i] : nullptr;
                     write_row(source->plan, values, stock, cells, colors);
