@@ -621,11 +621,29 @@ RecordsetPtr Recordset::copy_detached(bool with_rows) const {
         copy->storage_->by_name.emplace(c.folded, static_cast<int>(copy->columns_.size()));
         copy->columns_.push_back(c);
     }
-    copy->storage_->width = columns_.size();
+    Storage& to = *copy->storage_;
+    to.width = columns_.size();
     if (with_rows && !columns_.empty()) {
-        for (std::uint32_t r : view_) {
-            std::uint32_t nr = copy->storage_->append();
-            std::copy(storage_->row(r), storage_->row(r) + columns_.size(), copy->storage_->write_row(nr));
+        // A chunk of the copy whose records are a whole aligned chunk of
+        // this set, in order, shares it; a write on either side copies it
+        // first. Other chunks (a sorted or filtered view) are copied.
+        const std::size_t n = view_.size();
+        to.status.assign(n, kLive);
+        to.chunks.reserve((n + kChunkRows - 1) / kChunkRows);
+        for (std::size_t first = 0; first < n; first += kChunkRows) {
+            const std::size_t count = std::min<std::size_t>(kChunkRows, n - first);
+            const std::uint32_t from = view_[first];
+            bool aligned = from % kChunkRows == 0;
+            for (std::size_t k = 1; aligned && k < count; ++k) aligned = view_[first + k] == from + k;
+            if (aligned) {
+                to.chunks.push_back(storage_->chunks[from / kChunkRows]);
+                continue;
+            }
+            std::shared_ptr<Variant[]> own(new Variant[to.chunk_size()]);
+            for (std::size_t k = 0; k < count; ++k)
+                std::copy(storage_->row(view_[first + k]), storage_->row(view_[first + k]) + to.width,
+                          own.get() + k * to.width);
+            to.chunks.push_back(std::move(own));
         }
     }
     copy->open_ = true;

@@ -4,6 +4,7 @@
 
 #include "tests/support/errors.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -243,6 +244,110 @@ TEST(RecordsetCopy, DetachedCopiesAreIndependent) {
     rows->Fields("cInvCode").put_Value("X");
     rs->MoveFirst();
     EXPECT_EQ(vb::CStr((*rs)("cInvCode")), "A002");
+}
+
+// Rows over three chunks: record i holds i, in cInvCode its text.
+RecordsetPtr numbered_set(long n) {
+    auto rs = Recordset::create();
+    rs->Fields().Append("cInvCode", adVarWChar, 20);
+    rs->Fields().Append("iQuantity", adDouble);
+    rs->Open();
+    for (long i = 0; i < n; ++i) {
+        rs->AddNew();
+        rs->Fields("cInvCode").put_Value(std::to_string(i));
+        rs->Fields("iQuantity").put_Value(static_cast<double>(i));
+        rs->Update();
+    }
+    rs->MoveFirst();
+    return rs;
+}
+
+std::vector<double> quantities(Recordset& rs) {
+    std::vector<double> out;
+    for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) out.push_back(rs("iQuantity").number());
+    return out;
+}
+
+std::vector<double> range(long first, long last) {
+    std::vector<double> out;
+    for (long i = first; i < last; ++i) out.push_back(static_cast<double>(i));
+    return out;
+}
+
+TEST(RecordsetCopy, ACopySharesRowsUntilEitherSideWritesThem) {
+    const long n = 2 * static_cast<long>(Recordset::kChunkRows) + 452;
+    auto rs = numbered_set(n);
+    auto copy = rs->copy_detached(true);
+    ASSERT_EQ(copy->RecordCount(), n);
+    copy->MoveFirst();
+    EXPECT_EQ(copy->current_row(), rs->current_row()) << "the rows are not copied";
+
+    // Edits of the copy, in every chunk, stay in the copy.
+    for (long p : {1L, 1500L, n}) {
+        copy->put_AbsolutePosition(p);
+        copy->Fields("iQuantity").put_Value(-1.0);
+        copy->Update();
+    }
+    copy->AddNew();  // into the shared last chunk
+    copy->Fields("cInvCode").put_Value("NEW");
+    copy->Update();
+    copy->put_AbsolutePosition(2);
+    copy->Delete();
+    EXPECT_EQ(quantities(*rs), range(0, n));
+    EXPECT_EQ(rs->RecordCount(), n);
+
+    // Edits of the original, a cancelled one included, stay in it.
+    rs->put_AbsolutePosition(3);
+    rs->Fields("iQuantity").put_Value(99.0);
+    rs->Update();
+    rs->put_AbsolutePosition(1100);
+    rs->Fields("iQuantity").put_Value(98.0);
+    rs->CancelUpdate();
+    rs->AddNew();
+    rs->Fields("iQuantity").put_Value(97.0);
+    rs->Update();
+    rs->Close();
+
+    std::vector<double> expected = range(0, n);
+    expected[0] = expected[1499] = expected[n - 1] = -1;
+    expected.erase(expected.begin() + 1);
+    ASSERT_EQ(copy->RecordCount(), n);
+    copy->MoveLast();
+    EXPECT_EQ(vb::CStr((*copy)("cInvCode")), "NEW");
+    EXPECT_TRUE((*copy)("iQuantity").is_null());
+    copy->Delete();
+    EXPECT_EQ(quantities(*copy), expected);
+}
+
+TEST(RecordsetCopy, ACopyOfASortedOrFilteredViewKeepsItsOrder) {
+    const long n = 2 * static_cast<long>(Recordset::kChunkRows) + 452;
+    auto rs = numbered_set(n);
+    // The first chunk whole, then a gap: the rest does not line up.
+    rs->put_Filter(Variant("iQuantity < 1024 OR iQuantity >= 1100"));
+    auto gap = rs->copy_detached(true);
+    std::vector<double> expected = range(0, 1024);
+    for (double v : range(1100, n)) expected.push_back(v);
+    EXPECT_EQ(quantities(*gap), expected);
+
+    // A prefix ending inside a chunk: the copy's new record starts empty.
+    rs->put_Filter(Variant("iQuantity < 1500"));
+    auto prefix = rs->copy_detached(true);
+    EXPECT_EQ(quantities(*prefix), range(0, 1500));
+    prefix->AddNew();
+    EXPECT_TRUE((*prefix)("iQuantity").is_null());
+    EXPECT_TRUE((*prefix)("cInvCode").is_null());
+    prefix->Fields("iQuantity").put_Value(-5.0);
+    prefix->Update();
+    rs->put_Filter(Variant(0));
+    rs->put_AbsolutePosition(1501);
+    EXPECT_EQ((*rs)("iQuantity").number(), 1500) << "the original's record past the prefix";
+
+    rs->put_Sort("iQuantity DESC");
+    auto sorted = rs->copy_detached(true);
+    std::vector<double> down = range(0, n);
+    std::reverse(down.begin(), down.end());
+    EXPECT_EQ(quantities(*sorted), down);
+    EXPECT_EQ(sorted->Sort(), "") << "the copy's own order is the view's";
 }
 
 TEST(RecordsetSnapshot, KeepsTheViewAsItWasThroughEditsAddsAndClose) {
