@@ -21,6 +21,9 @@
 //   Filter (criteria)            O(n) evaluations of a compiled criteria tree
 //   Filter (bookmark array)      O(k log k + v)
 //   AddNew                       O(1) amortised; Delete O(v) (the view is compacted)
+//   copy_detached, view_snapshot O(v) record numbers, rows shared until the
+//                                first write on either side copies a chunk
+//                                (a copy of a sorted or gapped view copies rows)
 //
 // What it forbids (each raises korvane::Error and leaves the set as it was):
 //   - a field value read or written with no current record (3021);
@@ -188,7 +191,9 @@ public:
     int EditMode() const noexcept { return edit_mode_; }
 
     // A copy bound to no connection: the structure, and the rows of the
-    // current view (in view order) when with_rows.
+    // current view (in view order) when with_rows. Its chunks that hold the
+    // same records in the same places share this set's, copy-on-write; the
+    // rows of a sorted or gapped view are copied.
     RecordsetPtr copy_detached(bool with_rows) const;
 
     // Row-level access for the layers that read many values (grids, rules):
