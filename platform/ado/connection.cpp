@@ -18,6 +18,14 @@ void Connection::Open(std::string_view connection_string, std::string_view, std:
 
 long Connection::Execute(std::string_view sql) { return driver().execute(sql); }
 
+long Connection::BeginTrans() {
+    driver().begin_transaction();
+    return 1;
+}
+
+void Connection::CommitTrans() { driver().commit(); }
+void Connection::RollbackTrans() { driver().rollback(); }
+
 void Connection::put_ConnectionString(std::string_view cs) {
     if (driver_) err::raise(err::kOpen);
     connection_string_ = std::string(cs);

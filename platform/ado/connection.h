@@ -28,12 +28,18 @@ public:
     // Runs a batch of statements; the records affected by all of them.
     // Raises 3704 when closed, the driver's error when a statement fails.
     long Execute(std::string_view sql);
+    // One transaction at a time: BeginTrans gives its level, 1; beginning a
+    // second, or committing or rolling back none, raises the driver's error.
+    // Closing the connection rolls back what was not committed.
+    long BeginTrans();
+    void CommitTrans();
+    void RollbackTrans();
     const std::string& ConnectionString() const noexcept { return connection_string_; }
     void put_ConnectionString(std::string_view cs);  // 3705 while open
     int State() const noexcept { return driver_ ? adStateOpen : adStateClosed; }
     void Close() noexcept;
 
-    // The open driver; raises 3704 when closed. For the record set.
+    // The open driver; raises 3704 when closed. For the record set and commands.
     DriverConnection& driver();
 
 private:

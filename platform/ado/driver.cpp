@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/ado/drivers/sqlite/sqlite_driver.h"
+#include "platform/vb/ascii.h"
 #include "platform/vb/error.h"
 
 namespace korvane::ado {
@@ -18,16 +19,6 @@ std::string_view trim(std::string_view s) {
     while (!s.empty() && blank(s.front())) s.remove_prefix(1);
     while (!s.empty() && blank(s.back())) s.remove_suffix(1);
     return s;
-}
-
-bool iequals(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto la = (a[i] >= 'A' && a[i] <= 'Z') ? a[i] - 'A' + 'a' : a[i];
-        auto lb = (b[i] >= 'A' && b[i] <= 'Z') ? b[i] - 'A' + 'a' : b[i];
-        if (la != lb) return false;
-    }
-    return true;
 }
 
 using Pairs = std::vector<std::pair<std::string, std::string>>;
@@ -78,7 +69,7 @@ Pairs parse_connection_string(std::string_view cs) {
 const std::string* find_value(const Pairs& pairs, std::string_view key) {
     const std::string* found = nullptr;
     for (const auto& [k, v] : pairs)
-        if (iequals(k, key)) found = &v;  // the last one given wins, as ADO reads it
+        if (vb::iequals_ascii(k, key)) found = &v;  // the last one given wins, as ADO reads it
     return found;
 }
 
@@ -87,7 +78,8 @@ const std::string* find_value(const Pairs& pairs, std::string_view key) {
 std::unique_ptr<DriverConnection> open_driver(std::string_view connection_string) {
     const Pairs pairs = parse_connection_string(connection_string);
     const std::string* provider = find_value(pairs, "Provider");
-    if (provider && !provider->empty() && !iequals(*provider, "SQLite") && !iequals(*provider, "SQLite3"))
+    if (provider && !provider->empty() && !vb::iequals_ascii(*provider, "SQLite") &&
+        !vb::iequals_ascii(*provider, "SQLite3"))
         throw Error(kProviderNotFound, kProviderNotFoundText);
     const std::string* file = find_value(pairs, "Data Source");
     if (!file || file->empty())

@@ -1,7 +1,10 @@
 // What a database driver gives the ADO layer: statements that change data,
-// and row readers that fill Variants straight into the record set's storage.
+// row readers that fill Variants straight into the record set's storage,
+// statements prepared once and run with new parameter values, and
+// transactions.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -21,6 +24,18 @@ public:
     virtual bool next(Variant* out) = 0;
 };
 
+// One statement with '?' parameters, prepared once. Raises 3704 once its
+// connection is closed.
+class DriverStatement {
+public:
+    virtual ~DriverStatement() = default;
+    virtual std::size_t parameter_count() const = 0;
+    // Runs the statement to its end with values[i] for the (i+1)-th '?'
+    // (Empty and Null as NULL, dates as 'YYYY-MM-DD[ HH:MM:SS]' text);
+    // the rows it changed. `count` must equal parameter_count().
+    virtual long execute(const Variant* values, std::size_t count) = 0;
+};
+
 class DriverConnection {
 public:
     virtual ~DriverConnection() = default;
@@ -28,6 +43,13 @@ public:
     virtual long execute(std::string_view sql) = 0;
     // Runs a batch whose last row-returning statement gives the rows.
     virtual std::unique_ptr<RowReader> query(std::string_view sql) = 0;
+    // One statement (after the driver's translation), ready to run many times.
+    virtual std::unique_ptr<DriverStatement> prepare(std::string_view sql) = 0;
+    // No nesting: beginning inside a transaction, or committing or rolling
+    // back outside one, raises the driver's error.
+    virtual void begin_transaction() = 0;
+    virtual void commit() = 0;
+    virtual void rollback() = 0;
     virtual void close() noexcept = 0;
 };
 

@@ -10,14 +10,16 @@
 #include <vector>
 
 #include "platform/ado/drivers/sqlite/tsql.h"
+#include "platform/vb/ascii.h"
+#include "platform/vb/convert.h"
 #include "platform/vb/error.h"
 
 namespace korvane::ado::sqlite {
 namespace {
 
-// --- errors ------------------------------------------------------------------
+// --- the one checking helper ----------------------------------------------------
 
-// Where a failing statement sits in its batch, for the error text.
+// Where a native call sits in its batch, for the error text.
 struct Where {
     std::string_view sql;
     std::size_t index = 0;  // 0-based
@@ -25,8 +27,7 @@ struct Where {
     const char* doing = "in statement";  // or "opening", with the file as sql
 };
 
-// The one place a SQLite result code becomes an error the VB side can read.
-[[noreturn]] void raise_sqlite(sqlite3* db, int rc, const Where& where) {
+[[noreturn]] [[gnu::cold]] void raise_sqlite(sqlite3* db, int rc, const Where& where) {
     std::string text = (db && sqlite3_errcode(db) == rc) ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
     constexpr std::size_t kShown = 400;
     std::string_view sql = where.sql;
@@ -46,10 +47,38 @@ struct Where {
     throw Error(err::kProvider, std::move(text)).with_native_code(rc);
 }
 
+// Every open, prepare, step, exec and bind passes its result code through
+// here: the success codes come back, anything else becomes the provider
+// error a VB handler reads (E_FAIL), with SQLite's code and text and the
+// statement it failed in.
+inline int check(sqlite3* db, int rc, const Where& where) {
+    if (rc == SQLITE_OK || rc == SQLITE_ROW || rc == SQLITE_DONE) [[likely]]
+        return rc;
+    raise_sqlite(db, rc, where);
+}
+
 struct StmtDeleter {
     void operator()(sqlite3_stmt* s) const noexcept { sqlite3_finalize(s); }
 };
 using StmtPtr = std::unique_ptr<sqlite3_stmt, StmtDeleter>;
+
+StmtPtr prepare_one(sqlite3* db, const char* from, const char* end, const char** tail, const Where& where) {
+    sqlite3_stmt* raw = nullptr;
+    const int rc = sqlite3_prepare_v2(db, from, static_cast<int>(end - from), &raw, tail);
+    StmtPtr st(raw);
+    check(db, rc, where);
+    return st;
+}
+
+// Steps to the end, rows read and dropped; the rows the statement changed.
+long step_to_end(sqlite3* db, sqlite3_stmt* st, const Where& where) {
+    const auto before = sqlite3_total_changes64(db);
+    while (check(db, sqlite3_step(st), where) == SQLITE_ROW) {
+    }
+    // sqlite3_changes keeps the last DML's count across DDL, so only a
+    // statement that changed rows contributes it.
+    return sqlite3_total_changes64(db) != before ? static_cast<long>(sqlite3_changes64(db)) : 0;
+}
 
 // Runs one translated statement to its end; the rows it changed.
 long run_to_end(sqlite3* db, const std::string& sql, const Where& where) {
@@ -57,20 +86,10 @@ long run_to_end(sqlite3* db, const std::string& sql, const Where& where) {
     const char* p = sql.data();
     const char* end = p + sql.size();
     while (p < end) {
-        sqlite3_stmt* raw = nullptr;
         const char* tail = nullptr;
-        int rc = sqlite3_prepare_v2(db, p, static_cast<int>(end - p), &raw, &tail);
-        StmtPtr st(raw);
-        if (rc != SQLITE_OK) raise_sqlite(db, rc, where);
+        StmtPtr st = prepare_one(db, p, end, &tail, where);
         p = tail;
-        if (!st) continue;  // nothing but a comment
-        const auto before = sqlite3_total_changes64(db);
-        while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
-        }
-        if (rc != SQLITE_DONE) raise_sqlite(db, rc, where);
-        // sqlite3_changes keeps the last DML's count across DDL, so only a
-        // statement that changed rows contributes it.
-        if (sqlite3_total_changes64(db) != before) changed += static_cast<long>(sqlite3_changes64(db));
+        if (st) changed += step_to_end(db, st.get(), where);  // null: nothing but a comment
     }
     return changed;
 }
@@ -323,8 +342,6 @@ struct TypeSpec {
     Convert convert;
 };
 
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 constexpr long kMaxText = 2147483647;
 constexpr long kMaxWideText = 1073741823;
 
@@ -338,7 +355,7 @@ std::optional<TypeSpec> declared_type(const char* decl) {
     std::string word;
     while (i < s.size() && ((s[i] >= 'a' && s[i] <= 'z') || (s[i] >= 'A' && s[i] <= 'Z') ||
                             (s[i] >= '0' && s[i] <= '9') || s[i] == '_'))
-        word += lower(s[i++]);
+        word += vb::lower_ascii(s[i++]);
     while (i < s.size() && s[i] == ' ') ++i;
     long args[2] = {-1, -1};
     bool max_length = false;
@@ -346,7 +363,7 @@ std::optional<TypeSpec> declared_type(const char* decl) {
         ++i;
         for (int a = 0; a < 2 && i < s.size(); ++a) {
             while (i < s.size() && s[i] == ' ') ++i;
-            if (s.size() - i >= 3 && lower(s[i]) == 'm' && lower(s[i + 1]) == 'a' && lower(s[i + 2]) == 'x') {
+            if (s.size() - i >= 3 && vb::iequals_ascii(s.substr(i, 3), "max")) {
                 max_length = true;
                 i += 3;
             } else if (i < s.size() && s[i] >= '0' && s[i] <= '9') {
@@ -426,11 +443,7 @@ public:
                     Where where)
         : db_(std::move(db)), stmt_(std::move(stmt)), after_(std::move(after)), sql_(std::move(sql)),
           index_(where.index), count_(where.count) {
-        const int rc = sqlite3_step(stmt_.get());
-        if (rc == SQLITE_ROW)
-            pending_ = true;
-        else if (rc != SQLITE_DONE)
-            raise_sqlite(db_.get(), rc, where_());
+        pending_ = check(db_.get(), sqlite3_step(stmt_.get()), where_()) == SQLITE_ROW;
         describe();
         if (!pending_) stmt_.reset();  // no rows: release the read lock now
     }
@@ -440,12 +453,10 @@ public:
     bool next(Variant* out) override {
         if (!pending_) {
             if (!stmt_) return finish();
-            const int rc = sqlite3_step(stmt_.get());
-            if (rc == SQLITE_DONE) {
+            if (check(db_.get(), sqlite3_step(stmt_.get()), where_()) == SQLITE_DONE) {
                 stmt_.reset();
                 return finish();
             }
-            if (rc != SQLITE_ROW) raise_sqlite(db_.get(), rc, where_());
         }
         pending_ = false;
         sqlite3_stmt* st = stmt_.get();
@@ -535,7 +546,7 @@ bool looks_like_query(std::string_view sql) {
     }
     std::string word;
     while (i < sql.size() && ((sql[i] >= 'a' && sql[i] <= 'z') || (sql[i] >= 'A' && sql[i] <= 'Z')))
-        word += lower(sql[i++]);
+        word += vb::lower_ascii(sql[i++]);
     return word == "select" || word == "with" || word == "values" || word == "pragma" || word == "explain";
 }
 
@@ -545,21 +556,92 @@ bool in_memory(const std::string& file) {
 }
 
 void exec_setup(sqlite3* db, const char* sql, const std::string& file) {
-    const int rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK) raise_sqlite(db, rc, Where{file, 0, 1, "opening"});
+    check(db, sqlite3_exec(db, sql, nullptr, nullptr, nullptr), Where{file, 0, 1, "opening"});
 }
+
+// --- prepared statements -------------------------------------------------------
+
+// The value's bytes stay where they are while the statement runs, so text is
+// bound without a copy (SQLITE_STATIC); the bindings are cleared before
+// execute() returns.
+int bind_value(sqlite3_stmt* st, int i, const Variant& v) {
+    switch (v.type()) {
+    case VarType::Empty:
+    case VarType::Null: return sqlite3_bind_null(st, i);
+    case VarType::Boolean: return sqlite3_bind_int(st, i, v.bool_value() ? 1 : 0);  // a bit holds 1, not True's -1
+    case VarType::Integer:
+    case VarType::Long:
+    case VarType::LongLong:
+    case VarType::Byte: return sqlite3_bind_int64(st, i, v.int_value());
+    case VarType::Single:
+    case VarType::Double:
+    case VarType::Decimal: return sqlite3_bind_double(st, i, v.double_value());
+    case VarType::Currency:
+        // Whole amounts go in as integers, which read back exactly.
+        if (v.int_value() % 10000 == 0) return sqlite3_bind_int64(st, i, v.int_value() / 10000);
+        return sqlite3_bind_double(st, i, static_cast<double>(v.int_value()) / 10000.0);
+    case VarType::Date: {
+        // The account keeps dates as text; the converter reads them back.
+        const std::string text = vb::CStr(v);
+        return sqlite3_bind_text64(st, i, text.data(), text.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+    }
+    case VarType::String: {
+        const std::string_view s = v.str();
+        return sqlite3_bind_text64(st, i, s.data(), s.size(), SQLITE_STATIC, SQLITE_UTF8);
+    }
+    default: err::raise(err::kDataConversion);  // objects and error values have no column type
+    }
+}
+
+class SqliteStatement final : public DriverStatement {
+public:
+    SqliteStatement(std::shared_ptr<sqlite3> db, std::shared_ptr<const bool> open, StmtPtr stmt, std::string sql)
+        : db_(std::move(db)), open_(std::move(open)), stmt_(std::move(stmt)), sql_(std::move(sql)),
+          parameters_(static_cast<std::size_t>(sqlite3_bind_parameter_count(stmt_.get()))) {}
+
+    std::size_t parameter_count() const override { return parameters_; }
+
+    long execute(const Variant* values, std::size_t count) override {
+        if (!*open_) err::raise(err::kClosed);
+        if (count != parameters_)
+            err::raise(err::kBadArgs, "The statement takes " + std::to_string(parameters_) + " parameters, not " +
+                                          std::to_string(count) + ".");
+        sqlite3* db = db_.get();
+        sqlite3_stmt* st = stmt_.get();
+        const Where where{sql_};
+        // Runs even when a bind or the step raised, so the next run starts clean.
+        // sqlite3_reset repeats the failed step's code, which was raised already.
+        struct Rewind {
+            sqlite3_stmt* st;
+            ~Rewind() {
+                sqlite3_reset(st);
+                sqlite3_clear_bindings(st);
+            }
+        } rewind{st};
+        for (std::size_t i = 0; i < count; ++i) check(db, bind_value(st, static_cast<int>(i + 1), values[i]), where);
+        return step_to_end(db, st, where);
+    }
+
+private:
+    std::shared_ptr<sqlite3> db_;        // kept open until the statement is finalized
+    std::shared_ptr<const bool> open_;   // false once the connection is closed
+    StmtPtr stmt_;
+    std::string sql_;                    // the translated text, for error messages
+    std::size_t parameters_;
+};
 
 }  // namespace
 
-SqliteConnection::SqliteConnection(const std::string& file) {
+SqliteConnection::SqliteConnection(const std::string& file) : open_(std::make_shared<bool>(false)) {
     sqlite3* raw = nullptr;
     // No mutex per call: a connection and its readers serve one thread at a
     // time, and the per-value calls of a read would otherwise each take it.
     constexpr int kFlags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX;
     const int rc = sqlite3_open_v2(file.c_str(), &raw, kFlags, nullptr);
     db_ = std::shared_ptr<sqlite3>(raw, [](sqlite3* d) { sqlite3_close_v2(d); });
-    if (rc != SQLITE_OK) raise_sqlite(raw, rc, Where{file, 0, 1, "opening"});
-    sqlite3_busy_timeout(raw, 10000);
+    const Where opening{file, 0, 1, "opening"};
+    check(raw, rc, opening);
+    check(raw, sqlite3_busy_timeout(raw, 10000), opening);
     if (!in_memory(file)) {
         exec_setup(raw, "PRAGMA journal_mode=WAL", file);
         exec_setup(raw, "PRAGMA synchronous=NORMAL", file);  // WAL keeps commits safe from crashes of the process
@@ -567,23 +649,32 @@ SqliteConnection::SqliteConnection(const std::string& file) {
     exec_setup(raw, "ATTACH DATABASE '' AS tempdb", file);
     // LIKE ignores case, as under the server's default collation.
     exec_setup(raw, "PRAGMA case_sensitive_like=OFF", file);
+    *open_ = true;
 }
 
 SqliteConnection::~SqliteConnection() { close(); }
 
-void SqliteConnection::close() noexcept { db_.reset(); }
+void SqliteConnection::close() noexcept {
+    if (open_) *open_ = false;
+    db_.reset();
+}
+
+sqlite3* SqliteConnection::db() const {
+    if (!db_) err::raise(err::kClosed);
+    return db_.get();
+}
 
 long SqliteConnection::execute(std::string_view sql) {
-    if (!db_) err::raise(err::kClosed);
+    sqlite3* db = this->db();
     const std::vector<std::string> statements = translate_batch(sql);
     long changed = 0;
     for (std::size_t i = 0; i < statements.size(); ++i)
-        changed += run_to_end(db_.get(), statements[i], Where{statements[i], i, statements.size()});
+        changed += run_to_end(db, statements[i], Where{statements[i], i, statements.size()});
     return changed;
 }
 
 std::unique_ptr<RowReader> SqliteConnection::query(std::string_view sql) {
-    if (!db_) err::raise(err::kClosed);
+    sqlite3* db = this->db();
     std::vector<std::string> statements = translate_batch(sql);
     const std::size_t n = statements.size();
     if (n == 0) return std::make_unique<EmptyReader>();
@@ -595,16 +686,12 @@ std::unique_ptr<RowReader> SqliteConnection::query(std::string_view sql) {
             at = i;
             break;
         }
-    sqlite3* db = db_.get();
     for (std::size_t i = 0; i < at; ++i) run_to_end(db, statements[i], Where{statements[i], i, n});
 
     const std::string& text = statements[at];
     const Where where{text, at, n};
-    sqlite3_stmt* raw = nullptr;
     const char* tail = nullptr;
-    const int rc = sqlite3_prepare_v2(db, text.data(), static_cast<int>(text.size()), &raw, &tail);
-    StmtPtr st(raw);
-    if (rc != SQLITE_OK) raise_sqlite(db, rc, where);
+    StmtPtr st = prepare_one(db, text.data(), text.data() + text.size(), &tail, where);
     std::vector<std::string> after;
     const std::string rest(tail ? tail : "");
     if (rest.find_first_not_of(" \t\r\n") != std::string::npos) after.push_back(rest);
@@ -612,10 +699,7 @@ std::unique_ptr<RowReader> SqliteConnection::query(std::string_view sql) {
 
     if (!st || sqlite3_column_count(st.get()) == 0) {
         if (st) {
-            int step;
-            while ((step = sqlite3_step(st.get())) == SQLITE_ROW) {
-            }
-            if (step != SQLITE_DONE) raise_sqlite(db, step, where);
+            step_to_end(db, st.get(), where);
             st.reset();
         }
         for (std::size_t k = 0; k < after.size(); ++k) run_to_end(db, after[k], Where{after[k], at + 1 + k, n});
@@ -624,5 +708,23 @@ std::unique_ptr<RowReader> SqliteConnection::query(std::string_view sql) {
     std::string kept = text;
     return std::make_unique<SqliteRowReader>(db_, std::move(st), std::move(after), std::move(kept), where);
 }
+
+std::unique_ptr<DriverStatement> SqliteConnection::prepare(std::string_view sql) {
+    sqlite3* db = this->db();
+    std::vector<std::string> statements = translate_batch(sql);
+    if (statements.size() != 1)
+        err::raise(err::kBadArgs, "A prepared command runs one statement, not " + std::to_string(statements.size()) +
+                                      ".");
+    std::string& text = statements.front();
+    const char* tail = nullptr;
+    StmtPtr st = prepare_one(db, text.data(), text.data() + text.size(), &tail, Where{text});
+    // A translated statement holds no ';', so only a comment can be left.
+    if (!st) err::raise(err::kBadArgs, "A prepared command runs one statement, not 0.");
+    return std::make_unique<SqliteStatement>(db_, open_, std::move(st), std::move(text));
+}
+
+void SqliteConnection::begin_transaction() { run_to_end(db(), "BEGIN", Where{"BEGIN"}); }
+void SqliteConnection::commit() { run_to_end(db(), "COMMIT", Where{"COMMIT"}); }
+void SqliteConnection::rollback() { run_to_end(db(), "ROLLBACK", Where{"ROLLBACK"}); }
 
 }  // namespace korvane::ado::sqlite

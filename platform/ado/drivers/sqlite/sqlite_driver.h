@@ -4,8 +4,9 @@
 // up to 10 s for a lock before giving up, and has its own empty temporary
 // database attached as tempdb, the way the server gives each session its own
 // temporary objects. Statements arrive as T-SQL and pass through translate_batch
-// first; every SQLite failure becomes a korvane::Error (E_FAIL, SQLite's own
-// text and the statement, the result code as native code).
+// first. Every native call goes through one checking helper, which turns a
+// failure into a korvane::Error (E_FAIL, SQLite's own text and the statement,
+// the result code as native code).
 #pragma once
 
 #include <memory>
@@ -26,12 +27,20 @@ public:
 
     long execute(std::string_view sql) override;
     std::unique_ptr<RowReader> query(std::string_view sql) override;
+    std::unique_ptr<DriverStatement> prepare(std::string_view sql) override;
+    void begin_transaction() override;
+    void commit() override;
+    void rollback() override;
     void close() noexcept override;
 
 private:
-    // Shared with the readers still open, so closing the connection never pulls
-    // the database from under a record set being read.
+    sqlite3* db() const;  // raises 3704 once closed
+
+    // Shared with the readers and statements still open, so closing the
+    // connection never pulls the database from under a record set being read.
     std::shared_ptr<sqlite3> db_;
+    // Statements see the connection closed through this, and refuse to run.
+    std::shared_ptr<bool> open_;
 };
 
 }  // namespace korvane::ado::sqlite

@@ -6,6 +6,8 @@
 #include <optional>
 #include <utility>
 
+#include "platform/vb/ascii.h"
+
 namespace korvane::ado::sqlite {
 namespace {
 
@@ -33,21 +35,9 @@ bool is_word_char(char ch) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || is_digit(ch) || c == '_' || c == '@' ||
            c == '#' || c == '$' || c >= 0x80;  // UTF-8 names are words too
 }
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-char upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool iequals(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (lower(a[i]) != lower(b[i])) return false;
-    return true;
-}
-
-std::string to_upper(std::string_view s) {
-    std::string r(s);
-    for (char& c : r) c = upper(c);
-    return r;
-}
+using vb::iequals_ascii;
+using vb::lower_ascii;
+using vb::upper_ascii;
 
 bool one_of(std::string_view upper_word, std::initializer_list<std::string_view> words) {
     for (auto w : words)
@@ -56,7 +46,7 @@ bool one_of(std::string_view upper_word, std::initializer_list<std::string_view>
 }
 
 bool significant(const Token& t) { return t.kind != Kind::Space && t.kind != Kind::Comment; }
-bool is_word(const Token& t, std::string_view w) { return t.kind == Kind::Word && iequals(t.text, w); }
+bool is_word(const Token& t, std::string_view w) { return t.kind == Kind::Word && iequals_ascii(t.text, w); }
 bool is_punct(const Token& t, char c) { return t.kind == Kind::Punct && t.text[0] == c; }
 
 std::size_t next_sig(const Tokens& t, std::size_t i) {
@@ -156,13 +146,20 @@ public:
 
 private:
     void take(Token t) {
-        if (depth_ == 0 && is_punct(t, ';')) {
+        std::string up;
+        if (t.kind == Kind::Word) up = upper_ascii(t.text);
+        if (t.kind == Kind::Word && trigger_) {
+            if (up == "BEGIN" || up == "CASE") ++block_;
+            if (up == "END" && block_ > 0) --block_;
+        } else if (up == "TRIGGER" && first_ == "CREATE" && one_of(prev_word_, {"CREATE", "TEMP", "TEMPORARY"})) {
+            trigger_ = true;
+        }
+        const bool top = depth_ == 0 && block_ == 0;
+        if (top && is_punct(t, ';')) {
             finish();
             return;
         }
-        std::string up;
-        if (t.kind == Kind::Word) up = to_upper(t.text);
-        if (depth_ == 0 && t.kind == Kind::Word) {
+        if (top && t.kind == Kind::Word) {
             if (starts_statement(up)) {
                 if (!has_sig_) {
                     begin(up);
@@ -225,8 +222,8 @@ private:
         cur_.clear();
         first_.clear();
         prev_word_.clear();
-        has_sig_ = body_pending_ = insert_open_ = false;
-        depth_ = 0;
+        has_sig_ = body_pending_ = insert_open_ = trigger_ = false;
+        depth_ = block_ = 0;
     }
 
     std::vector<Tokens> out_;
@@ -237,12 +234,14 @@ private:
     std::string prev_word_;      // the last significant token if a word, upper case
     bool body_pending_ = false;  // IF / ELSE / WITH still waits for its statement
     bool insert_open_ = false;   // an INSERT whose SELECT has not come yet
+    bool trigger_ = false;       // a CREATE TRIGGER: its body's statements are its own
+    int block_ = 0;              // BEGIN and CASE not yet closed by END, inside a trigger
 };
 
 // --- token rewrites ----------------------------------------------------------
 
 std::optional<std::string> collation_for(std::string_view name) {
-    const std::string up = to_upper(name);
+    const std::string up = upper_ascii(name);
     auto has = [&](std::string_view part) { return up.find(part) != std::string::npos; };
     auto ends = [&](std::string_view part) {
         return up.size() >= part.size() && up.compare(up.size() - part.size(), part.size(), part) == 0;
@@ -260,7 +259,7 @@ Tokens rewrite_tokens(Tokens in) {
     for (std::size_t i = 0; i < n; ++i) {
         Token& t = in[i];
         const bool dot_follows = i + 1 < n && is_punct(in[i + 1], '.');
-        if (dot_follows && (is_word(t, "dbo") || (t.kind == Kind::Quoted && iequals(t.text, "[dbo]")))) {
+        if (dot_follows && (is_word(t, "dbo") || (t.kind == Kind::Quoted && iequals_ascii(t.text, "[dbo]")))) {
             ++i;  // the owner means nothing to SQLite
             continue;
         }
@@ -276,16 +275,16 @@ Tokens rewrite_tokens(Tokens in) {
             if (after_collate) {
                 after_collate = false;
                 if (auto c = collation_for(t.text)) t.text = *c;
-            } else if (call && iequals(t.text, "isnull")) {
+            } else if (call && iequals_ascii(t.text, "isnull")) {
                 t.text = "IFNULL";
-            } else if (call && iequals(t.text, "getdate")) {
+            } else if (call && iequals_ascii(t.text, "getdate")) {
                 const std::size_t k = next_sig(in, j + 1);
                 if (k < n && is_punct(in[k], ')')) {
                     out.push_back(Token{Kind::Word, "datetime('now','localtime')"});
                     i = k;
                     continue;
                 }
-            } else if (call && iequals(t.text, "with")) {
+            } else if (call && iequals_ascii(t.text, "with")) {
                 const std::size_t k = next_sig(in, j + 1);
                 const std::size_t m = k < n ? next_sig(in, k + 1) : n;
                 if (k < n && is_word(in[k], "nolock") && m < n && is_punct(in[m], ')')) {
@@ -293,7 +292,7 @@ Tokens rewrite_tokens(Tokens in) {
                     i = m;
                     continue;
                 }
-            } else if (iequals(t.text, "collate")) {
+            } else if (iequals_ascii(t.text, "collate")) {
                 after_collate = true;
             }
         } else if (significant(t)) {
@@ -369,9 +368,9 @@ std::string normalized_name(std::string_view text) {
         if (part.size() >= 2 && ((part.front() == '[' && part.back() == ']') ||
                                  (part.front() == '"' && part.back() == '"')))
             part = part.substr(1, part.size() - 2);
-        if (!part.empty() && !iequals(part, "dbo")) {
+        if (!part.empty() && !iequals_ascii(part, "dbo")) {
             if (!r.empty()) r += '.';
-            for (char c : part) r += lower(c);
+            for (char c : part) r += lower_ascii(c);
         }
         i = dot + 1;
     }
@@ -475,7 +474,7 @@ void top_to_limit(Tokens& t) {
                 if (depth == 0) break;
                 --depth;
             } else if (depth == 0 && t[e].kind == Kind::Word &&
-                       one_of(to_upper(t[e].text), {"UNION", "EXCEPT", "INTERSECT", "FOR"})) {
+                       one_of(upper_ascii(t[e].text), {"UNION", "EXCEPT", "INTERSECT", "FOR"})) {
                 plain = false;
                 break;
             }
@@ -492,7 +491,7 @@ void top_to_limit(Tokens& t) {
 }
 
 bool text_type(std::string_view w) {
-    return one_of(to_upper(w), {"CHAR", "VARCHAR", "NCHAR", "NVARCHAR", "TEXT", "NTEXT", "SYSNAME", "CHARACTER"});
+    return one_of(upper_ascii(w), {"CHAR", "VARCHAR", "NCHAR", "NVARCHAR", "TEXT", "NTEXT", "SYSNAME", "CHARACTER"});
 }
 
 // Index of the token closing the parenthesis opened at `open`, or t.size().
@@ -528,7 +527,7 @@ void text_columns_nocase(Tokens& t) {
         const std::size_t col = next_sig(t, i);
         const bool column = col < e && (t[col].kind == Kind::Quoted ||
                                         (t[col].kind == Kind::Word &&
-                                         !one_of(to_upper(t[col].text), {"CONSTRAINT", "PRIMARY", "UNIQUE", "CHECK",
+                                         !one_of(upper_ascii(t[col].text), {"CONSTRAINT", "PRIMARY", "UNIQUE", "CHECK",
                                                                          "FOREIGN", "INDEX", "KEY"})));
         const std::size_t type = column ? next_sig(t, col + 1) : e;
         if (!has_collate && type < e && t[type].kind == Kind::Word && text_type(t[type].text)) {

@@ -4,7 +4,9 @@
 // reads one written without separators: before each top-level IF, CREATE,
 // DROP, ALTER, INSERT, UPDATE, DELETE or SELECT that does not continue the
 // statement before it (the SELECT of INSERT ... SELECT, of CREATE ... AS
-// SELECT, after UNION, or the body of an IF). Each statement is then rewritten:
+// SELECT, after UNION, or the body of an IF); a CREATE TRIGGER runs to the END
+// of its BEGIN, the ';' and statements of its body included. Each statement is
+// then rewritten:
 //
 //   IF EXISTS (SELECT * FROM [tempdb..|dbo.]sysobjects WHERE id = OBJECT_ID(N'x')
 //     [AND OBJECTPROPERTY(id, N'IsUserTable') = 1]) DROP TABLE x

@@ -1,89 +1,50 @@
-// The embedded driver as the record set sees it: connections, column
-// descriptions, values, errors and the batches the stock forms send.
+// The driver conformance suite: what the record set and the services rely on
+// from every database driver, run once per driver by its connection string.
+//
+// A driver joins by adding a Backend to the instantiation at the end. Every
+// backend runs over a database file the suite creates itself, through the
+// T-SQL the callers send (the ODBC driver with its translation on, over the
+// SQLite ODBC driver), so the statements here are that dialect. Native error
+// texts and codes, connection-string handling and the engine's own typing of
+// computed columns are each driver's own: see sqlite_driver_test.cpp.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
+#include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "platform/ado/driver.h"
 #include "platform/vb/error.h"
+#include "tests/platform/ado/drivers/driver_testing.h"
 
 namespace korvane::ado {
 namespace {
 
-namespace fs = std::filesystem;
+using testing::DatabaseFile;
+using testing::query;
+using testing::raised;
+using testing::read_all;
+using testing::Rows;
 
-using Rows = std::vector<std::vector<Variant>>;
-
-Rows read_all(RowReader& r) {
-    Rows rows;
-    std::vector<Variant> row(r.columns().size());
-    while (r.next(row.data())) rows.push_back(row);
-    return rows;
-}
-
-Rows query(DriverConnection& c, std::string_view sql) { return read_all(*c.query(sql)); }
-
-// Runs `f`, which must raise; the error it raised.
-template <class F>
-Error raised(F f) {
-    try {
-        f();
-    } catch (const Error& e) {
-        return e;
-    }
-    ADD_FAILURE() << "no error raised";
-    return Error(0, "");
-}
-
-class SqliteDriver : public ::testing::Test {
-protected:
-    void SetUp() override {
-        const char* dir = std::getenv("KORVANE_TEST_TMP");
-        fs::path base = dir ? fs::path(dir) : fs::temp_directory_path();
-        fs::create_directories(base);
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        file_ = (base / (std::string("sqlite_driver_") + info->name() + ".db")).string();
-        remove_files();
-    }
-    void TearDown() override { remove_files(); }
-    void remove_files() {
-        for (const char* suffix : {"", "-wal", "-shm"}) fs::remove(file_ + suffix);
-    }
-    std::unique_ptr<DriverConnection> open() { return open_driver("Provider=SQLite;Data Source=" + file_); }
-
-    std::string file_;
+struct Backend {
+    const char* name;
+    // Opens (creating it when missing) the database file.
+    std::string (*connection_string)(const std::string& file);
 };
 
-TEST_F(SqliteDriver, ConnectionStringKeysIgnoreCaseAndBlanks) {
-    auto c = open_driver("  provider = sqlite ;  DATA SOURCE = " + file_ + " ; User ID=sa");
-    EXPECT_TRUE(fs::exists(file_));
-    EXPECT_EQ(query(*c, "PRAGMA journal_mode"), Rows{{Variant("wal")}});
-    EXPECT_EQ(query(*c, "PRAGMA busy_timeout"), Rows{{Variant(10000)}});
-}
+void PrintTo(const Backend& b, std::ostream* os) { *os << b.name; }
 
-TEST_F(SqliteDriver, MemoryDatabaseNeedsNoProvider) {
-    auto c = open_driver("Data Source=:memory:");
-    EXPECT_EQ(c->execute("create table t (a int) insert into t values (1)"), 1);
-    EXPECT_EQ(query(*c, "select a from t"), Rows{{Variant(1)}});
-}
+class DriverConformance : public ::testing::TestWithParam<Backend> {
+protected:
+    std::unique_ptr<DriverConnection> open() { return open_driver(GetParam().connection_string(file_.path())); }
 
-TEST_F(SqliteDriver, UnknownProviderIsNotFound) {
-    const Error e = raised([] { open_driver("Provider=SQLOLEDB.1;Data Source=server"); });
-    EXPECT_EQ(e.number(), 3706);
-    EXPECT_EQ(e.description(), "Provider cannot be found. It may not be properly installed.");
-}
+    DatabaseFile file_;
+};
 
-TEST_F(SqliteDriver, UnopenableFileRaisesWithItsName) {
-    const Error e = raised([&] { open_driver("Data Source=" + file_ + ".missing/x.db"); });
-    EXPECT_EQ(e.number(), err::kProvider);
-    EXPECT_EQ(e.native_code(), 14);
-    EXPECT_EQ(e.description(), "unable to open database file (opening: " + file_ + ".missing/x.db)");
-}
+// --- column descriptions and values ------------------------------------------
 
-TEST_F(SqliteDriver, DeclaredTypesGiveAdoTypesAndSizes) {
+TEST_P(DriverConformance, DeclaredTypesGiveAdoTypesAndSizes) {
     auto c = open();
     c->execute(
         "create table T (a int, b integer, c smallint, d tinyint, e bigint, f bit, g decimal(20,6), h numeric(10, 2), "
@@ -115,7 +76,7 @@ TEST_F(SqliteDriver, DeclaredTypesGiveAdoTypesAndSizes) {
     }
 }
 
-TEST_F(SqliteDriver, ValuesComeInTheColumnsKinds) {
+TEST_P(DriverConformance, ValuesComeInTheColumnsKinds) {
     auto c = open();
     c->execute("create table T (a int, c smallint, d tinyint, e bigint, f bit, g decimal(20,6), i money, j float, "
                "k real, p nvarchar(40), x int)"
@@ -128,24 +89,7 @@ TEST_F(SqliteDriver, ValuesComeInTheColumnsKinds) {
     EXPECT_EQ(rows, expected);
 }
 
-TEST_F(SqliteDriver, ComputedColumnsAreTypedByTheirFirstValue) {
-    auto c = open();
-    c->execute("create table T (q decimal(20,6)) insert into T values (1.5)");
-    auto r = c->query("select 1 as a, 5000000000 as b, q * 2 as c, 'x' || 'y' as d, count(*) as n, q from T");
-    const auto& cols = r->columns();
-    ASSERT_EQ(cols.size(), 6u);
-    EXPECT_EQ(cols[0].type, adInteger);
-    EXPECT_EQ(cols[1].type, adBigInt);
-    EXPECT_EQ(cols[2].type, adDouble);
-    EXPECT_EQ(cols[3].type, adVarWChar);
-    EXPECT_EQ(cols[4].type, adInteger);
-    EXPECT_EQ(cols[2].base_column, "");
-    EXPECT_EQ(cols[5].base_column, "q");
-    EXPECT_EQ(read_all(*r), (Rows{{Variant(1), Variant(5000000000LL), Variant(3.0), Variant("xy"), Variant(1),
-                                   Variant::decimal(1.5)}}));
-}
-
-TEST_F(SqliteDriver, AliasedJoinNamesItsBaseColumns) {
+TEST_P(DriverConformance, AliasedJoinNamesItsBaseColumns) {
     auto c = open();
     c->execute("create table Inventory (cInvCode nvarchar(20) not null, cInvName nvarchar(60))"
                " create table CurrentStock (cInvCode nvarchar(20), iQuantity decimal(20,6))");
@@ -164,7 +108,7 @@ TEST_F(SqliteDriver, AliasedJoinNamesItsBaseColumns) {
     EXPECT_FALSE(read_all(*r).size());
 }
 
-TEST_F(SqliteDriver, DatesReadAsOleDatesAndOtherTextStaysText) {
+TEST_P(DriverConformance, DatesReadAsOleDatesAndOtherTextStaysText) {
     auto c = open();
     c->execute("create table T (k int, d datetime, t time)"
                " insert into T values (1, '2024-03-15', '06:00:00')"
@@ -185,7 +129,7 @@ TEST_F(SqliteDriver, DatesReadAsOleDatesAndOtherTextStaysText) {
     EXPECT_EQ(rows, expected);
 }
 
-TEST_F(SqliteDriver, ChineseTextRoundTrips) {
+TEST_P(DriverConformance, ChineseTextRoundTrips) {
     auto c = open();
     const std::string name = "华东一号仓库（原料区）";  // longer than a Variant holds inline
     c->execute("create table Warehouse (cWhCode nvarchar(10), cWhName nvarchar(60))"
@@ -194,25 +138,26 @@ TEST_F(SqliteDriver, ChineseTextRoundTrips) {
     EXPECT_EQ(query(*c, "select cWhCode from Warehouse where cWhName like N'%库'"), (Rows{{Variant("02")}}));
 }
 
-TEST_F(SqliteDriver, FailingStatementRaisesSqlitesMessage) {
+// --- batches and errors -----------------------------------------------------
+
+TEST_P(DriverConformance, FailingStatementRaisesTheProviderErrorAndKeepsTheSession) {
     auto c = open();
     const Error missing = raised([&] { c->execute("create table A (x int) update NoSuchTable set x = 1"); });
     EXPECT_EQ(missing.number(), err::kProvider);
-    EXPECT_EQ(missing.native_code(), 1);
-    EXPECT_EQ(missing.description(), "no such table: NoSuchTable (in statement 2 of 2: update NoSuchTable set x = 1)");
+    EXPECT_NE(missing.native_code(), 0);
+    EXPECT_NE(missing.description().find("NoSuchTable"), std::string::npos) << missing.description();
+    // What ran before the failing statement stays done.
+    EXPECT_EQ(query(*c, "select count(*) from A"), Rows{{Variant(0)}});
 
     c->execute("create table U (x int primary key) insert into U values (1)");
     const Error dup = raised([&] { c->execute("insert into U values (1)"); });
-    EXPECT_EQ(dup.native_code(), 19);
-    EXPECT_EQ(dup.description(), "UNIQUE constraint failed: U.x (in statement: insert into U values (1))");
-
-    // A T-SQL construct the translation does not know is SQLite's to refuse.
-    const Error untranslated = raised([&] { c->query("if 1 = 1 select 1"); });
-    EXPECT_EQ(untranslated.description(), "near \"if\": syntax error (in statement: if 1 = 1 select 1)");
+    EXPECT_EQ(dup.number(), err::kProvider);
+    EXPECT_NE(dup.native_code(), 0);
+    EXPECT_EQ(raised([&] { c->query("select * from"); }).number(), err::kProvider);
     EXPECT_EQ(query(*c, "select count(*) from U"), Rows{{Variant(1)}});
 }
 
-TEST_F(SqliteDriver, BatchCountsRowsChangedByAllStatements) {
+TEST_P(DriverConformance, BatchCountsRowsChangedByAllStatements) {
     auto c = open();
     EXPECT_EQ(c->execute("create table T (a int) insert into T values (1) insert into T values (2)"
                          " update T set a = a + 1 create table U (b int) delete from T where a = 3 drop table U"),
@@ -220,18 +165,18 @@ TEST_F(SqliteDriver, BatchCountsRowsChangedByAllStatements) {
     EXPECT_EQ(c->execute("update T set a = 9 where a = 0"), 0);
 }
 
-TEST_F(SqliteDriver, QueryBatchReturnsTheLastQuerysRows) {
+TEST_P(DriverConformance, QueryBatchReturnsTheLastQuerysRows) {
     auto c = open();
     EXPECT_EQ(query(*c, "create table tempdb.q (a int) insert into tempdb..q values (7) select 1 select a from tempdb..q"
                         " drop table tempdb..q"),
               Rows{{Variant(7)}});
-    EXPECT_TRUE(raised([&] { c->execute("select * from tempdb.q"); }).description().find("no such table") == 0);
+    EXPECT_EQ(raised([&] { c->execute("select * from tempdb.q"); }).number(), err::kProvider);
     auto none = c->query("create table z (a int)");
     EXPECT_TRUE(none->columns().empty());
 }
 
 // The allocation run's scratch tables, created, filled and used for real.
-TEST_F(SqliteDriver, AllocationScratchTablesRunOnAFileDatabase) {
+TEST_P(DriverConformance, AllocationScratchTablesRunOnAFileDatabase) {
     auto c = open();
     c->execute("create table CurrentStock (AutoID integer primary key, cInvCode nvarchar(20), iQuantity decimal(20,6), "
                "iNum decimal(20,6))"
@@ -264,7 +209,7 @@ TEST_F(SqliteDriver, AllocationScratchTablesRunOnAFileDatabase) {
 }
 
 // The inventory dialog's confirmation, twice in one session.
-TEST_F(SqliteDriver, InventoryConfirmationRunsTwiceInOneSession) {
+TEST_P(DriverConformance, InventoryConfirmationRunsTwiceInOneSession) {
     auto c = open();
     c->execute("create table Inventory (cInvCode nvarchar(20), cInvName nvarchar(60))"
                " insert into Inventory values ('A001', '螺丝') insert into Inventory values ('A002', '螺母')"
@@ -284,7 +229,9 @@ TEST_F(SqliteDriver, InventoryConfirmationRunsTwiceInOneSession) {
     EXPECT_EQ(query(*c, chosen), Rows{});
 }
 
-TEST_F(SqliteDriver, TwoConnectionsShareTheFileButNotTheirTempdb) {
+// --- sessions -----------------------------------------------------------------
+
+TEST_P(DriverConformance, TwoConnectionsShareTheFileButNotTheirTempdb) {
     auto a = open();
     auto b = open();
     a->execute("create table Shared (x int) insert into Shared values (1)");
@@ -297,14 +244,13 @@ TEST_F(SqliteDriver, TwoConnectionsShareTheFileButNotTheirTempdb) {
     EXPECT_EQ(query(*a, "select count(*) from Shared"), Rows{{Variant(2)}});
 
     a->execute("create table tempdb..scratch (v nvarchar(5)) insert into tempdb..scratch values ('a')");
-    EXPECT_EQ(raised([&] { query(*b, "select v from tempdb..scratch"); }).description(),
-              "no such table: tempdb.scratch (in statement: select v from tempdb.scratch)");
+    EXPECT_EQ(raised([&] { query(*b, "select v from tempdb..scratch"); }).number(), err::kProvider);
     b->execute("create table tempdb..scratch (v nvarchar(5)) insert into tempdb..scratch values ('b')");
     EXPECT_EQ(query(*a, "select v from tempdb..scratch"), Rows{{Variant("a")}});
     EXPECT_EQ(query(*b, "select v from tempdb..scratch"), Rows{{Variant("b")}});
 }
 
-TEST_F(SqliteDriver, ClosedConnectionRefusesWorkButOpenReadersFinish) {
+TEST_P(DriverConformance, ClosedConnectionRefusesWorkButOpenReadersFinish) {
     auto c = open();
     c->execute("create table T (a int) insert into T values (1) insert into T values (2)");
     auto r = c->query("select a from T order by a");
@@ -312,6 +258,96 @@ TEST_F(SqliteDriver, ClosedConnectionRefusesWorkButOpenReadersFinish) {
     EXPECT_EQ(raised([&] { c->execute("select 1"); }).number(), err::kClosed);
     EXPECT_EQ(read_all(*r), (Rows{{Variant(1)}, {Variant(2)}}));
 }
+
+// --- prepared statements and transactions ----------------------------------------
+
+TEST_P(DriverConformance, PreparedInsertRunsAgainWithEachRowsValues) {
+    auto c = open();
+    c->execute("create table W (code nvarchar(10), name nvarchar(60), qty decimal(20,6), n int, flag bit, "
+               "price money, made datetime)");
+    auto insert = c->prepare("insert into W values (?, ?, ?, ?, ?, ?, ?)");
+    ASSERT_EQ(insert->parameter_count(), 7u);
+    const std::string long_name = "华东一号仓库（原料区）";  // held outside the Variant
+    const std::vector<Variant> first{Variant("01"),  Variant(long_name), Variant(2.5),      Variant(7),
+                                     Variant(true),  Variant::currency_scaled(123456), Variant::date(45366)};
+    const std::vector<Variant> second{Variant("02"), Variant::null(), Variant::decimal(0.25), Variant(5000000000LL),
+                                      Variant(false), Variant::currency(3), Variant()};
+    EXPECT_EQ(insert->execute(first.data(), first.size()), 1);
+    EXPECT_EQ(insert->execute(second.data(), second.size()), 1);
+    EXPECT_EQ(query(*c, "select * from W order by code"),
+              (Rows{{Variant("01"), Variant(long_name), Variant::decimal(2.5), Variant(7), Variant(true),
+                     Variant::currency_scaled(123456), Variant::date(45366)},
+                    {Variant("02"), Variant::null(), Variant::decimal(0.25), Variant(5000000000LL), Variant(false),
+                     Variant::currency_scaled(30000), Variant::null()}}));
+
+    auto update = c->prepare("update W set qty = qty + ? where code like ?");
+    const std::vector<Variant> all{Variant(1.0), Variant("0%")};
+    EXPECT_EQ(update->execute(all.data(), all.size()), 2);
+    const std::vector<Variant> none{Variant(1.0), Variant("x%")};
+    EXPECT_EQ(update->execute(none.data(), none.size()), 0);
+}
+
+struct Thing : Object {
+    std::string_view type_name() const override { return "Thing"; }
+};
+
+TEST_P(DriverConformance, PreparedStatementSurvivesAFailedRunAndRefusesBadCalls) {
+    auto c = open();
+    c->execute("create table U (x int primary key, y nvarchar(5))");
+    auto insert = c->prepare("insert into U (x, y) values (?, ?)");
+    const std::vector<Variant> one{Variant(1), Variant("a")};
+    insert->execute(one.data(), one.size());
+    const Error dup = raised([&] { insert->execute(one.data(), one.size()); });
+    EXPECT_EQ(dup.number(), err::kProvider);
+    EXPECT_NE(dup.native_code(), 0);
+    const std::vector<Variant> two{Variant(2), Variant("b")};
+    EXPECT_EQ(insert->execute(two.data(), two.size()), 1);
+
+    EXPECT_EQ(raised([&] { insert->execute(two.data(), 1); }).number(), err::kBadArgs);
+    // An object has no column type: refused before anything is written.
+    const std::vector<Variant> object{Variant(3), Variant(ObjectPtr(std::make_shared<Thing>()))};
+    EXPECT_EQ(raised([&] { insert->execute(object.data(), object.size()); }).number(), err::kDataConversion);
+    EXPECT_EQ(query(*c, "select x, y from U order by x"), (Rows{{Variant(1), Variant("a")}, {Variant(2), Variant("b")}}));
+
+    EXPECT_EQ(raised([&] { c->prepare("insert into U values (1, 'a') insert into U values (2, 'b')"); }).number(),
+              err::kBadArgs);
+    EXPECT_EQ(raised([&] { c->prepare("insert into NoSuchTable values (?)"); }).number(), err::kProvider);
+
+    c->close();
+    EXPECT_EQ(raised([&] { insert->execute(two.data(), two.size()); }).number(), err::kClosed);
+    EXPECT_EQ(raised([&] { c->prepare("select 1"); }).number(), err::kClosed);
+}
+
+TEST_P(DriverConformance, TransactionsCommitForOthersOrRollBack) {
+    auto a = open();
+    auto b = open();
+    a->execute("create table T (x int)");
+    a->begin_transaction();
+    a->execute("insert into T values (1)");
+    EXPECT_EQ(query(*a, "select count(*) from T"), Rows{{Variant(1)}});
+    EXPECT_EQ(query(*b, "select count(*) from T"), Rows{{Variant(0)}});
+    a->rollback();
+    EXPECT_EQ(query(*a, "select count(*) from T"), Rows{{Variant(0)}});
+
+    a->begin_transaction();
+    EXPECT_EQ(raised([&] { a->begin_transaction(); }).number(), err::kProvider);
+    a->execute("insert into T values (2)");
+    a->commit();
+    EXPECT_EQ(query(*b, "select x from T"), Rows{{Variant(2)}});
+    EXPECT_EQ(raised([&] { a->commit(); }).number(), err::kProvider);
+    EXPECT_EQ(raised([&] { a->rollback(); }).number(), err::kProvider);
+
+    // Closing with work outstanding throws it away.
+    a->begin_transaction();
+    a->execute("insert into T values (3)");
+    a->close();
+    EXPECT_EQ(query(*b, "select x from T"), Rows{{Variant(2)}});
+}
+
+std::string sqlite_connection(const std::string& file) { return "Provider=SQLite;Data Source=" + file; }
+
+INSTANTIATE_TEST_SUITE_P(Drivers, DriverConformance, ::testing::Values(Backend{"Sqlite", sqlite_connection}),
+                         [](const ::testing::TestParamInfo<Backend>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace korvane::ado

@@ -1,4 +1,5 @@
-// T-SQL as the callers send it, and the exact SQLite statements it becomes.
+// T-SQL as the callers send it, and the exact SQLite statements the embedded
+// driver's translation makes of it.
 #include "platform/ado/drivers/sqlite/tsql.h"
 
 #include <gtest/gtest.h>
@@ -117,6 +118,17 @@ const Case kSplittingCases[] = {
      {"-- head\nselect 1 /* a; select b */", "select 2"}},
     {"foreign key actions", "create table c (p int references p(id) on delete cascade) select 1",
      {"create table c (p int references p(id) on delete cascade)", "select 1"}},
+    {"a trigger's body is its own",
+     "create trigger t_id after insert on t when new.id is null begin update t set id = (select case when max(id) is "
+     "null then 1 else max(id) + 1 end from t) where rowid = new.rowid; end; select 1",
+     {"create trigger t_id after insert on t when new.id is null begin update t set id = (select case when max(id) is "
+      "null then 1 else max(id) + 1 end from t) where rowid = new.rowid; end",
+      "select 1"}},
+    {"a trigger ends at its END",
+     "create temp trigger x after delete on t begin delete from u; insert into v select 1; end create table w (a int)",
+     {"create temp trigger x after delete on t begin delete from u; insert into v select 1; end", "create table w (a int)"}},
+    {"begin outside a trigger starts nothing", "begin; insert into t values (1); commit",
+     {"begin", "insert into t values (1)", "commit"}},
 };
 INSTANTIATE_TEST_SUITE_P(Splitting, Translation, ::testing::ValuesIn(kSplittingCases));
 
