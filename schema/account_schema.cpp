@@ -1,9 +1,9 @@
 #include "schema/account_schema.h"
 
-#include <sqlite3.h>
-
 #include <filesystem>
+#include <system_error>
 
+#include "platform/ado/connection.h"
 #include "platform/vb/error.h"
 
 namespace korvane::schema {
@@ -227,23 +227,30 @@ create index pp_pochild_product on pp_pochild (mainid);
 
 std::string_view account_ddl() { return kDdl; }
 
+std::string account_connection_string(const std::string& path) {
+    // Quoted, so that a ';' or blanks in the path stay part of it.
+    std::string cs = "Provider=SQLite;Data Source=\"";
+    for (char c : path) {
+        if (c == '"') cs += '"';
+        cs += c;
+    }
+    cs += '"';
+    return cs;
+}
+
 void create_account(const std::string& path) {
     if (std::filesystem::exists(path)) err::raise(err::kBadArgs, "create_account: " + path + " already exists");
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
-        std::string why = db ? sqlite3_errmsg(db) : "out of memory";
-        sqlite3_close(db);
-        err::raise(err::kProvider, "create_account: cannot create " + path + ": " + why);
-    }
-    char* message = nullptr;
-    std::string script = std::string("PRAGMA journal_mode=WAL;\n") + kDdl;
-    int rc = sqlite3_exec(db, script.c_str(), nullptr, nullptr, &message);
-    std::string why = message ? message : "";
-    sqlite3_free(message);
-    sqlite3_close(db);
-    if (rc != SQLITE_OK) {
-        std::filesystem::remove(path);
-        err::raise(err::kProvider, "create_account: " + why);
+    try {
+        // The driver opens a new file in WAL mode; the tables come all or none.
+        ado::Connection account;
+        account.Open(account_connection_string(path));
+        account.BeginTrans();
+        account.Execute(kDdl);
+        account.CommitTrans();
+    } catch (...) {
+        std::error_code ec;
+        for (const char* ext : {"", "-wal", "-shm"}) std::filesystem::remove(path + ext, ec);
+        throw;
     }
 }
 

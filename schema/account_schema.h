@@ -24,8 +24,12 @@ namespace korvane::schema {
 
 std::string_view account_ddl();
 
+// The connection string that opens the account file through the embedded driver.
+std::string account_connection_string(const std::string& path);
+
 // Creates a fresh account file (WAL journal) holding every table, empty.
-// Raises korvane::Error when the file exists or cannot be written.
+// Raises korvane::Error when the file exists or cannot be written, and then
+// leaves no file behind.
 void create_account(const std::string& path);
 
 }  // namespace korvane::schema

@@ -1,17 +1,19 @@
 #include "schema/demo_generator.h"
 
-#include <sqlite3.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
+#include "platform/ado/command.h"
+#include "platform/ado/connection.h"
 #include "platform/vb/error.h"
 #include "schema/account_schema.h"
 
@@ -35,47 +37,35 @@ struct Random {
     const T& pick(const T (&a)[N]) { return a[below(N)]; }
 };
 
+// The generator's only way to the file: the ADO layer, one prepared insert per
+// table run again for every row, all in one transaction.
+using Insert = ado::PreparedCommand;
+
 class Db {
 public:
     explicit Db(const std::string& path) {
-        if (sqlite3_open(path.c_str(), &db_) != SQLITE_OK) fail("open");
-        exec("PRAGMA synchronous=OFF; PRAGMA cache_size=-65536; BEGIN");
+        account_.Open(account_connection_string(path));
+        // A failed run removes the file, so nothing has to reach the disk
+        // before the commit.
+        account_.Execute("PRAGMA synchronous=OFF; PRAGMA cache_size=-65536");
+        account_.BeginTrans();
     }
-    ~Db() {
-        for (auto* s : statements_) sqlite3_finalize(s);
-        sqlite3_close(db_);
+    void exec(const char* sql) { account_.Execute(sql); }
+    Insert* prepare(const char* sql) {
+        statements_.push_back(std::make_unique<Insert>(account_, sql));
+        return statements_.back().get();
     }
-    void exec(const char* sql) {
-        char* m = nullptr;
-        if (sqlite3_exec(db_, sql, nullptr, nullptr, &m) != SQLITE_OK) {
-            std::string why = m ? m : "";
-            sqlite3_free(m);
-            err::raise(err::kProvider, std::string("init-demo: ") + why);
-        }
-    }
-    sqlite3_stmt* prepare(const char* sql) {
-        sqlite3_stmt* s = nullptr;
-        if (sqlite3_prepare_v2(db_, sql, -1, &s, nullptr) != SQLITE_OK) fail(sql);
-        statements_.push_back(s);
-        return s;
-    }
-    void run(sqlite3_stmt* s) {
-        if (sqlite3_step(s) != SQLITE_DONE) fail("insert");
-        sqlite3_reset(s);
-        sqlite3_clear_bindings(s);
-    }
-    [[noreturn]] void fail(const char* what) {
-        err::raise(err::kProvider, std::string("init-demo: ") + what + ": " + sqlite3_errmsg(db_));
-    }
+    void run(Insert* s) { s->Execute(); }
+    void commit() { account_.CommitTrans(); }
 
 private:
-    sqlite3* db_ = nullptr;
-    std::vector<sqlite3_stmt*> statements_;
+    ado::Connection account_;
+    std::vector<std::unique_ptr<Insert>> statements_;  // closed before the connection
 };
 
-void text(sqlite3_stmt* s, int i, const std::string& v) { sqlite3_bind_text(s, i, v.data(), int(v.size()), SQLITE_TRANSIENT); }
-void num(sqlite3_stmt* s, int i, double v) { sqlite3_bind_double(s, i, v); }
-void integer(sqlite3_stmt* s, int i, long long v) { sqlite3_bind_int64(s, i, v); }
+void text(Insert* s, int i, std::string_view v) { s->set(i, Variant(v)); }
+void num(Insert* s, int i, double v) { s->set(i, Variant(v)); }
+void integer(Insert* s, int i, long long v) { s->set(i, Variant(v)); }
 
 std::string code(long n, int width) {
     char b[32];
@@ -398,7 +388,7 @@ static void fill(const DemoOptions& o) {
         return v < 0 ? std::ceil(v) : std::floor(v);
     };
     auto maker = [&docs] { return std::string(docs.pick(kSurnames)) + docs.pick(kGiven); };
-    auto free_items = [&docs](sqlite3_stmt* st, int first, const Item& it) {
+    auto free_items = [&docs](Insert* st, int first, const Item& it) {
         text(st, first, it.colour ? docs.pick(kColours) : "");
         text(st, first + 1, it.grade ? docs.pick(kGrades) : "");
     };
@@ -716,7 +706,7 @@ static void fill(const DemoOptions& o) {
         text(option, 4, value);
         db.run(option);
     }
-    db.exec("COMMIT;");
+    db.commit();
     report("init-demo: done, " + std::to_string(o.rows) + " current-stock rows, " + std::to_string(lines) +
                " receipt lines",
            std::chrono::steady_clock::now() - started >= std::chrono::seconds(1));

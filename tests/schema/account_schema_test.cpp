@@ -160,6 +160,16 @@ TEST(AccountSchema, CreatingOverAnExistingFileIsRefusedAndLeavesItAlone) {
     }
 }
 
+TEST(AccountSchema, APathWithSeparatorsAndBlanksStaysOnePath) {
+    const std::filesystem::path dir = std::filesystem::path(testing::temp_path("odd")).replace_extension() / "a;b c\"d";
+    std::filesystem::create_directories(dir);
+    const std::string path = (dir / "account.db").string();
+    create_account(path);
+    EXPECT_TRUE(std::filesystem::exists(path));
+    EXPECT_EQ(testing::query_scalar(path, "select count(*) from sqlite_master where name = 'CurrentStock'"), "1");
+    std::filesystem::remove_all(dir.parent_path());
+}
+
 TEST(TestAccountFixture, StockRowsKeepTheirKeysAndAmounts) {
     TestAccount a;
     long first = a.add_stock("01", "A1", "", 10, 2);

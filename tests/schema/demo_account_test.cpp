@@ -82,6 +82,21 @@ TEST(DemoGenerator, HoldsAsManyStockRowsAsAskedAndReceiptsInProportion) {
     EXPECT_TRUE(d.progress.empty()) << "a run under a second reports nothing";
 }
 
+TEST(DemoGenerator, ValuesAreStoredInTheirColumnsKinds) {
+    DemoFile d(400, 1);
+    // Decimal columns keep whole amounts as integers, as SQLite's numeric affinity does.
+    EXPECT_EQ(d.count("CurrentStock where typeof(AutoID) <> 'integer' or typeof(iQuantity) not in ('integer', 'real') or "
+                      "typeof(cBatch) <> 'text' or typeof(cFree1) <> 'text'"),
+              0);
+    EXPECT_EQ(d.count("CurrentStock where dVDate is not null and (typeof(dVDate) <> 'text' or typeof(iMassDate) <> "
+                      "'integer')"),
+              0);
+    EXPECT_EQ(d.count("Inventory where typeof(bInvBatch) <> 'integer' or typeof(cInvName) <> 'text' or "
+                      "(iChangRate is not null and typeof(iChangRate) not in ('integer', 'real'))"),
+              0);
+    EXPECT_GT(d.count("Inventory where iChangRate is null"), 0) << "a value left unset on a row is Null";
+}
+
 TEST(DemoGenerator, StockKeysAreUniqueAndEveryReferenceResolves) {
     DemoFile d(5000, 2);
     EXPECT_EQ(d.count("(select 1 from CurrentStock group by cWhCode, cInvCode, cBatch, cFree1, cFree2, cFree3, cFree4, "
