@@ -1,8 +1,8 @@
 #include "session/options.h"
 
 #include <algorithm>
-#include <cctype>
 
+#include "platform/vb/ascii.h"
 #include "platform/vb/convert.h"
 #include "platform/vb/error.h"
 #include "session/texts.h"
@@ -10,8 +10,6 @@
 namespace korvane::session {
 
 namespace {
-
-int fold(unsigned char c) { return std::tolower(c); }
 
 const std::vector<OptionSet::Member>& system_members() {
     static const std::vector<OptionSet::Member> members = {
@@ -44,16 +42,12 @@ const std::vector<OptionSet::Member>& stock_members() {
 }  // namespace
 
 bool OptionSet::FoldLess::operator()(std::string_view a, std::string_view b) const {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                        [](char x, char y) { return fold(x) < fold(y); });
+    return vb::iless_ascii(a, b);
 }
 
 const OptionSet::Member* OptionSet::find(std::string_view name) const {
     for (const Member& m : members_) {
-        std::string_view n(m.name);
-        if (n.size() == name.size() &&
-            std::equal(n.begin(), n.end(), name.begin(), [](char x, char y) { return fold(x) == fold(y); }))
-            return &m;
+        if (vb::iequals_ascii(m.name, name)) return &m;
     }
     return nullptr;
 }

@@ -1,6 +1,5 @@
 #include "platform/ado/criteria.h"
 
-#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -11,6 +10,7 @@
 #include <fmt/format.h>
 
 #include "platform/ado/types.h"
+#include "platform/vb/ascii.h"
 #include "platform/vb/convert.h"
 #include "platform/vb/error.h"
 
@@ -20,16 +20,8 @@ namespace {
 
 // ---------------------------------------------------------------- text helpers
 
-constexpr std::array<unsigned char, 256> make_fold() {
-    std::array<unsigned char, 256> t{};
-    for (int i = 0; i < 256; ++i) t[i] = static_cast<unsigned char>(i >= 'A' && i <= 'Z' ? i + 32 : i);
-    return t;
-}
-// Lower-casing only ASCII, as SQLite's NOCASE does; UTF-8 lead and
-// continuation bytes are all >= 0x80 and pass unchanged.
-constexpr std::array<unsigned char, 256> kFold = make_fold();
-
-inline unsigned char fold(char c) noexcept { return kFold[static_cast<unsigned char>(c)]; }
+// Lower-casing only ASCII, as SQLite's NOCASE does.
+inline unsigned char fold(char c) noexcept { return static_cast<unsigned char>(vb::lower_ascii(c)); }
 
 // Sorting spends most of its time here: equal bytes are skipped eight at a
 // time and only differing bytes are folded.

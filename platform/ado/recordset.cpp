@@ -21,12 +21,7 @@ constexpr long kNameInUse = 3367;
 constexpr std::uint8_t kLive = 0;
 constexpr std::uint8_t kDeleted = 1;
 
-std::string fold(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
+std::string fold(std::string_view s) { return vb::LCase(s); }
 
 [[noreturn]] void no_such_field(const Variant& key) {
     std::string what = key.is_string() ? fmt::format("'{}'", key.str())

@@ -2,18 +2,14 @@
 
 #include <cmath>
 
+#include "platform/vb/ascii.h"
 #include "platform/vb/error.h"
 
 namespace korvane {
 
 namespace {
 
-std::string fold(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
+std::string fold(std::string_view s) { return vb::lower_ascii(s); }
 
 }  // namespace
 

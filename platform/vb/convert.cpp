@@ -6,6 +6,7 @@
 #include <ctime>
 #include <vector>
 
+#include "platform/vb/ascii.h"
 #include "platform/vb/error.h"
 
 // Everything here is locale-free on purpose: a Qt host calls setlocale() and
@@ -22,13 +23,6 @@ std::string_view trim_view(std::string_view s) {
     while (!s.empty() && is_blank(s.front())) s.remove_prefix(1);
     while (!s.empty() && is_blank(s.back())) s.remove_suffix(1);
     return s;
-}
-
-std::string upper_ascii(std::string_view s) {
-    std::string r(s);
-    for (char& c : r)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return r;
 }
 
 [[noreturn]] void mismatch() { err::raise(err::kTypeMismatch); }
@@ -583,12 +577,7 @@ bool Like(std::string_view text, std::string_view pattern) {
 
 std::string UCase(std::string_view s) { return upper_ascii(s); }
 
-std::string LCase(std::string_view s) {
-    std::string r(s);
-    for (char& c : r)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return r;
-}
+std::string LCase(std::string_view s) { return lower_ascii(s); }
 
 // VB trims blanks (U+0020) only; tabs and full-width spaces stay.
 std::string Trim(std::string_view s) {
