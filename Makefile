@@ -20,6 +20,7 @@ demo: build
 	@$(BUILD)/korvane demo --db $(BUILD)/demo.db
 
 test: build
+	@scripts/check-layers
 	@cd $(BUILD) && ctest -j$(JOBS) --output-on-failure --timeout 300
 
 bench: configure

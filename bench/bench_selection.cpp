@@ -237,7 +237,7 @@ RunResult scratch_run(long stock_rows) {
     auto con = ado::Connection::create();
     con->Open(s.login->ConnectionString());
     auto over = ado::Recordset::create();
-    over->Open("select count(*) as n from CurrentStock c join " + selection::ScratchTableName() +
+    over->Open("select count(*) as n from CurrentStock c join " + selection::ScratchTableName(component::module().objects) +
                    "_CurrentS t on t.AutoID = c.AutoID where t.fSumOutQ > c.iQuantity",
                con);
     r.double_taken = vb::CLng((*over)(Variant("n")));

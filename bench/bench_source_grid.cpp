@@ -15,6 +15,7 @@
 #include "platform/ado/recordset.h"
 #include "session/options.h"
 #include "session/permission_service.h"
+#include "tests/support/services.h"
 
 namespace {
 
@@ -76,6 +77,11 @@ ado::RecordsetPtr order_lines() {
     return rs;
 }
 
+testing::Services& services() {
+    static testing::Services fixture;
+    return fixture;
+}
+
 void set_session() {
     auto options = session::SystemOptions::create();
     options->set("QuanDecDgt", Variant(2));
@@ -83,7 +89,7 @@ void set_session() {
     options->set("ExchRateDecDgt", Variant(4));
     auto permission = session::PermissionService::create();
     permission->SetOptions(options);
-    session::set_module_permission(permission);
+    services().services.permission = permission;
 }
 
 // The limit: every field of every record read through the cursor, nothing kept.
@@ -111,7 +117,7 @@ void BM_FillSourceGrid(benchmark::State& state) {
     auto rs = order_lines();
     ui::Grid grid("lstDdBody");
     for (auto _ : state) {
-        generation::ModuleCtl::FillSourceGrid(rs, grid, true);
+        generation::ModuleCtl::FillSourceGrid(services().services, rs, grid, true);
         benchmark::DoNotOptimize(grid.Rows());
     }
     state.SetItemsProcessed(state.iterations() * kLines);
@@ -121,7 +127,7 @@ void BM_FillSourceGridReadEveryCell(benchmark::State& state) {
     auto rs = order_lines();
     ui::Grid grid("lstDdBody");
     for (auto _ : state) {
-        generation::ModuleCtl::FillSourceGrid(rs, grid, true);
+        generation::ModuleCtl::FillSourceGrid(services().services, rs, grid, true);
         std::size_t bytes = 0;
         for (long r = 1; r < grid.Rows(); ++r)
             for (long c = 0; c < grid.Cols(); ++c) bytes += grid.TextMatrix(r, c).size();

@@ -4,6 +4,11 @@
 
 #include "component/korvane.h"
 #include "component/module_state.h"
+#include "component/position_set.h"
+#include "component/produce_order.h"
+#include "component/ref_select.h"
+#include "component/return_inv_set.h"
+#include "component/track_set.h"
 #include "platform/vb/convert.h"
 #include "platform/vb/error.h"
 
@@ -124,6 +129,12 @@ Variant invoke(const ObjectPtr& object, std::int32_t dispid, InvokeKind kind, st
 Variant invoke(const ObjectPtr& object, std::int32_t dispid, InvokeKind kind) {
     std::vector<Variant> none;
     return invoke(object, dispid, kind, none);
+}
+
+const std::vector<const ClassInfo*>& all_classes() {
+    static const std::vector<const ClassInfo*> classes = {&ReturnInvSet::info(), &TrackSet::info(), &PositionSet::info(),
+                                                          &RefSelect::info(), &ProduceOrder::info()};
+    return classes;
 }
 
 }  // namespace korvane::component

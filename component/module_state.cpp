@@ -1,9 +1,7 @@
 #include "component/module_state.h"
 
 #include "component/guard.h"
-#include "generation/core/list_layout.h"
 #include "host/source_queries.h"
-#include "host/user_define.h"
 #include "platform/vb/error.h"
 #include "session/options_loader.h"
 
@@ -11,51 +9,47 @@ namespace korvane::component {
 
 namespace {
 
-ModuleState& state();
-
-void set_default_factories(ModuleState& m) {
-    m.make_stock_option = [] { return session::AccountStockOptionService::create(); };
-    m.make_source_query = [] { return host::source_query_service(); };
-    // The sales queries get an options object only: they run on the
-    // account of the latest entry point's session.
-    host::set_sales_context_source([] { return session::module_permission(); });
-    m.make_production_order = [] { return host::account_production_order_component(); };
-    m.make_dispatch_write_back = [] { return host::account_dispatch_write_back_component(); };
-}
-
-ModuleState& state() {
-    static ModuleState s = [] {
-        ModuleState m;
-        set_default_factories(m);
-        return m;
-    }();
-    return s;
+std::unique_ptr<ModuleState>& holder() {
+    static std::unique_ptr<ModuleState> state;
+    return state;
 }
 
 }  // namespace
 
-ModuleState& module() { return state(); }
+ModuleState::ModuleState() {
+    make_stock_option = [] { return session::AccountStockOptionService::create(); };
+    // The sales queries get an options object only: they run on the
+    // account of the latest entry point's session.
+    make_source_query = [] {
+        return std::make_shared<host::AccountSourceQueryService>([] { return module().permission; });
+    };
+    make_production_order = [] { return host::account_production_order_component(); };
+    make_dispatch_write_back = [] { return host::account_dispatch_write_back_component(); };
+    make_user_define = [] { return host::account_user_define(); };
+    make_business = [] { return host::account_business_objects(); };
+    make_reference_list = [] { return host::account_reference_list(); };
+    make_calendar = [] { return host::account_calendar(); };
+    system::register_terminal_component(objects);
+}
+
+ModuleState& module() {
+    auto& m = holder();
+    if (!m) m = std::make_unique<ModuleState>();
+    return *m;
+}
 
 void ModuleStartup() {
-    ModuleState& m = state();
+    ModuleState& m = module();
     if (m.started) return;
     if (!m.shared_helper) m.shared_helper = session::SharedHelper::create();
     m.error_info = m.shared_helper->GetErrorInfo();
     m.started = true;
 }
 
-void reset() {
-    host::reset_source_query_service();
-    host::set_user_define_factory(nullptr);
-    session::set_module_permission(nullptr);
-    generation::ModuleCtl::ResetLayoutState();
-    ModuleState& m = state();
-    m = ModuleState{};
-    set_default_factories(m);
-}
+void reset() { holder() = std::make_unique<ModuleState>(); }
 
 ui::UiHost& ui_host() {
-    ModuleState& m = state();
+    ModuleState& m = module();
     if (m.ui) return *m.ui;
     if (!m.headless_ui) {
         m.headless_ui = std::make_shared<ui::HeadlessUi>();
@@ -64,33 +58,49 @@ ui::UiHost& ui_host() {
     return *m.headless_ui;
 }
 
-void set_ui_host(ui::UiHost* host) { state().ui = host; }
+void set_ui_host(ui::UiHost* host) { module().ui = host; }
 
 std::shared_ptr<session::SharedHelper> shared_helper() {
-    ModuleState& m = state();
+    ModuleState& m = module();
     if (!m.shared_helper) m.shared_helper = session::SharedHelper::create();
     return m.shared_helper;
 }
 
-session::PermissionServicePtr renew_permission(const session::LoginPtr& login) {
+namespace {
+session::PermissionServicePtr renew(const session::LoginPtr& login, bool with_options) {
     auto service = session::PermissionService::create();
     service->InitFromSession(login);
-    session::set_module_permission(service);
+    if (with_options) session::load_session_options(service);
+    // only a service that could serve the session replaces the current one
+    module().permission = service;
     return service;
 }
+}  // namespace
+
+session::PermissionServicePtr renew_permission(const session::LoginPtr& login) { return renew(login, false); }
 
 session::PermissionServicePtr renew_permission_with_options(const session::LoginPtr& login) {
-    auto service = session::PermissionService::create();
-    service->InitFromSession(login);
-    session::load_session_options(service);
-    session::set_module_permission(service);
-    return service;
+    return renew(login, true);
 }
 
-session::PermissionServicePtr current_permission() { return session::require_module_permission(); }
+generation::FormServices form_services(const session::PermissionServicePtr& permission) {
+    ModuleState& m = module();
+    generation::FormServices s;
+    s.ui = &ui_host();
+    s.permission = permission;
+    s.business = m.make_business();
+    s.reference_list = m.make_reference_list();
+    s.calendar = m.make_calendar();
+    s.user_define = m.make_user_define;
+    s.source_query = source_query_service();
+    s.stock_option = [] { return new_stock_option_service(); };
+    s.layout = &m.layout;
+    s.registry = &m.registry.local_machine();
+    return s;
+}
 
 session::SourceQueryServicePtr source_query_service() {
-    ModuleState& m = state();
+    ModuleState& m = module();
     if (!m.source_query) {
         if (!m.make_source_query) not_yet("SourceQueryService");
         m.source_query = m.make_source_query();
@@ -99,7 +109,7 @@ session::SourceQueryServicePtr source_query_service() {
 }
 
 session::StockOptionServicePtr new_stock_option_service() {
-    ModuleState& m = state();
+    ModuleState& m = module();
     if (!m.make_stock_option) not_yet("StockOptionService");
     m.stock_option = m.make_stock_option();
     return m.stock_option;

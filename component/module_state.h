@@ -1,16 +1,26 @@
-// The module-wide state every public class and form shares, one copy per
-// process, and the start-up that runs before the first object is created.
+// The module-wide state: everything that lives as long as the process, one
+// copy, owned here and nowhere else. The layers below define the narrow
+// piece they need (a LayoutState, an ObjectFactories table, a RegistryApi,
+// a FormServices) and receive it from here; they keep no state of their own.
 //
 // Nothing here locks: the host calls one member at a time on its UI thread.
-// Tests call reset() between cases so no case sees another's session.
+// reset() replaces the whole object, so a test case after it sees a fresh
+// process.
 #pragma once
 
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "generation/core/form_services.h"
+#include "host/business_objects.h"
+#include "host/calendar.h"
 #include "host/production_order.h"
+#include "host/reference_list.h"
+#include "host/user_define.h"
 #include "platform/ado/recordset.h"
+#include "platform/registry/registry.h"
+#include "platform/system/system.h"
 #include "platform/ui/ui_host.h"
 #include "session/login.h"
 #include "session/permission_service.h"
@@ -21,6 +31,10 @@
 namespace korvane::component {
 
 struct ModuleState {
+    ModuleState();
+    ModuleState(const ModuleState&) = delete;
+    ModuleState& operator=(const ModuleState&) = delete;
+
     bool started = false;
     // Kept by ModuleStartup; every error handler reads the error through it.
     std::shared_ptr<session::ErrorInfoObject> error_info;
@@ -32,21 +46,33 @@ struct ModuleState {
     // ReturnInvSet.frmShow's sWhere, for the inventory selection dialog.
     std::string selection_where;
 
+    // The one the latest entry point made; every form works with it.
+    session::PermissionServicePtr permission;
     // Created on first use and shared by every form.
     session::SourceQueryServicePtr source_query;
     // Replaced by each caller with a new instance before it initialises it.
     session::StockOptionServicePtr stock_option;
+    // The list layouts' columns and flags, shared by every form.
+    generation::ModuleCtl::LayoutState layout;
+    // Components created by ProgID ("Pobrex.Terminal"), and the settings store.
+    system::ObjectFactories objects;
+    registry::RegistryApi registry;
 
     // Where the dialogs and message boxes appear: the host's UiHost, or
     // while it gave none a headless one that answers every box with OK.
     ui::UiHost* ui = nullptr;
     std::shared_ptr<ui::HeadlessUi> headless_ui;
 
-    // How those services are made; a host with its own components sets these.
+    // How the outside components are made; ours by default, a host with its
+    // own sets these.
     std::function<session::SourceQueryServicePtr()> make_source_query;
     std::function<session::StockOptionServicePtr()> make_stock_option;
     std::function<std::unique_ptr<host::ProductionOrderComponent>()> make_production_order;
     std::function<std::unique_ptr<host::DispatchWriteBackComponent>()> make_dispatch_write_back;
+    host::UserDefineFactory make_user_define;
+    std::function<std::shared_ptr<host::BusinessObjects>()> make_business;
+    std::function<std::shared_ptr<host::ReferenceList>()> make_reference_list;
+    std::function<std::shared_ptr<host::Calendar>()> make_calendar;
 };
 
 ModuleState& module();
@@ -66,8 +92,10 @@ std::shared_ptr<session::SharedHelper> shared_helper();
 session::PermissionServicePtr renew_permission(const session::LoginPtr& login);
 // The same with a fresh options object loaded from the session's keys.
 session::PermissionServicePtr renew_permission_with_options(const session::LoginPtr& login);
-// The current PermissionService; 91 when no entry point has made one.
-session::PermissionServicePtr current_permission();
+
+// What a form made now works with: the module's components over the
+// session of `permission`.
+generation::FormServices form_services(const session::PermissionServicePtr& permission);
 
 // The UiHost the dialogs use; set_ui_host(nullptr) goes back to the headless one.
 ui::UiHost& ui_host();

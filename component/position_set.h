@@ -13,7 +13,9 @@ public:
     PositionSet();
     static std::shared_ptr<PositionSet> create() { return std::make_shared<PositionSet>(); }
     std::string_view type_name() const override { return "PositionSet"; }
-    const ClassInfo& class_info() const override;
+    // The class's dispatch table; reading it makes no object.
+    static const ClassInfo& info();
+    const ClassInfo& class_info() const override { return info(); }
 
     bool Delete(const ObjectPtr& oInvPos);
     bool Insert(const ObjectPtr& oInvPos);

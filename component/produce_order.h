@@ -37,7 +37,9 @@ public:
     ProduceOrder();
     static std::shared_ptr<ProduceOrder> create() { return std::make_shared<ProduceOrder>(); }
     std::string_view type_name() const override { return "ProduceOrder"; }
-    const ClassInfo& class_info() const override;
+    // The class's dispatch table; reading it makes no object.
+    static const ClassInfo& info();
+    const ClassInfo& class_info() const override { return info(); }
 
     // The hand-over collection the open form fills when the user confirms.
     CollectionPtr oCollection() const { return collection_; }
@@ -67,8 +69,12 @@ public:
 
 private:
     // Steps 2 to 5 of every entry point: the connection, the renewed
-    // session service with its options, the form's context.
-    generation::FormContext prepare(const std::string& id, const session::LoginPtr& oLogin);
+    // session service with its options, the form's services and context.
+    struct Prepared {
+        generation::FormServices services;
+        generation::FormContext context;
+    };
+    Prepared prepare(const std::string& id, const session::LoginPtr& oLogin);
 
     CollectionPtr collection_;
     std::int32_t vouch_type_ = 0;

@@ -27,7 +27,9 @@ public:
     RefSelect();
     static std::shared_ptr<RefSelect> create() { return std::make_shared<RefSelect>(); }
     std::string_view type_name() const override { return "RefSelect"; }
-    const ClassInfo& class_info() const override;
+    // The class's dispatch table; reading it makes no object.
+    static const ClassInfo& info();
+    const ClassInfo& class_info() const override { return info(); }
 
     // Runs the automatic allocation without showing the dialog.
     bool AutoRefer(const session::LoginPtr& oLogin, Ref<std::string> sWhcode = {}, Ref<std::string> sInvCode = {},

@@ -18,7 +18,9 @@ public:
     ~ReturnInvSet() override;
     static std::shared_ptr<ReturnInvSet> create() { return std::make_shared<ReturnInvSet>(); }
     std::string_view type_name() const override { return "ReturnInvSet"; }
-    const ClassInfo& class_info() const override;
+    // The class's dispatch table; reading it makes no object.
+    static const ClassInfo& info();
+    const ClassInfo& class_info() const override { return info(); }
 
     // The module-wide returned record set.
     ado::RecordsetPtr RecordsetValue() const;

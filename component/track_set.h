@@ -18,7 +18,9 @@ public:
     TrackSet();
     static std::shared_ptr<TrackSet> create() { return std::make_shared<TrackSet>(); }
     std::string_view type_name() const override { return "TrackSet"; }
-    const ClassInfo& class_info() const override;
+    // The class's dispatch table; reading it makes no object.
+    static const ClassInfo& info();
+    const ClassInfo& class_info() const override { return info(); }
 
     // bRDorCS True: the receipt line sRdsID, False: the current-stock row of
     // the line's key; bIO True adds, False subtracts.

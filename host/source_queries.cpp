@@ -193,16 +193,6 @@ std::shared_ptr<Collection> parse_rule(const std::string& rule) {
     return levels;
 }
 
-struct Shared {
-    session::SourceQueryServicePtr instance;
-    AccountSourceQueryService::ContextSource context_source;
-};
-
-Shared& shared() {
-    static Shared s;
-    return s;
-}
-
 }  // namespace
 
 AccountSourceQueryService::AccountSourceQueryService(ContextSource sales_context)
@@ -312,21 +302,5 @@ std::shared_ptr<Collection> AccountSourceQueryService::GetClassCodeRule(const se
     }
     return levels;
 }
-
-session::SourceQueryServicePtr source_query_service() {
-    Shared& s = shared();
-    if (!s.instance)
-        s.instance = std::make_shared<AccountSourceQueryService>([]() -> session::PermissionServicePtr {
-            const auto& source = shared().context_source;
-            return source ? source() : nullptr;
-        });
-    return s.instance;
-}
-
-void set_sales_context_source(AccountSourceQueryService::ContextSource source) {
-    shared().context_source = std::move(source);
-}
-
-void reset_source_query_service() { shared() = Shared{}; }
 
 }  // namespace korvane::host

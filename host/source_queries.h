@@ -92,12 +92,4 @@ private:
     bool show_executed_ = false;
 };
 
-// The process's one instance, made on first use and shared by every form.
-session::SourceQueryServicePtr source_query_service();
-// Where that instance's sales queries find their context (the current
-// PermissionService of the entry point, for the component layer to name).
-void set_sales_context_source(AccountSourceQueryService::ContextSource source);
-// Forgets the instance and the context source, as a fresh process does.
-void reset_source_query_service();
-
 }  // namespace korvane::host

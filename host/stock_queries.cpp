@@ -18,8 +18,8 @@ struct FreeParts {
     std::string conditions;
 };
 
-FreeParts free_parts(const session::PermissionServicePtr& service, const std::string& inventory, const std::string& table,
-                     const FreeValues& free) {
+FreeParts free_parts(const session::PermissionServicePtr& service, const UserDefineFactory& user_define,
+                     const std::string& inventory, const std::string& table, const FreeValues& free) {
     FreeParts parts;
     InventoryPtr inv;
     try {
@@ -28,7 +28,7 @@ FreeParts free_parts(const session::PermissionServicePtr& service, const std::st
         // An unknown inventory simply has no candidate rows; its free items
         // cannot be named either.
     }
-    auto defs = make_user_define();
+    auto defs = user_define ? user_define() : account_user_define();
     defs->put_Login(service);
     std::set<std::string> taken;
     for (int i = 1; i <= 10; ++i) {
@@ -48,12 +48,13 @@ FreeParts free_parts(const session::PermissionServicePtr& service, const std::st
 
 class AccountBatchQueryBuilder : public BatchQueryBuilder {
 public:
-    explicit AccountBatchQueryBuilder(session::PermissionServicePtr service) : service_(std::move(service)) {}
+    AccountBatchQueryBuilder(session::PermissionServicePtr service, UserDefineFactory user_define)
+        : service_(std::move(service)), user_define_(std::move(user_define)) {}
     void Init(std::shared_ptr<session::StockOptions> options) override { options_ = std::move(options); }
 
     std::string GetBatchSql(std::string& sql, const std::string& cWhCode, const std::string& cInvCode,
                             const FreeValues& free, const std::string& cBatch) override {
-        FreeParts f = free_parts(service_, cInvCode, "CurrentStock", free);
+        FreeParts f = free_parts(service_, user_define_, cInvCode, "CurrentStock", free);
         sql = "select " + f.columns +
               "iQuantity as 结存数量, iNum as 结存件数, CurrentStock.cBatch as 批号, CurrentStock.dVDate as 失效日期, "
               "CurrentStock.iMassDate as 保质期, CurrentStock.dMdate as 生产日期, cast(0 as float) as 出库数量, "
@@ -63,7 +64,7 @@ public:
 
     std::string GetStockCountSql(std::string& sql, const std::string& cWhCode, const std::string& cInvCode,
                                  const FreeValues& free, const std::string& cBatch) override {
-        FreeParts f = free_parts(service_, cInvCode, "CurrentStock", free);
+        FreeParts f = free_parts(service_, user_define_, cInvCode, "CurrentStock", free);
         sql = "select " + f.columns +
               "CurrentStock.cBatch as 批号, CurrentStock.dVDate as 失效日期, CurrentStock.iMassDate as 保质期, "
               "CurrentStock.dMdate as 生产日期, iQuantity as 账面数量, iNum as 账面件数, cast(0 as float) as 盘点数量, "
@@ -85,18 +86,20 @@ private:
     }
 
     session::PermissionServicePtr service_;
+    UserDefineFactory user_define_;
     std::shared_ptr<session::StockOptions> options_;
 };
 
 class AccountReceiptLineQueryBuilder : public ReceiptLineQueryBuilder {
 public:
-    explicit AccountReceiptLineQueryBuilder(session::PermissionServicePtr service) : service_(std::move(service)) {}
+    AccountReceiptLineQueryBuilder(session::PermissionServicePtr service, UserDefineFactory user_define)
+        : service_(std::move(service)), user_define_(std::move(user_define)) {}
     void Init(std::shared_ptr<session::StockOptions> options) override { options_ = std::move(options); }
 
     std::string GetReceiptLineSql(std::string& sql, const std::string& cWhCode, const std::string& cInvCode,
                                   const FreeValues& free, const std::string& cCode,
                                   const std::string& cbatch) override {
-        FreeParts f = free_parts(service_, cInvCode, "RdRecords", free);
+        FreeParts f = free_parts(service_, user_define_, cInvCode, "RdRecords", free);
         sql = "select " + f.columns +
               "abs(RdRecords.iQuantity) - RdRecords.iSOutQuantity as 结存数量, "
               "abs(RdRecords.inum) - RdRecords.iSOutNum as 结存件数, RdRecords.iQuantity as 入库数量, "
@@ -116,7 +119,7 @@ public:
     std::string GetRedReceiptLineSql(std::string& sql, const std::string& cWhCode, const std::string& cInvCode,
                                      const FreeValues& free, const std::string& cCode,
                                      const std::string& cbatch) override {
-        FreeParts f = free_parts(service_, cInvCode, "RdRecords", free);
+        FreeParts f = free_parts(service_, user_define_, cInvCode, "RdRecords", free);
         sql = "select " + f.columns +
               "abs(RdRecords.iQuantity) - abs(RdRecords.iSOutQuantity) as 结存数量, "
               "abs(RdRecords.inum) - abs(RdRecords.iSOutNum) as 结存件数, cast(0 as float) as 退回数量, "
@@ -148,17 +151,20 @@ private:
     }
 
     session::PermissionServicePtr service_;
+    UserDefineFactory user_define_;
     std::shared_ptr<session::StockOptions> options_;
 };
 
 }  // namespace
 
-std::unique_ptr<BatchQueryBuilder> account_batch_query_builder(session::PermissionServicePtr service) {
-    return std::make_unique<AccountBatchQueryBuilder>(std::move(service));
+std::unique_ptr<BatchQueryBuilder> account_batch_query_builder(session::PermissionServicePtr service,
+                                                               UserDefineFactory user_define) {
+    return std::make_unique<AccountBatchQueryBuilder>(std::move(service), std::move(user_define));
 }
 
-std::unique_ptr<ReceiptLineQueryBuilder> account_receipt_line_query_builder(session::PermissionServicePtr service) {
-    return std::make_unique<AccountReceiptLineQueryBuilder>(std::move(service));
+std::unique_ptr<ReceiptLineQueryBuilder> account_receipt_line_query_builder(session::PermissionServicePtr service,
+                                                                          UserDefineFactory user_define) {
+    return std::make_unique<AccountReceiptLineQueryBuilder>(std::move(service), std::move(user_define));
 }
 
 }  // namespace korvane::host

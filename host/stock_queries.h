@@ -30,6 +30,7 @@
 #include <memory>
 #include <string>
 
+#include "host/user_define.h"
 #include "session/options.h"
 #include "session/permission_service.h"
 
@@ -67,8 +68,11 @@ public:
                                              const std::string& cbatch) = 0;
 };
 
-// Ours, over the account the service's session opens.
-std::unique_ptr<BatchQueryBuilder> account_batch_query_builder(session::PermissionServicePtr service);
-std::unique_ptr<ReceiptLineQueryBuilder> account_receipt_line_query_builder(session::PermissionServicePtr service);
+// Ours, over the account the service's session opens; the free items are
+// named through `user_define` (empty: our definitions).
+std::unique_ptr<BatchQueryBuilder> account_batch_query_builder(session::PermissionServicePtr service,
+                                                               UserDefineFactory user_define = {});
+std::unique_ptr<ReceiptLineQueryBuilder> account_receipt_line_query_builder(session::PermissionServicePtr service,
+                                                                          UserDefineFactory user_define = {});
 
 }  // namespace korvane::host

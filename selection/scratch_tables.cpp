@@ -30,9 +30,9 @@ std::string GetComputerNameText() {
     return std::string(buffer, ::strnlen(buffer, 255));
 }
 
-std::string GetTerminalSessionId() {
+std::string GetTerminalSessionId(const system::ObjectFactories& factories) {
     try {
-        auto terminal = std::dynamic_pointer_cast<system::TerminalSession>(system::CreateObject("Pobrex.Terminal"));
+        auto terminal = std::dynamic_pointer_cast<system::TerminalSession>(factories.CreateObject("Pobrex.Terminal"));
         if (!terminal) return {};
         const Variant id = terminal->GetSessionID();
         return vb::CStr(id);
@@ -45,7 +45,9 @@ std::string ScratchTableName(const std::string& computer_name, const std::string
     return replace_all(computer_name, "-", "_") + "_" + session_id;
 }
 
-std::string ScratchTableName() { return ScratchTableName(GetComputerNameText(), GetTerminalSessionId()); }
+std::string ScratchTableName(const system::ObjectFactories& factories) {
+    return ScratchTableName(GetComputerNameText(), GetTerminalSessionId(factories));
+}
 
 std::string ScratchTables::table(ScratchKind kind) const {
     return prefix + (kind == ScratchKind::CurrentStock ? texts::kCurrentSuffix : texts::kReceiptSuffix);

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/ado/connection.h"
+#include "platform/system/system.h"
 
 namespace korvane::selection {
 
@@ -16,9 +17,9 @@ namespace korvane::selection {
 std::string GetComputerNameText();
 // The terminal session id from the terminal-information component; any
 // failure gives "".
-std::string GetTerminalSessionId();
+std::string GetTerminalSessionId(const system::ObjectFactories& factories);
 // computer name with "-" made "_", then "_", then the session id.
-std::string ScratchTableName();
+std::string ScratchTableName(const system::ObjectFactories& factories);
 std::string ScratchTableName(const std::string& computer_name, const std::string& session_id);
 
 enum class ScratchKind { CurrentStock, ReceiptLines };

@@ -204,7 +204,7 @@ void allocation(const ado::ConnectionPtr& con, const std::string& db) {
     DemoLine l;
     if (demo_batch_line(con, l)) {
         std::string sql;
-        host::account_batch_query_builder(permission)->GetBatchSql(sql, l.wh, l.inv, {}, "");
+        component::form_services(permission).batch_query_builder()->GetBatchSql(sql, l.wh, l.inv, {}, "");
         std::printf("\n批次分配: 仓库 %s 存货 %s %s, 出库 %s\n", l.wh.c_str(), l.inv.c_str(), l.name.c_str(),
                     vb::Format(Variant(l.quantity), "##0.00").c_str());
         RuleScope scope(con, "BatchOut");
@@ -252,7 +252,7 @@ void allocation(const ado::ConnectionPtr& con, const std::string& db) {
 
     if (receipt_line(con, l)) {
         std::string sql;
-        host::account_receipt_line_query_builder(permission)->GetReceiptLineSql(sql, l.wh, l.inv, {}, "", "");
+        component::form_services(permission).receipt_query_builder()->GetReceiptLineSql(sql, l.wh, l.inv, {}, "", "");
         std::printf("\n出库跟踪入库: 仓库 %s 存货 %s %s, 出库 %s\n", l.wh.c_str(), l.inv.c_str(), l.name.c_str(),
                     vb::Format(Variant(l.quantity), "##0.00").c_str());
         RuleScope scope(con, "InOutTrace");
@@ -273,10 +273,10 @@ void allocation(const ado::ConnectionPtr& con, const std::string& db) {
 
 // A list as the generation forms show it: filled from the record set, laid
 // out (captions, hidden columns), printed with its visible columns.
-void print_grid(const char* title, const char* list_name, const ado::RecordsetPtr& rs, long max_rows = 5) {
+void print_grid(const generation::FormServices& services, const char* title, const char* list_name, const ado::RecordsetPtr& rs, long max_rows = 5) {
     ui::Grid grid(list_name);
-    generation::ModuleCtl::FillSourceGrid(rs, grid, false);
-    generation::ModuleCtl::SetListLayout(grid, rs);
+    generation::ModuleCtl::FillSourceGrid(services, rs, grid, false);
+    generation::ModuleCtl::SetListLayout(services, grid, rs);
     std::vector<long> cols;
     for (long c = 1; c < grid.Cols() && cols.size() < 9; ++c)
         if (grid.ColWidth(c) != 0 && !grid.TextMatrix(0, c).empty()) cols.push_back(c);
@@ -292,10 +292,10 @@ void print_grid(const char* title, const char* list_name, const ado::RecordsetPt
     if (grid.Rows() - 1 > max_rows) std::printf("  ... 另有 %ld 张\n", grid.Rows() - 1 - max_rows);
 }
 
-void print_list_view(const char* title, const ado::RecordsetPtr& rs, long max_rows = 5) {
+void print_list_view(const generation::FormServices& services, const char* title, const ado::RecordsetPtr& rs, long max_rows = 5) {
     ui::ListView list("lstParent");
-    generation::ModuleCtl::FillListView(rs, list, false);
-    generation::ModuleCtl::SetListLayout(list, rs);
+    generation::ModuleCtl::FillListView(services, rs, list, false);
+    generation::ModuleCtl::SetListLayout(services, list, rs);
     std::vector<long> cols;
     for (long c = 1; c <= list.column_count() && cols.size() < 8; ++c)
         if (list.column(c).width != 0) cols.push_back(c);
@@ -316,16 +316,17 @@ void print_list_view(const char* title, const ado::RecordsetPtr& rs, long max_ro
 void source_documents(const std::string& db) {
     auto login = session::AccountLogin::create("Provider=SQLite;Data Source=" + db, "demo");
     auto permission = component::renew_permission_with_options(login);
-    auto queries = component::source_query_service();
+    const generation::FormServices services = component::form_services(permission);
+    auto queries = services.source_query;
     std::printf("\n来源单据 (未执行完、未关闭)\n");
-    print_grid("采购订单", "lstDdHead", queries->GetOrderHeads(permission, ""));
-    print_grid("采购到货单", "lstDhdHead", queries->GetArrivalHeads(permission, ""));
-    auto options = component::new_stock_option_service();
+    print_grid(services, "采购订单", "lstDdHead", queries->GetOrderHeads(permission, ""));
+    print_grid(services, "采购到货单", "lstDhdHead", queries->GetArrivalHeads(permission, ""));
+    auto options = services.stock_option();
     std::string message;
     if (options->InitFromSession(login, message)) {
         ado::RecordsetPtr rs;
         if (queries->GetDispatchHeads(options->GetOptions(), "", rs, message))
-            print_grid("发货单", "lstFhdHead", rs);
+            print_grid(services, "发货单", "lstFhdHead", rs);
         else
             std::printf("\n发货单: %s\n", message.c_str());
     } else {
@@ -333,7 +334,7 @@ void source_documents(const std::string& db) {
     }
     auto production = host::account_production_order_component();
     auto con = permission->GetConnection();
-    print_list_view("生产订单", production->OrderHeads("", con, true, message));
+    print_list_view(services, "生产订单", production->OrderHeads("", con, true, message));
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ namespace korvane::app {
 
 namespace {
 
-using generation::ModuleCtl::RefServices;
+using generation::FormServices;
 namespace M = generation::ModuleCtl;
 
 struct Field {
@@ -48,7 +48,7 @@ void select_stock(ui::UiHost& host, const session::LoginPtr& login, const sessio
         return;
     }
     std::string sql;
-    host::account_batch_query_builder(permission)->GetBatchSql(sql, line.wh, line.inv, {}, "");
+    component::form_services(permission).batch_query_builder()->GetBatchSql(sql, line.wh, line.inv, {}, "");
     component::RefSelect select;
     select.Refer(login, line.wh, line.inv, component::RefSelect::CollectionPtr(), line.quantity, 0.0, line.rate, 0,
                  sql, false, true, std::string());
@@ -87,7 +87,7 @@ private:
 // generation forms wire theirs.
 class HostWindow : public ui::Form {
 public:
-    HostWindow(ui::UiHost& host, RefServices services, session::LoginPtr login,
+    HostWindow(ui::UiHost& host, FormServices services, session::LoginPtr login,
                session::PermissionServicePtr permission)
         : ui::Form("frmKorvaneHost", host), services_(std::move(services)), login_(std::move(login)),
           permission_(std::move(permission)) {
@@ -167,7 +167,7 @@ private:
         control_as<ui::Label>("lnk" + box.Name()).put_Caption(box.LinkItem().empty() ? "" : "代码：" + box.LinkItem());
     }
 
-    RefServices services_;
+    FormServices services_;
     session::LoginPtr login_;
     session::PermissionServicePtr permission_;
     ui::CommandButton* refers_;
@@ -200,7 +200,7 @@ int run_gui(const std::string& db, const std::string& screenshot, bool select) {
     qt::QtUi host;
     host.set_app_title("KORVANE");
     component::set_ui_host(&host);
-    HostWindow window(host, RefServices::standard(host, permission), login, permission);
+    HostWindow window(host, component::form_services(permission), login, permission);
     window.Load();
     qt::FormView view(window);
     if (!screenshot.empty()) {

@@ -97,7 +97,7 @@ std::string formatted(const Variant& v, const std::optional<std::string>& patter
     return vb::Format(NvlValue(v, Variant(std::string())), *pattern);
 }
 
-Plan make_plan(const ado::Recordset& rs, const ui::Grid& list, bool mark) {
+Plan make_plan(const FormServices& services, const ado::Recordset& rs, const ui::Grid& list, bool mark) {
     Plan p;
     const std::string name = vb::LCase(list.Name());
     p.fields = rs.Fields().Count();
@@ -118,13 +118,12 @@ Plan make_plan(const ado::Recordset& rs, const ui::Grid& list, bool mark) {
         c.white_when_filled = n == "cwhcode" && name == "lstdhdbody";
         c.blank_kind = kind_of(field.Type());
     }
-    try {
-        auto options = session::require_module_permission()->GetOptions();
+    // without a session the formatted cells stay empty
+    if (services.permission) {
+        auto options = services.permission->GetOptions();
         p.patterns[static_cast<int>(Amount::Quantity)] = vb::decimals_pattern(options->QuanDecDgt());
         p.patterns[static_cast<int>(Amount::Pieces)] = vb::decimals_pattern(options->NumDecDgt());
         p.patterns[static_cast<int>(Amount::Rate)] = vb::decimals_pattern(options->ExchRateDecDgt());
-    } catch (const std::exception&) {
-        // no session: the formatted cells stay empty
     }
     if (p.body != Body::None) {
         const ado::FieldList& fl = rs.Fields();
@@ -332,9 +331,8 @@ std::int32_t GetColumnIndex(const std::string& name, const ado::RecordsetPtr& rs
     return 0;
 }
 
-void FillSourceGrid(const ado::RecordsetPtr& rs, ui::Grid& list, bool bMark, const std::optional<Variant>& code,
+void FillSourceGrid(const FormServices& services, const ado::RecordsetPtr& rs, ui::Grid& list, bool bMark,
                     bool bAppend, const ado::RecordsetPtr& rsStock, bool bInPlace) {
-    (void)code;  // kept for the callers' argument order; no caller passes one
     list.put_Redraw(false);
     try {
         if (!rs || rs->State() != ado::adStateOpen) {
@@ -359,7 +357,7 @@ void FillSourceGrid(const ado::RecordsetPtr& rs, ui::Grid& list, bool bMark, con
             // A refill with the same columns keeps the cells' storage; the rows
             // come out as new ones all the same (see the row writer below).
             const long cols = fields + 1 + (body != Body::None ? 4 : 0);
-            list.defer_rows(0, 0, {});  // the old rows' values go before the new ones are taken
+            list.fill_rows_on_first_use(0, 0, {});  // the old rows' values go before the new ones are taken
             if (list.Cols() != cols) {
                 list.put_Rows(1);
                 list.put_Cols(cols);
@@ -382,7 +380,7 @@ void FillSourceGrid(const ado::RecordsetPtr& rs, ui::Grid& list, bool bMark, con
         }
 
         auto source = std::make_shared<RowSource>();
-        source->plan = make_plan(*rs, list, bMark);
+        source->plan = make_plan(services, *rs, list, bMark);
         const Plan& plan = source->plan;
         InputKinds kinds(plan);
 
@@ -429,7 +427,7 @@ void FillSourceGrid(const ado::RecordsetPtr& rs, ui::Grid& list, bool bMark, con
             if (filled > 0) {
                 rs->MoveLast();
                 rs->MoveNext();
-                list.defer_rows(first, 0, [source, first](long row, std::string* cells, std::uint32_t* colors) {
+                list.fill_rows_on_first_use(first, 0, [source, first](long row, std::string* cells, std::uint32_t* colors) {
                     const std::size_t i = static_cast<std::size_t>(row - first);
                     for (long c = 0; c < source->plan.cols; ++c) {
                         cells[c].clear();
@@ -448,7 +446,8 @@ void FillSourceGrid(const ado::RecordsetPtr& rs, ui::Grid& list, bool bMark, con
     list.put_Redraw(true);
 }
 
-void FillListView(const ado::RecordsetPtr& rs, ui::ListView& list, bool bCheck, std::optional<int> width) {
+void FillListView(const FormServices& services, const ado::RecordsetPtr& rs, ui::ListView& list, bool bCheck,
+                  std::optional<int> width) {
     list.put_Visible(false);
     list.put_Enabled(false);
     list.put_View(ui::lvwReport);
@@ -482,7 +481,7 @@ void FillListView(const ado::RecordsetPtr& rs, ui::ListView& list, bool bCheck, 
                     break;
                 case 2:
                     if (!have_format) {
-                        quantity_format = session::require_module_permission()->GetOptions()->FormatQuanDecString();
+                        quantity_format = services.session()->GetOptions()->FormatQuanDecString();
                         have_format = true;
                     }
                     item.put_SubItems(f, vb::Format(v, quantity_format));

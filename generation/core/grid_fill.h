@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "generation/core/form_services.h"
 #include "platform/ado/recordset.h"
 #include "platform/ui/grid.h"
 #include "platform/ui/lists.h"
@@ -20,20 +21,19 @@ namespace korvane::generation::ModuleCtl {
 // quantity and pieces). The list is rebuilt unless bAppend finds rows to add
 // below; bInPlace writes into the current row instead. rsStock, when given,
 // moves with rs and gives each row this time's amounts. Decimals come from
-// the module-wide session's options.
+// the services' session options.
 //
 // Never raises: a cell whose value cannot be had stays empty and the fill
 // goes on. Redraw is off while it runs and on afterwards. The record texts
 // are written when a row is first read, from values taken at the fill, so
 // closing or changing rs afterwards does not change the list.
-void FillSourceGrid(const ado::RecordsetPtr& rs, ui::Grid& list, bool bMark,
-                    const std::optional<Variant>& code = std::nullopt, bool bAppend = false,
-                    const ado::RecordsetPtr& rsStock = nullptr, bool bInPlace = false);
+void FillSourceGrid(const FormServices& services, const ado::RecordsetPtr& rs, ui::Grid& list, bool bMark,
+                    bool bAppend = false, const ado::RecordsetPtr& rsStock = nullptr, bool bInPlace = false);
 
 // Refills a report-style list view: one header per field, one item per
 // record keyed "k" + its first value, every item checked as bCheck says,
 // every header `width` twips wide when given. Errors reach the caller.
-void FillListView(const ado::RecordsetPtr& rs, ui::ListView& list, bool bCheck,
+void FillListView(const FormServices& services, const ado::RecordsetPtr& rs, ui::ListView& list, bool bCheck,
                   std::optional<int> width = std::nullopt);
 
 // The grid column that shows a field: "iquantity" and "inum" are this

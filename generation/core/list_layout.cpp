@@ -4,25 +4,11 @@
 #include <span>
 #include <string>
 
-#include "session/permission_service.h"
 #include "host/user_define.h"
 #include "platform/vb/convert.h"
 #include "platform/vb/error.h"
 
 namespace korvane::generation::ModuleCtl {
-
-std::int16_t LayoutColumn = 0;
-std::int32_t WhNameCol = 0;
-std::int32_t WhCodeCol = 0;
-std::int32_t IdCol = 0;
-bool BodyLaidOutA = false;
-bool BodyLaidOutB = false;
-
-void ResetLayoutState() {
-    LayoutColumn = 0;
-    WhNameCol = WhCodeCol = IdCol = 0;
-    BodyLaidOutA = BodyLaidOutB = false;
-}
 
 namespace {
 
@@ -128,15 +114,14 @@ Flag flag_of(const std::string& lower_name) {
 // The account's definitions, opened on the first user-defined column of a call.
 class ItemDefinitions {
 public:
+    explicit ItemDefinitions(const FormServices& services) : services_(services) {}
     host::UserDefinition item(const std::string& key) {
-        if (!service_) {
-            service_ = host::make_user_define();
-            service_->put_Login(session::require_module_permission());
-        }
+        if (!service_) service_ = services_.user_defines();
         return service_->item(key);
     }
 
 private:
+    const FormServices& services_;
     std::unique_ptr<host::UserDefineService> service_;
 };
 
@@ -184,19 +169,20 @@ void show_column(ui::Grid& list, long col) {
 
 }  // namespace
 
-void SetListLayout(ui::Grid& list, const ado::RecordsetPtr& rs) {
+void SetListLayout(const FormServices& services, ui::Grid& list, const ado::RecordsetPtr& rs) {
+    LayoutState& state = services.layouts();
     GridKind kind;
     if (!grid_kind(list.Name(), kind)) return;
     const Flag flag = flag_of(vb::LCase(list.Name()));
-    if (flag == Flag::A && BodyLaidOutA) return;
-    if (flag == Flag::B && BodyLaidOutB) return;
+    if (flag == Flag::A && state.BodyLaidOutA) return;
+    if (flag == Flag::B && state.BodyLaidOutB) return;
     if (!rs) err::raise(err::kObjectNotSet);
 
-    ItemDefinitions defs;
+    ItemDefinitions defs(services);
     const long fields = rs->Fields().Count();
     const ItemList items = kind.body ? ItemList::GridBody : ItemList::Grid;
-    for (LayoutColumn = 1; LayoutColumn <= fields; ++LayoutColumn) {
-        const long col = LayoutColumn;
+    for (state.LayoutColumn = 1; state.LayoutColumn <= fields; ++state.LayoutColumn) {
+        const long col = state.LayoutColumn;
         const std::string field = vb::LCase(rs->Fields(Variant(static_cast<int>(col - 1))).Name());
         if (starts_with(field, "cfree") || starts_with(field, "cdefine")) {
             ItemLayout item = user_defined(defs, field, items);
@@ -209,13 +195,13 @@ void SetListLayout(ui::Grid& list, const ado::RecordsetPtr& rs) {
         } else if (field == "cwhname") {
             list.put_TextMatrix(0, col, kWarehouseCaption);
             show_column(list, col);
-            if (kind.body) WhNameCol = static_cast<std::int32_t>(col);
+            if (kind.body) state.WhNameCol = static_cast<std::int32_t>(col);
         } else if (field == "cwhcode") {
             list.put_ColWidth(col, 0);
-            if (kind.body) WhCodeCol = static_cast<std::int32_t>(col);
+            if (kind.body) state.WhCodeCol = static_cast<std::int32_t>(col);
         } else if (field == "id" || field == "autoid") {
             list.put_ColWidth(col, 0);
-            if (kind.body) IdCol = static_cast<std::int32_t>(col);
+            if (kind.body) state.IdCol = static_cast<std::int32_t>(col);
         } else if (const char* caption = caption_of(kind.table, field)) {
             list.put_TextMatrix(0, col, caption);
             show_column(list, col);
@@ -224,11 +210,12 @@ void SetListLayout(ui::Grid& list, const ado::RecordsetPtr& rs) {
             list.put_ColWidth(col, 0);
         }
     }
-    if (flag == Flag::A) BodyLaidOutA = true;
-    if (flag == Flag::B) BodyLaidOutB = true;
+    if (flag == Flag::A) state.BodyLaidOutA = true;
+    if (flag == Flag::B) state.BodyLaidOutB = true;
 }
 
-void SetListLayout(ui::ListView& list, const ado::RecordsetPtr& rs) {
+void SetListLayout(const FormServices& services, ui::ListView& list, const ado::RecordsetPtr& rs) {
+    LayoutState& state = services.layouts();
     (void)rs;
     const std::string& name = list.Name();
     Table table;
@@ -247,10 +234,10 @@ void SetListLayout(ui::ListView& list, const ado::RecordsetPtr& rs) {
 
     list.put_Visible(false);
     list.put_Enabled(false);
-    ItemDefinitions defs;
+    ItemDefinitions defs(services);
     const long count = list.column_count();
-    for (LayoutColumn = 1; LayoutColumn <= count; ++LayoutColumn) {
-        ui::ListView::ColumnHeader& header = list.column(LayoutColumn);
+    for (state.LayoutColumn = 1; state.LayoutColumn <= count; ++state.LayoutColumn) {
+        ui::ListView::ColumnHeader& header = list.column(state.LayoutColumn);
         const std::string field = vb::LCase(header.text);
         if (starts_with(field, "cdefine") || (free_items && starts_with(field, "cfree"))) {
             ItemLayout item = user_defined(defs, field, items);

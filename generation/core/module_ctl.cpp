@@ -57,9 +57,9 @@ bool ShowRefButton(ui::TextBox& field, ui::CommandButton& button, std::string& s
     }
 }
 
-std::int16_t GetToolbarStyle() {
+std::int16_t GetToolbarStyle(const registry::Registry& hklm) {
     try {
-        auto style = registry::Registry::local_machine().query_string(texts::kAppearanceKey, texts::kToolbarStyle);
+        auto style = hklm.query_string(texts::kAppearanceKey, texts::kToolbarStyle);
         if (!style) return 1;
         std::string v = style->substr(0, 128);
         return (!v.empty() && v[0] == 'T') ? 1 : 2;
@@ -68,9 +68,10 @@ std::int16_t GetToolbarStyle() {
     }
 }
 
-void WriteRegistryString(const std::string& key_path, const std::string& value_name, const std::string& value) {
+void WriteRegistryString(registry::Registry& hklm, const std::string& key_path, const std::string& value_name,
+                         const std::string& value) {
     try {
-        registry::Registry::local_machine().set_string(key_path, value_name, value);
+        hklm.set_string(key_path, value_name, value);
     } catch (...) {
         // the forms go on without their remembered state
     }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/ado/recordset.h"
+#include "platform/registry/registry.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/ui_host.h"
 
@@ -24,8 +25,9 @@ void CloseRecordset(ado::RecordsetPtr& rs);
 // focus (hidden for a field without a reference); false with the reason in sErr.
 bool ShowRefButton(ui::TextBox& field, ui::CommandButton& button, std::string& sErr);
 // 1 for the text-style toolbar (also when nothing is stored), else 2.
-std::int16_t GetToolbarStyle();
+std::int16_t GetToolbarStyle(const registry::Registry& hklm);
 // Writes a string value under HKEY_LOCAL_MACHINE; fails silently.
-void WriteRegistryString(const std::string& key_path, const std::string& value_name, const std::string& value);
+void WriteRegistryString(registry::Registry& hklm, const std::string& key_path, const std::string& value_name,
+                         const std::string& value);
 
 }  // namespace korvane::generation::ModuleCtl

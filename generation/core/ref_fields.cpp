@@ -22,17 +22,7 @@ void focus_again(ui::TextBox& field) {
 
 }  // namespace
 
-RefServices RefServices::standard(ui::UiHost& ui, session::PermissionServicePtr permission) {
-    RefServices s;
-    s.ui = &ui;
-    s.permission = std::move(permission);
-    s.reference_list = host::account_reference_list();
-    s.calendar = host::account_calendar();
-    s.business = host::account_business_objects();
-    return s;
-}
-
-std::string ReferenceQuery(const RefServices& services, const std::string& tag, const std::string& text) {
+std::string ReferenceQuery(const FormServices& services, const std::string& tag, const std::string& text) {
     const texts::RefKind* kind = ref_kind(tag);
     if (!kind) return {};
     std::string sql = kind->pieces[0];
@@ -42,7 +32,7 @@ std::string ReferenceQuery(const RefServices& services, const std::string& tag, 
     return sql;
 }
 
-bool LookupReference(const RefServices& services, ui::TextBox& field, ui::CommandButton& button, std::string& sErr,
+bool LookupReference(const FormServices& services, ui::TextBox& field, ui::CommandButton& button, std::string& sErr,
                      long mode) {
     try {
         if (!button.Visible()) return true;
@@ -87,7 +77,7 @@ bool LookupReference(const RefServices& services, ui::TextBox& field, ui::Comman
     }
 }
 
-bool CheckRefField(const RefServices& services, ui::TextBox& field, std::string& sErr, bool show_name) {
+bool CheckRefField(const FormServices& services, ui::TextBox& field, std::string& sErr, bool show_name) {
     auto fail = [&](std::string why) {
         focus_again(field);
         field.select(0, field.length());

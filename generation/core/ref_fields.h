@@ -5,37 +5,21 @@
 #include <memory>
 #include <string>
 
-#include "host/business_objects.h"
-#include "host/calendar.h"
-#include "host/reference_list.h"
+#include "generation/core/form_services.h"
 #include "platform/ui/controls.h"
-#include "platform/ui/ui_host.h"
-#include "session/permission_service.h"
 
 namespace korvane::generation::ModuleCtl {
 
-// The outside components a reference field calls.
-struct RefServices {
-    ui::UiHost* ui = nullptr;
-    session::PermissionServicePtr permission;
-    std::shared_ptr<host::ReferenceList> reference_list;
-    std::shared_ptr<host::Calendar> calendar;
-    std::shared_ptr<host::BusinessObjects> business;
-
-    // Our components over the account.
-    static RefServices standard(ui::UiHost& ui, session::PermissionServicePtr permission);
-};
-
 // The query the reference list runs for a data kind (a field's Tag) and
 // the typed text; "" for a kind without a list.
-std::string ReferenceQuery(const RefServices& services, const std::string& tag, const std::string& text);
+std::string ReferenceQuery(const FormServices& services, const std::string& tag, const std::string& text);
 
 // Opens the calendar or the reference list for the field the button
 // serves and writes the choice back; false with the reason in sErr.
-bool LookupReference(const RefServices& services, ui::TextBox& field, ui::CommandButton& button, std::string& sErr,
+bool LookupReference(const FormServices& services, ui::TextBox& field, ui::CommandButton& button, std::string& sErr,
                      long mode = 0);
 // Checks the typed text against the field's kind; on failure the focus
 // stays in the field with its text selected, and sErr says why.
-bool CheckRefField(const RefServices& services, ui::TextBox& field, std::string& sErr, bool show_name = true);
+bool CheckRefField(const FormServices& services, ui::TextBox& field, std::string& sErr, bool show_name = true);
 
 }  // namespace korvane::generation::ModuleCtl

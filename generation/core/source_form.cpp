@@ -4,6 +4,9 @@
 
 namespace korvane::generation {
 
+SourceForm::SourceForm(std::string name, FormServices services)
+    : Form(std::move(name), services.host()), services_(std::move(services)) {}
+
 void SourceForm::add_date_and_buttons(const char* date_caption) {
     auto& label = add<ui::Label>("lblOutDate");
     label.put_Caption(date_caption);
@@ -19,8 +22,8 @@ void SourceForm::add_date_and_buttons(const char* date_caption) {
     exit_->Move(10500, 7450, 1300, 400);
 
     on_load = [this] {
-        if (context_.permission && context_.permission->GetSession())
-            date_->put_Text(vb::format_date(context_.permission->GetSession()->LoginDate()));
+        if (services_.permission && services_.permission->GetSession())
+            date_->put_Text(vb::format_date(services_.permission->GetSession()->LoginDate()));
     };
     on_unload = [this] { hand_over(nullptr); };
     exit_->on_click = [this] { Unload(); };

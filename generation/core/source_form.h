@@ -7,12 +7,12 @@
 #include <memory>
 #include <string>
 
+#include "generation/core/form_services.h"
 #include "platform/ado/connection.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/form.h"
 #include "platform/vb/collection.h"
 #include "session/login.h"
-#include "session/permission_service.h"
 
 namespace korvane::generation {
 
@@ -33,15 +33,14 @@ struct FormContext {
     bool bOI = false;           // production: generate from production plans
     session::LoginPtr login;    // sales only
     FormOwner* owner = nullptr;
-    // The module-wide service the entry point has just renewed.
-    session::PermissionServicePtr permission;
 };
 
 class SourceForm : public ui::Form {
 public:
-    using Form::Form;
+    SourceForm(std::string name, FormServices services);
     void set_context(FormContext context) { context_ = std::move(context); }
     const FormContext& context() const { return context_; }
+    const FormServices& services() const { return services_; }
 
 protected:
     // The bottom row of the purchase and sales forms: the voucher date (the
@@ -54,6 +53,7 @@ protected:
         if (context_.owner) context_.owner->putref_oCollection(std::move(c));
     }
 
+    FormServices services_;
     FormContext context_;
     ui::TextBox* date_ = nullptr;
     ui::CommandButton *ok_ = nullptr, *exit_ = nullptr;

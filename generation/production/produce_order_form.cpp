@@ -9,7 +9,7 @@ constexpr const char* kOrdersCaption = "选择生产订单和生产的存货";
 constexpr const char* kPlansCaption = "选择生产计划和投产的存货";
 }  // namespace
 
-frmProduceOrder::frmProduceOrder(ui::UiHost& host) : SourceForm(kFormName, host) {
+frmProduceOrder::frmProduceOrder(FormServices services) : SourceForm(kFormName, std::move(services)) {
     put_Caption(kOrdersCaption);
     resize(11400, 7800);
     tabs_ = &add<ui::TabStrip>("SSTab1");

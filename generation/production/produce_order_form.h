@@ -12,7 +12,7 @@ namespace korvane::generation {
 class frmProduceOrder : public SourceForm {
 public:
     static constexpr const char* kFormName = "frmProduceOrder";
-    explicit frmProduceOrder(ui::UiHost& host);
+    explicit frmProduceOrder(FormServices services);
 
     ui::TabStrip& SSTab1() { return *tabs_; }
     ui::ListView& lstParent() { return *parent_; }

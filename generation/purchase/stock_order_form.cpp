@@ -4,7 +4,7 @@
 
 namespace korvane::generation {
 
-frmStockOrder::frmStockOrder(ui::UiHost& host) : SourceForm(kFormName, host) {
+frmStockOrder::frmStockOrder(FormServices services) : SourceForm(kFormName, std::move(services)) {
     put_Caption("选择采购订单或采购到货单");
     resize(12000, 8400);
     tabs_ = &add<ui::TabStrip>("SSTab1");

@@ -15,7 +15,7 @@ namespace korvane::generation {
 class frmStockOrder : public SourceForm {
 public:
     static constexpr const char* kFormName = "frmStockOrder";
-    explicit frmStockOrder(ui::UiHost& host);
+    explicit frmStockOrder(FormServices services);
 
     ui::TabStrip& SSTab1() { return *tabs_; }
     ui::Grid& lstDdHead() { return *order_head_; }

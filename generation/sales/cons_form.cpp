@@ -4,7 +4,7 @@
 
 namespace korvane::generation {
 
-frmCons::frmCons(ui::UiHost& host) : SourceForm(kFormName, host) {
+frmCons::frmCons(FormServices services) : SourceForm(kFormName, std::move(services)) {
     put_Caption("选择发货单");
     resize(12000, 8400);
     head_ = &add<ui::Grid>("lstFhdHead");

@@ -13,7 +13,7 @@ namespace korvane::generation {
 class frmCons : public SourceForm {
 public:
     static constexpr const char* kFormName = "frmCons";
-    explicit frmCons(ui::UiHost& host);
+    explicit frmCons(FormServices services);
 
     ui::Grid& lstFhdHead() { return *head_; }
     ui::TextBox& txtOutDate() { return *date_; }

@@ -250,11 +250,6 @@ std::string home_dir() {
 
 }  // namespace
 
-Registry& Registry::local_machine() {
-    static Registry hklm("HKEY_LOCAL_MACHINE");
-    return hklm;
-}
-
 Registry::Registry(std::string hive, std::string file) : hive_(std::move(hive)), file_(std::move(file)) {}
 
 std::string Registry::file_path() const {
@@ -336,56 +331,41 @@ bool Registry::delete_value(std::string_view key_path, std::string_view value_na
 
 namespace {
 
-struct OpenKey {
-    Registry* hive;
-    std::string path;  // below the hive
-};
-
-struct Handles {
-    std::mutex lock;
-    std::unordered_map<Hkey, OpenKey> open;
-    Hkey next = 1;
-};
-
-Handles& handles() {
-    static Handles h;
-    return h;
-}
-
-Registry* predefined(Hkey key) {
-    static Registry hkcu("HKEY_CURRENT_USER");
-    if (key == kHkeyLocalMachine) return &Registry::local_machine();
-    if (key == kHkeyCurrentUser) return &hkcu;
-    return nullptr;
-}
-
-std::optional<OpenKey> resolve(Hkey key) {
-    if (Registry* r = predefined(key)) return OpenKey{r, {}};
-    std::lock_guard<std::mutex> g(handles().lock);
-    auto it = handles().open.find(key);
-    if (it == handles().open.end()) return std::nullopt;
-    return it->second;
-}
-
-Hkey new_handle(OpenKey k) {
-    std::lock_guard<std::mutex> g(handles().lock);
-    Hkey h = handles().next++;
-    handles().open.emplace(h, std::move(k));
-    return h;
-}
-
-std::string sub_path(const OpenKey& parent, const char* sub_key) {
-    return join_path(parent.path, sub_key ? std::string_view(sub_key) : std::string_view());
+std::string sub_path(const std::string& parent, const char* sub_key) {
+    return join_path(parent, sub_key ? std::string_view(sub_key) : std::string_view());
 }
 
 }  // namespace
 
-long RegOpenKeyExA(Hkey key, const char* sub_key, std::uint32_t, std::uint32_t, Hkey* result) {
+RegistryApi::RegistryApi(std::string file) : hklm_("HKEY_LOCAL_MACHINE", file), hkcu_("HKEY_CURRENT_USER", file) {}
+
+Registry* RegistryApi::predefined(Hkey key) {
+    if (key == kHkeyLocalMachine) return &hklm_;
+    if (key == kHkeyCurrentUser) return &hkcu_;
+    return nullptr;
+}
+
+std::optional<RegistryApi::OpenKey> RegistryApi::resolve(Hkey key) {
+    if (Registry* r = predefined(key)) return OpenKey{r, {}};
+    std::lock_guard<std::mutex> g(lock_);
+    auto it = open_.find(key);
+    if (it == open_.end()) return std::nullopt;
+    return it->second;
+}
+
+Hkey RegistryApi::new_handle(OpenKey k) {
+    std::lock_guard<std::mutex> g(lock_);
+    Hkey h = next_++;
+    open_.emplace(h, std::move(k));
+    return h;
+}
+
+long RegistryApi::RegOpenKeyExA(Hkey key, const char* sub_key, std::uint32_t, std::uint32_t, Hkey* result) {
     if (!result) return kErrorInvalidParameter;
     auto parent = resolve(key);
     if (!parent) return kErrorInvalidHandle;
     try {
-        OpenKey k{parent->hive, sub_path(*parent, sub_key)};
+        OpenKey k{parent->hive, sub_path(parent->path, sub_key)};
         if (!k.hive->key_exists(k.path)) return kErrorFileNotFound;
         *result = new_handle(std::move(k));
         return kErrorSuccess;
@@ -394,12 +374,12 @@ long RegOpenKeyExA(Hkey key, const char* sub_key, std::uint32_t, std::uint32_t, 
     }
 }
 
-long RegCreateKeyA(Hkey key, const char* sub_key, Hkey* result) {
+long RegistryApi::RegCreateKeyA(Hkey key, const char* sub_key, Hkey* result) {
     if (!result) return kErrorInvalidParameter;
     auto parent = resolve(key);
     if (!parent) return kErrorInvalidHandle;
     try {
-        OpenKey k{parent->hive, sub_path(*parent, sub_key)};
+        OpenKey k{parent->hive, sub_path(parent->path, sub_key)};
         if (!k.hive->key_exists(k.path)) k.hive->create_key(k.path);
         *result = new_handle(std::move(k));
         return kErrorSuccess;
@@ -408,7 +388,7 @@ long RegCreateKeyA(Hkey key, const char* sub_key, Hkey* result) {
     }
 }
 
-long RegQueryValueExA(Hkey key, const char* value_name, std::uint32_t*, std::uint32_t* type, unsigned char* data,
+long RegistryApi::RegQueryValueExA(Hkey key, const char* value_name, std::uint32_t*, std::uint32_t* type, unsigned char* data,
                       std::uint32_t* size) {
     if (data && !size) return kErrorInvalidParameter;
     auto k = resolve(key);
@@ -436,7 +416,7 @@ long RegQueryValueExA(Hkey key, const char* value_name, std::uint32_t*, std::uin
     return kErrorSuccess;
 }
 
-long RegSetValueExA(Hkey key, const char* value_name, std::uint32_t, std::uint32_t type, const unsigned char* data,
+long RegistryApi::RegSetValueExA(Hkey key, const char* value_name, std::uint32_t, std::uint32_t type, const unsigned char* data,
                     std::uint32_t size) {
     if (type != kRegSz || (!data && size)) return kErrorInvalidParameter;
     auto k = resolve(key);
@@ -452,10 +432,10 @@ long RegSetValueExA(Hkey key, const char* value_name, std::uint32_t, std::uint32
     }
 }
 
-long RegCloseKey(Hkey key) {
+long RegistryApi::RegCloseKey(Hkey key) {
     if (predefined(key)) return kErrorSuccess;
-    std::lock_guard<std::mutex> g(handles().lock);
-    return handles().open.erase(key) ? kErrorSuccess : kErrorInvalidHandle;
+    std::lock_guard<std::mutex> g(lock_);
+    return open_.erase(key) ? kErrorSuccess : kErrorInvalidHandle;
 }
 
 }  // namespace korvane::registry

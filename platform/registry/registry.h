@@ -12,16 +12,16 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace korvane::registry {
 
 class Registry {
 public:
-    static Registry& local_machine();
-
     // A hive kept in `file`; an empty path means the default location,
     // looked up again on every call.
     explicit Registry(std::string hive, std::string file = {});
@@ -62,13 +62,38 @@ inline constexpr long kErrorInvalidHandle = 6;
 inline constexpr long kErrorInvalidParameter = 87;
 inline constexpr long kErrorMoreData = 234;
 
-long RegOpenKeyExA(Hkey key, const char* sub_key, std::uint32_t options, std::uint32_t sam, Hkey* result);
-long RegCreateKeyA(Hkey key, const char* sub_key, Hkey* result);
-// data may be null to ask for the size; a short buffer gives kErrorMoreData and the size needed.
-long RegQueryValueExA(Hkey key, const char* value_name, std::uint32_t* reserved, std::uint32_t* type,
-                      unsigned char* data, std::uint32_t* size);
-long RegSetValueExA(Hkey key, const char* value_name, std::uint32_t reserved, std::uint32_t type,
-                    const unsigned char* data, std::uint32_t size);
-long RegCloseKey(Hkey key);
+// The open handles belong to one RegistryApi: the component layer owns the
+// process's, a test may make its own.
+class RegistryApi {
+public:
+    // Both hives in `file` (empty: the default location).
+    explicit RegistryApi(std::string file = {});
+
+    Registry& local_machine() { return hklm_; }
+    Registry& current_user() { return hkcu_; }
+
+    long RegOpenKeyExA(Hkey key, const char* sub_key, std::uint32_t options, std::uint32_t sam, Hkey* result);
+    long RegCreateKeyA(Hkey key, const char* sub_key, Hkey* result);
+    // data may be null to ask for the size; a short buffer gives kErrorMoreData and the size needed.
+    long RegQueryValueExA(Hkey key, const char* value_name, std::uint32_t* reserved, std::uint32_t* type,
+                          unsigned char* data, std::uint32_t* size);
+    long RegSetValueExA(Hkey key, const char* value_name, std::uint32_t reserved, std::uint32_t type,
+                        const unsigned char* data, std::uint32_t size);
+    long RegCloseKey(Hkey key);
+
+private:
+    struct OpenKey {
+        Registry* hive;
+        std::string path;  // below the hive
+    };
+    Registry* predefined(Hkey key);
+    std::optional<OpenKey> resolve(Hkey key);
+    Hkey new_handle(OpenKey k);
+
+    Registry hklm_, hkcu_;
+    std::mutex lock_;
+    std::unordered_map<Hkey, OpenKey> open_;
+    Hkey next_ = 1;
+};
 
 }  // namespace korvane::registry

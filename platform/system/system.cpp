@@ -19,16 +19,6 @@ std::string fold(std::string_view s) {
     return out;
 }
 
-struct Factories {
-    std::mutex lock;
-    std::map<std::string, std::function<ObjectPtr()>> by_progid;
-};
-
-Factories& factories() {
-    static Factories f;
-    return f;
-}
-
 class Terminal : public TerminalSession {
 public:
     Variant GetSessionID() override { return Variant(terminal_session_id()); }
@@ -50,30 +40,30 @@ std::string terminal_session_id() {
     return std::to_string(static_cast<long>(::getsid(0)));
 }
 
-void register_object_factory(std::string progid, std::function<ObjectPtr()> make) {
-    std::lock_guard<std::mutex> g(factories().lock);
-    factories().by_progid[fold(progid)] = std::move(make);
+void ObjectFactories::register_factory(std::string progid, std::function<ObjectPtr()> make) {
+    std::lock_guard<std::mutex> g(lock_);
+    by_progid_[fold(progid)] = std::move(make);
 }
 
-void unregister_object_factory(std::string_view progid) {
-    std::lock_guard<std::mutex> g(factories().lock);
-    factories().by_progid.erase(fold(progid));
+void ObjectFactories::unregister_factory(std::string_view progid) {
+    std::lock_guard<std::mutex> g(lock_);
+    by_progid_.erase(fold(progid));
 }
 
-ObjectPtr CreateObject(std::string_view progid) {
+ObjectPtr ObjectFactories::CreateObject(std::string_view progid) const {
     std::function<ObjectPtr()> make;
     {
-        std::lock_guard<std::mutex> g(factories().lock);
-        auto it = factories().by_progid.find(fold(progid));
-        if (it != factories().by_progid.end()) make = it->second;
+        std::lock_guard<std::mutex> g(lock_);
+        auto it = by_progid_.find(fold(progid));
+        if (it != by_progid_.end()) make = it->second;
     }
     ObjectPtr obj = make ? make() : nullptr;
     if (!obj) err::raise(err::kCannotCreateObject);
     return obj;
 }
 
-void register_terminal_component() {
-    register_object_factory("Pobrex.Terminal", [] { return std::make_shared<Terminal>(); });
+void register_terminal_component(ObjectFactories& factories) {
+    factories.register_factory("Pobrex.Terminal", [] { return std::make_shared<Terminal>(); });
 }
 
 }  // namespace korvane::system

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <functional>
+#include <map>
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -15,10 +17,19 @@ std::string computer_name();
 // A per-login-session identifier, stable for the session; KORVANE_SESSION_ID overrides it.
 std::string terminal_session_id();
 
-void register_object_factory(std::string progid, std::function<ObjectPtr()> make);
-void unregister_object_factory(std::string_view progid);
-// Raises 429 "ActiveX component can't create object" when nothing is registered.
-ObjectPtr CreateObject(std::string_view progid);
+// The components a process can create by ProgID (any case). The component
+// layer owns the process's one table; a test may make its own.
+class ObjectFactories {
+public:
+    void register_factory(std::string progid, std::function<ObjectPtr()> make);
+    void unregister_factory(std::string_view progid);
+    // Raises 429 "ActiveX component can't create object" when nothing is registered.
+    ObjectPtr CreateObject(std::string_view progid) const;
+
+private:
+    mutable std::mutex lock_;
+    std::map<std::string, std::function<ObjectPtr()>> by_progid_;
+};
 
 class TerminalSession : public Object {
 public:
@@ -27,6 +38,6 @@ public:
 };
 
 // Registers the reference terminal component under "Pobrex.Terminal".
-void register_terminal_component();
+void register_terminal_component(ObjectFactories& factories);
 
 }  // namespace korvane::system

@@ -147,7 +147,7 @@ TEST_F(ProduceOrderTest, PurchaseFormIsKeptShownAgainAndUnloaded) {
 
 TEST_F(ProduceOrderTest, SalesFormHandsOverItsFlagAndLeavesAMessage) {
     on_show<frmCons>(frmCons::kFormName, [](frmCons& f) {
-        EXPECT_EQ(f.context().login, f.context().permission->GetSession());
+        EXPECT_EQ(f.context().login, f.services().permission->GetSession());
         f.Check2().put_Value(1);
         f.leave_message("发货单已被修改");
         f.confirm(rows("dlid"), rows("autoid"));

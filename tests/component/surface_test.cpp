@@ -113,7 +113,6 @@ TEST_F(Surface, UnknownDispatchIdsAndLaterMembersRefuse) {
 TEST_F(Surface, RefSelectPropertiesAndTextRewritesByDispatch) {
     setenv("KORVANE_COMPUTER_NAME", "ST-01", 1);
     setenv("KORVANE_SESSION_ID", "3", 1);
-    system::register_terminal_component();
     auto ref = create_object("{5BFEC5F7-BBD0-4C84-8162-CE90B5C233F8}");
     std::vector<Variant> rate{Variant("2.5")};
     invoke(ref, 0x68030000, InvokeKind::PropertyPut, rate);
@@ -124,7 +123,6 @@ TEST_F(Surface, RefSelectPropertiesAndTextRewritesByDispatch) {
               "select (iQuantity - IsNull(fSumOutQ, 0)) from currentstock   left join  ST_01_3_CurrentS  on  "
               "ST_01_3_CurrentS.autoid=currentstock.autoid where 1=1");
     EXPECT_EQ(out.str(), sql[0].str());
-    system::unregister_object_factory("Pobrex.Terminal");
     unsetenv("KORVANE_COMPUTER_NAME");
     unsetenv("KORVANE_SESSION_ID");
 }

@@ -103,11 +103,10 @@ TEST_F(ScratchRun, ReceiptLineSelectionSeesWhatTheRunTook) {
 TEST(ScratchPrefix, ComesFromTheWorkstationAndItsSession) {
     setenv("KORVANE_COMPUTER_NAME", "ST-01", 1);
     setenv("KORVANE_SESSION_ID", "3", 1);
-    system::unregister_object_factory("Pobrex.Terminal");
-    EXPECT_EQ(ScratchTableName(), "ST_01_");  // no terminal component: the id is empty
-    system::register_terminal_component();
-    EXPECT_EQ(ScratchTableName(), "ST_01_3");
-    system::unregister_object_factory("Pobrex.Terminal");
+    system::ObjectFactories factories;
+    EXPECT_EQ(ScratchTableName(factories), "ST_01_");  // no terminal component: the id is empty
+    system::register_terminal_component(factories);
+    EXPECT_EQ(ScratchTableName(factories), "ST_01_3");
     unsetenv("KORVANE_COMPUTER_NAME");
     unsetenv("KORVANE_SESSION_ID");
 }
@@ -126,11 +125,12 @@ TEST(ScratchConcurrency, TwoWorkstationsKeepTheirOwnCounts) {
             int rc = 0;
             try {
                 setenv("KORVANE_COMPUTER_NAME", w == 0 ? "WS-A" : "WS-B", 1);
-                system::register_terminal_component();
+                system::ObjectFactories factories;
+                system::register_terminal_component(factories);
                 auto con = ado::Connection::create();
                 con->Open(account.connection_string());
                 std::string sql;
-                ScratchTables t{ScratchTableName(), sql};
+                ScratchTables t{ScratchTableName(factories), sql};
                 for (int run = 0; run < 5; ++run) {
                     t.create(*con, ScratchKind::CurrentStock);
                     for (int line = 1; line <= 40; ++line) t.add(*con, ScratchKind::CurrentStock, w + 1, 1, line);

@@ -5,9 +5,9 @@
 #include <utility>
 #include <vector>
 
-#include "component/module_state.h"
 #include "session/options.h"
 #include "session/permission_service.h"
+#include "tests/support/services.h"
 
 namespace korvane::generation {
 namespace {
@@ -70,15 +70,15 @@ Texts row_texts(const ui::Grid& g, long row) {
 struct GridFill : ::testing::Test {
     std::shared_ptr<session::SystemOptions> options = session::SystemOptions::create();
     void SetUp() override {
-        component::reset();
         options->set("QuanDecDgt", Variant(3));
         options->set("NumDecDgt", Variant(1));
         options->set("ExchRateDecDgt", Variant(4));
         auto permission = session::PermissionService::create();
         permission->SetOptions(options);
-        session::set_module_permission(permission);
+        fixture = std::make_unique<testing::Services>(permission);
     }
-    void TearDown() override { component::reset(); }
+    const FormServices& services() const { return fixture->services; }
+    std::unique_ptr<testing::Services> fixture;
 };
 
 TEST_F(GridFill, OrderLinesGetHeadersMarksFormatsAndRemainingAmounts) {
@@ -87,7 +87,7 @@ TEST_F(GridFill, OrderLinesGetHeadersMarksFormatsAndRemainingAmounts) {
     g.on_layout_changed = [&] { ++layouts; };
     g.on_cells_changed = [&](long, long, long, long) { ++cells; };
     auto rs = order_lines({{0, 0, 10, 4, 3, 1, 2, 1}, {1, 4, 10, 0, 2, 0, 0, 0}});
-    FillSourceGrid(rs, g, true);
+    FillSourceGrid(services(), rs, g, true);
     EXPECT_TRUE(g.Redraw());  // one repaint when done, none while it ran
     EXPECT_EQ(layouts, 1);
     EXPECT_EQ(cells, 0);
@@ -111,7 +111,7 @@ TEST_F(GridFill, OrderLinesGetHeadersMarksFormatsAndRemainingAmounts) {
 
 TEST_F(GridFill, ColoursAndInputKindsFollowTheValues) {
     ui::Grid g("lstDdBody");
-    FillSourceGrid(order_lines({{0, 0, 10, 4, 0, 0, 0, 0}}), g, true);
+    FillSourceGrid(services(), order_lines({{0, 0, 10, 4, 0, 0, 0, 0}}), g, true);
     // a code and a free item with values grey, an empty free item and the stock unit white, an empty planned arrival grey
     const std::vector<std::uint32_t> colours = {ui::kGrey, ui::kGrey, ui::kWhite, ui::kWhite, ui::kGrey};
     for (long c = 1; c <= 5; ++c) EXPECT_EQ(g.CellBackColor(1, c), colours[c - 1]) << c;
@@ -120,13 +120,13 @@ TEST_F(GridFill, ColoursAndInputKindsFollowTheValues) {
     const std::vector<std::pair<const char*, int>> fields = {
         {"cWhCode", ado::adVarWChar}, {"cBatch", ado::adVarWChar}, {"iMassDate", ado::adInteger}};
     ui::Grid arrival("lstDhdBody"), head("lstDhdHead");
-    FillSourceGrid(make_set(fields, {{Variant("01"), kNull, kNull}}), arrival, true);
+    FillSourceGrid(services(), make_set(fields, {{Variant("01"), kNull, kNull}}), arrival, true);
     EXPECT_EQ(arrival.CellBackColor(1, 1), ui::kWhite);  // the arrival line's warehouse stays editable
     EXPECT_EQ(arrival.CellBackColor(1, 3), ui::kWhite);
     EXPECT_EQ(arrival.ColInputKind(3), ui::InputKind::Number);
     head.put_Cols(4);
     head.put_ColInputKind(2, ui::InputKind::Date);
-    FillSourceGrid(make_set(fields, {{Variant("01"), kNull, kNull}}), head, false);
+    FillSourceGrid(services(), make_set(fields, {{Variant("01"), kNull, kNull}}), head, false);
     EXPECT_EQ(head.Cols(), 4);  // no computed columns
     for (long c = 1; c <= 3; ++c) EXPECT_EQ(head.CellBackColor(1, c), ui::kGrey) << c;
     EXPECT_EQ(head.ColInputKind(2), ui::InputKind::Date);  // a head list sets no kinds from its values
@@ -134,29 +134,29 @@ TEST_F(GridFill, ColoursAndInputKindsFollowTheValues) {
 
 TEST_F(GridFill, RebuildsGiveNewRowsAndAnEmptySetTheHeaderOnly) {
     ui::Grid g("lstFhdBody");
-    FillSourceGrid(dispatch_lines({{1, 5, 1, 0, 0}, {2, 6, 2, 0, 0}}), g, true);
+    FillSourceGrid(services(), dispatch_lines({{1, 5, 1, 0, 0}, {2, 6, 2, 0, 0}}), g, true);
     g.put_RowHidden(1, true);
     g.put_RowData(1, 7);
     g.put_CellBackColor(1, 9, ui::kGrey);
-    FillSourceGrid(dispatch_lines({{3, 4, 1, 1, 0}}), g, false);
+    FillSourceGrid(services(), dispatch_lines({{3, 4, 1, 1, 0}}), g, false);
     ASSERT_EQ(g.Rows(), 2);
     EXPECT_FALSE(g.RowHidden(1));
     EXPECT_EQ(g.RowData(1), 0);
     EXPECT_EQ(g.CellBackColor(1, 9), ui::kWhite);
     EXPECT_EQ(row_texts(g, 1), (Texts{"", "3", "01", "4.000", "1.0", "1.000", "0.0", "3.000", "1.0", "3.000", "1.0"}));
 
-    FillSourceGrid(dispatch_lines({}), g, true);
+    FillSourceGrid(services(), dispatch_lines({}), g, true);
     EXPECT_EQ(g.Rows(), 1);
     EXPECT_EQ(row_texts(g, 0), (Texts{"选择", "autoid", "cWhCode", "iQuantity", "iNum", "fOutQuantity", "fOutNum",
                                       "未出库数量", "未出库件数", "本次出库数量", "本次出库件数"}));
-    FillSourceGrid(dispatch_lines({{4, 2, 0, 0, 0}}), g, true, std::nullopt, true);  // appending to no rows rebuilds
+    FillSourceGrid(services(), dispatch_lines({{4, 2, 0, 0, 0}}), g, true, true);  // appending to no rows rebuilds
     EXPECT_EQ(g.TextMatrix(1, 1), "4");
 }
 
 TEST_F(GridFill, AppendedAndInPlaceRowsTakeTheirStockRowsAmounts) {
     ui::Grid g("lstFhdBody");
     auto first = dispatch_lines({{1, 5, 1, 0, 0}, {2, 8, 2, 0, 0}});
-    FillSourceGrid(first, g, true);
+    FillSourceGrid(services(), first, g, true);
     first->MoveFirst();
     first->Fields("iQuantity").put_Value(99);  // nor does an edit after the fill reach them
     first->Update();
@@ -164,7 +164,7 @@ TEST_F(GridFill, AppendedAndInPlaceRowsTakeTheirStockRowsAmounts) {
 
     // a line split over two stock rows; a third row without a stock row gets no amounts
     auto stock = stock_rows({{Variant(5.0), Variant(1.0), kNull, kNull}, {Variant(3.0), kNull, kNull, kNull}});
-    FillSourceGrid(dispatch_lines({{2, 8, 2, 0, 0}, {2, 8, 2, 0, 0}, {2, 8, 2, 0, 0}}), g, true, std::nullopt, true,
+    FillSourceGrid(services(), dispatch_lines({{2, 8, 2, 0, 0}, {2, 8, 2, 0, 0}, {2, 8, 2, 0, 0}}), g, true, true,
                    stock, false);
     ASSERT_EQ(g.Rows(), 6);
     EXPECT_EQ(row_texts(g, 1), (Texts{"Y", "1", "01", "5.000", "1.0", "0.000", "0.0", "5.000", "1.0", "5.000", "1.0"}));
@@ -176,10 +176,10 @@ TEST_F(GridFill, AppendedAndInPlaceRowsTakeTheirStockRowsAmounts) {
 
     // one stock row rewrites the current row; a red line takes the returned amounts
     g.select(2, 1);
-    FillSourceGrid(dispatch_lines({{7, 8, 2, 1, 0}}), g, false, std::nullopt, false,
+    FillSourceGrid(services(), dispatch_lines({{7, 8, 2, 1, 0}}), g, false, false,
                    stock_rows({{Variant(3.0), Variant(1.0), kNull, kNull}}), true);
     g.select(1, 1);
-    FillSourceGrid(dispatch_lines({{1, -5, -1, 0, 0}}), g, true, std::nullopt, false,
+    FillSourceGrid(services(), dispatch_lines({{1, -5, -1, 0, 0}}), g, true, false,
                    stock_rows({{Variant(3.0), Variant(1.0), Variant(-2.0), Variant(-0.5)}}), true);
     ASSERT_EQ(g.Rows(), 6);
     EXPECT_EQ(row_texts(g, 2), (Texts{"", "7", "01", "8.000", "2.0", "1.000", "0.0", "7.000", "2.0", "3.000", "1.0"}));
@@ -190,7 +190,7 @@ TEST_F(GridFill, AppendedAndInPlaceRowsTakeTheirStockRowsAmounts) {
 TEST_F(GridFill, FailingCellsStayEmptyAndTheFillGoesOn) {
     // no issued quantity in the set, a quantity that is no number, a fixed rate of 0
     ui::Grid g("lstFhdBody");
-    FillSourceGrid(make_set({{"iQuantity", ado::adVarWChar}, {"iNum", ado::adDecimal}, {"fOutNum", ado::adDecimal},
+    FillSourceGrid(services(), make_set({{"iQuantity", ado::adVarWChar}, {"iNum", ado::adDecimal}, {"fOutNum", ado::adDecimal},
                              {"igrouptype", ado::adInteger}, {"iinvexchrate", ado::adDecimal}},
                             {{Variant("abc"), Variant(3.0), Variant(1.0), Variant(0), kNull},
                              {Variant("6"), Variant(3.0), kNull, Variant(1), Variant(0.0)}}),
@@ -198,12 +198,12 @@ TEST_F(GridFill, FailingCellsStayEmptyAndTheFillGoesOn) {
     EXPECT_EQ(row_texts(g, 1), (Texts{"Y", "abc", "3.0", "1.0", "0", "", "", "2.0", "", "2.0"}));
     EXPECT_EQ(row_texts(g, 2), (Texts{"Y", "6.000", "3.0", "", "1", "0.0000", "", "", "", ""}));
 
-    component::reset();  // no session: no number can be formatted, the rest still fills
+    testing::Services no_session;  // no number can be formatted, the rest still fills
     ui::Grid h("lstDdHead");
-    FillSourceGrid(make_set({{"cPOID", ado::adVarWChar}, {"iQuantity", ado::adDecimal}}, {{Variant("P1"), Variant(2.0)}}),
+    FillSourceGrid(no_session.services, make_set({{"cPOID", ado::adVarWChar}, {"iQuantity", ado::adDecimal}}, {{Variant("P1"), Variant(2.0)}}),
                    h, false);
     EXPECT_EQ(row_texts(h, 1), (Texts{"", "P1", ""}));
-    FillSourceGrid(nullptr, h, false);
+    FillSourceGrid(no_session.services, nullptr, h, false);
     EXPECT_EQ(h.Rows(), 2);
     EXPECT_TRUE(h.Redraw());
     EXPECT_EQ(ModuleCtl::NvlValue(kNull, Variant(0)), Variant(0));
@@ -217,7 +217,7 @@ TEST_F(GridFill, ListViewShowsPropertiesQuantitiesAndChecks) {
     auto rs = make_set({{"id", ado::adInteger}, {"ccode", ado::adVarWChar}, {"iproperty", ado::adInteger},
                         {"fquantity", ado::adDecimal}},
                        {{Variant(11), Variant(" MO01 "), Variant(1), Variant(1234.5)}, {Variant(12), kNull, Variant(0), kNull}});
-    ModuleCtl::FillListView(rs, lv, true, 900);
+    ModuleCtl::FillListView(services(), rs, lv, true, 900);
     EXPECT_TRUE(lv.Visible() && lv.Enabled() && lv.Checkboxes());
     ASSERT_EQ(lv.column_count(), 4);
     EXPECT_EQ(lv.column(4).align, ui::Alignment::Right);
@@ -226,7 +226,7 @@ TEST_F(GridFill, ListViewShowsPropertiesQuantitiesAndChecks) {
     EXPECT_EQ(lv.item("k11").sub_items, (Texts{"MO01", "自制", "1,234.50"}));
     EXPECT_EQ(lv.item("k12").sub_items, (Texts{"", "外协", ""}));
 
-    ModuleCtl::FillListView(make_set({{"id", ado::adInteger}}, {}), lv, false);
+    ModuleCtl::FillListView(services(), make_set({{"id", ado::adInteger}}, {}), lv, false);
     EXPECT_EQ(lv.column_count() + lv.item_count(), 0);
 }
 

@@ -9,6 +9,7 @@
 #include "host/user_define.h"
 #include "session/login.h"
 #include "tests/support/account.h"
+#include "tests/support/services.h"
 
 namespace korvane::generation {
 namespace {
@@ -31,28 +32,25 @@ session::PermissionServicePtr permission_of(testing::TestAccount& account) {
 // An account whose items in use are named after the key they are asked by.
 struct Layout : ::testing::Test {
     testing::TestAccount account;
+    testing::Services fixture{permission_of(account)};
+    const FormServices* services = &fixture.services;
+    ModuleCtl::LayoutState& state = fixture.layout;
     ado::RecordsetPtr rs;
 
     void SetUp() override {
-        component::reset();
-        ModuleCtl::ResetLayoutState();
-        session::set_module_permission(permission_of(account));
         account.exec(
             "insert into UserDef values ('03', '自定义项3', '批次说明'), ('12', '自定义项12', '项12'), ('21', '自由项2', "
             "'项21'), ('28', '自由项3', '项28'), ('20', '自由项1', '自由项1'), ('22', '自定义项22', '项22'), "
             "('36', '自定义项36', '项36'), ('50', '自定义项50', '项50')");
     }
-    void TearDown() override {
-        ModuleCtl::ResetLayoutState();
-        component::reset();
-    }
+    void TearDown() override { component::reset(); }
     // Fills the grid from a set of these fields (no rows) and lays it out.
     void lay_out(ui::Grid& g, const Texts& fields) {
         rs = ado::Recordset::create();
         for (const auto& f : fields) rs->Fields().Append(f, ado::adVarWChar);
         rs->Open();
-        ModuleCtl::FillSourceGrid(rs, g, true);
-        SetListLayout(g, rs);
+        ModuleCtl::FillSourceGrid(*services, rs, g, true);
+        SetListLayout(*services, g, rs);
     }
 };
 
@@ -65,12 +63,12 @@ TEST_F(Layout, OrderLinesGetCaptionsHiddenKeysAndTheirColumns) {
                                  "本次入库数量", "本次入库件数"}));
     const std::vector<int> widths = {-1, 0, 0, -1, -1, -1, 1152, 0, -1, -1, -1, -1, -1, -1, -1, -1};
     for (long c = 0; c < g.Cols(); ++c) EXPECT_EQ(g.ColWidth(c), widths[c]) << c;
-    EXPECT_EQ(ModuleCtl::IdCol, 1);
-    EXPECT_EQ(ModuleCtl::WhCodeCol, 2);
-    EXPECT_EQ(ModuleCtl::WhNameCol, 3);
-    EXPECT_EQ(ModuleCtl::LayoutColumn, 12);
-    EXPECT_TRUE(ModuleCtl::BodyLaidOutB);
-    EXPECT_FALSE(ModuleCtl::BodyLaidOutA);
+    EXPECT_EQ(state.IdCol, 1);
+    EXPECT_EQ(state.WhCodeCol, 2);
+    EXPECT_EQ(state.WhNameCol, 3);
+    EXPECT_EQ(state.LayoutColumn, 12);
+    EXPECT_TRUE(state.BodyLaidOutB);
+    EXPECT_FALSE(state.BodyLaidOutA);
 }
 
 TEST_F(Layout, BodiesAreLaidOutOnceUntilTheirFlagIsClearedHeadsEveryTime) {
@@ -80,15 +78,15 @@ TEST_F(Layout, BodiesAreLaidOutOnceUntilTheirFlagIsClearedHeadsEveryTime) {
     EXPECT_EQ(body.TextMatrix(0, 2), "cInvCode");
     lay_out(inspection, {"iquantity"});
     EXPECT_EQ(inspection.TextMatrix(0, 1), "iquantity");
-    ModuleCtl::BodyLaidOutB = false;
+    state.BodyLaidOutB = false;
     lay_out(body, {"autoid", "cInvCode"});
     EXPECT_EQ(body.TextMatrix(0, 2), "存货编码");
 
     lay_out(arrival, {"autoid", "cInvCode", "cWhName"});
-    EXPECT_TRUE(ModuleCtl::BodyLaidOutA);
+    EXPECT_TRUE(state.BodyLaidOutA);
     lay_out(dispatch, {"cInvCode", "ccode", "iquantity"});
     EXPECT_EQ(dispatch.TextMatrix(0, 1), "cInvCode");
-    ModuleCtl::BodyLaidOutA = false;
+    state.BodyLaidOutA = false;
     lay_out(dispatch, {"cInvCode", "ccode", "iquantity"});
     EXPECT_EQ(headers(dispatch), (Texts{"选择", "存货编码", "入库单号", "应出库数量", "未出库数量", "未出库件数",
                                         "本次出库数量", "本次出库件数"}));
@@ -98,8 +96,8 @@ TEST_F(Layout, BodiesAreLaidOutOnceUntilTheirFlagIsClearedHeadsEveryTime) {
     for (int i = 0; i < 2; ++i) lay_out(head, {"poid", "id", "cPOID", "dPODate", "cVenAbbName", "cWhName"});
     EXPECT_EQ(headers(head), (Texts{"选择", "poid", "id", "单据号", "单据日期", "供应商", "仓库"}));
     EXPECT_EQ(head.ColWidth(1), 0);
-    EXPECT_EQ(ModuleCtl::IdCol, 1);
-    EXPECT_EQ(ModuleCtl::WhNameCol, 3);
+    EXPECT_EQ(state.IdCol, 1);
+    EXPECT_EQ(state.WhNameCol, 3);
     lay_out(other, {"cInvCode"});  // a list of no layout is left alone
     EXPECT_EQ(other.TextMatrix(0, 1), "cInvCode");
 }
@@ -127,24 +125,26 @@ TEST_F(Layout, AHostsOwnDefinitionsNameTheColumnsUntilTheModuleIsReset) {
             return {key, key == "03" ? "宿主批注" : plain, plain};  // named as by default: not in use
         }
     };
-    host::set_user_define_factory([] { return std::make_unique<HostDefinitions>(); });
+    component::module().make_user_define = [] { return std::make_unique<HostDefinitions>(); };
+    auto module_services = component::form_services(permission_of(account));
+    services = &module_services;
     ui::Grid head("lstDdHead");
     lay_out(head, {"cDefine3", "cdefine12"});
     EXPECT_EQ(headers(head), (Texts{"选择", "宿主批注", "cdefine12"}));
     EXPECT_EQ(head.ColWidth(2), 0);
 
     component::reset();  // ours again
-    session::set_module_permission(permission_of(account));
+    module_services = component::form_services(permission_of(account));
     lay_out(head, {"cDefine3", "cdefine12"});
     EXPECT_EQ(headers(head), (Texts{"选择", "批次说明", "项12"}));
 }
 
 TEST_F(Layout, ListViewsOfTheProductionForm) {
-    auto laid_out = [](const char* name, const Texts& fields) {
+    auto laid_out = [services = *services](const char* name, const Texts& fields) {
         ui::ListView lv(name);
         for (const auto& f : fields) lv.add_column({}, f);
         lv.put_Visible(false);
-        SetListLayout(lv, nullptr);
+        SetListLayout(services, lv, nullptr);
         EXPECT_TRUE(lv.Visible() && lv.Enabled());
         Texts out;
         for (const auto& c : lv.columns()) out.push_back(c.width == 0 ? "-" : c.text);
@@ -156,7 +156,7 @@ TEST_F(Layout, ListViewsOfTheProductionForm) {
     EXPECT_EQ(laid_out("lstSub", {"mainid", "fQuantity", "cdefine22", "cdefine36", "cdefine23", "cfree3", "cfree1"}),
               (Texts{"选择", "投产数量", "自定义项1", "自定义项1", "-", "项28", "-"}));
     EXPECT_EQ(laid_out("lstChild", {"subid", "fOutQuantity", "cFree2"}), (Texts{"选择", "材料出库数量", "项21"}));
-    EXPECT_EQ(ModuleCtl::LayoutColumn, 4);
+    EXPECT_EQ(state.LayoutColumn, 4);
 }
 
 }  // namespace

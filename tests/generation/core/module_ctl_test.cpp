@@ -73,17 +73,18 @@ TEST(KeyFilter, SqlBreakingCharactersAreDroppedWithABeep) {
 TEST(RegistrySettings, ToolbarStyleAndWrittenValues) {
     std::string file = testing::temp_path("registry");
     setenv("KORVANE_REGISTRY_FILE", file.c_str(), 1);
-    EXPECT_EQ(ModuleCtl::GetToolbarStyle(), 1);  // nothing stored
-    ModuleCtl::WriteRegistryString("SOFTWARE\\Tarnell\\WF\\V8.520\\Appearance", "Toolbar Style", "Flat");
-    EXPECT_EQ(ModuleCtl::GetToolbarStyle(), 2);
-    ModuleCtl::WriteRegistryString("SOFTWARE\\Tarnell\\WF\\V8.520\\Appearance", "Toolbar Style", "Text");
-    EXPECT_EQ(ModuleCtl::GetToolbarStyle(), 1);
-    ModuleCtl::WriteRegistryString("SOFTWARE\\Tarnell\\WF\\V8.520\\KCGL", "orderform", "1");
-    EXPECT_EQ(registry::Registry::local_machine().query_string("software\\tarnell\\wf\\v8.520\\kcgl", "orderform"),
+    registry::Registry hklm("HKEY_LOCAL_MACHINE");
+    EXPECT_EQ(ModuleCtl::GetToolbarStyle(hklm), 1);  // nothing stored
+    ModuleCtl::WriteRegistryString(hklm, "SOFTWARE\\Tarnell\\WF\\V8.520\\Appearance", "Toolbar Style", "Flat");
+    EXPECT_EQ(ModuleCtl::GetToolbarStyle(hklm), 2);
+    ModuleCtl::WriteRegistryString(hklm, "SOFTWARE\\Tarnell\\WF\\V8.520\\Appearance", "Toolbar Style", "Text");
+    EXPECT_EQ(ModuleCtl::GetToolbarStyle(hklm), 1);
+    ModuleCtl::WriteRegistryString(hklm, "SOFTWARE\\Tarnell\\WF\\V8.520\\KCGL", "orderform", "1");
+    EXPECT_EQ(hklm.query_string("software\\tarnell\\wf\\v8.520\\kcgl", "orderform"),
               std::optional<std::string>("1"));
     setenv("KORVANE_REGISTRY_FILE", "/proc/forbidden/registry", 1);
-    ModuleCtl::WriteRegistryString("SOFTWARE\\X", "v", "1");  // fails silently
-    EXPECT_EQ(ModuleCtl::GetToolbarStyle(), 1);
+    ModuleCtl::WriteRegistryString(hklm, "SOFTWARE\\X", "v", "1");  // fails silently
+    EXPECT_EQ(ModuleCtl::GetToolbarStyle(hklm), 1);
     unsetenv("KORVANE_REGISTRY_FILE");
     std::remove(file.c_str());
 }

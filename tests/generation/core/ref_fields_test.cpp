@@ -19,7 +19,9 @@ struct RefFixture : ::testing::Test {
     std::vector<std::string> failures;
     ui::HeadlessUi ui;
     session::PermissionServicePtr permission = session::PermissionService::create();
-    ModuleCtl::RefServices services;
+    ModuleCtl::LayoutState layout;
+    registry::Registry hklm{"HKEY_LOCAL_MACHINE"};
+    FormServices services;
 
     void SetUp() override {
         ui.on_failure = [this](const std::string& w) { failures.push_back(w); };
@@ -39,7 +41,7 @@ struct RefFixture : ::testing::Test {
     void login(const std::string& op) {
         permission = session::PermissionService::create();
         permission->InitFromSession(session::AccountLogin::create(account.connection_string(), op));
-        services = ModuleCtl::RefServices::standard(ui, permission);
+        services = standard_services(ui, permission, layout, hklm);
     }
 };
 

@@ -4,7 +4,6 @@
 
 #include <cmath>
 
-#include "component/module_state.h"
 #include "generation/core/grid_fill.h"
 #include "generation/core/list_layout.h"
 #include "host/source_queries.h"
@@ -12,6 +11,7 @@
 #include "session/login.h"
 #include "session/options_loader.h"
 #include "tests/support/account.h"
+#include "tests/support/services.h"
 
 namespace korvane::generation::ModuleCtl {
 namespace {
@@ -23,13 +23,13 @@ double field(const ado::Recordset& rs, const char* name) {
 }
 
 TEST(SourceLists, BodyListsOfTheDemoAccountShowWhatIsLeftToExecute) {
-    component::reset();
     testing::DemoAccount demo(2000);
     auto permission = session::PermissionService::create();
     permission->InitFromSession(session::AccountLogin::create(demo.connection_string(), "demo"));
     session::load_session_options(permission);
-    session::set_module_permission(permission);
-    auto queries = host::source_query_service();
+    testing::Services fixture(permission);
+    const FormServices& services = fixture.services;
+    auto queries = services.source_query;
 
     auto heads = queries->GetOrderHeads(permission, "");
     ASSERT_FALSE(heads->Eof());
@@ -37,8 +37,8 @@ TEST(SourceLists, BodyListsOfTheDemoAccountShowWhatIsLeftToExecute) {
     for (int h = 0; h < 20 && !heads->Eof(); ++h, heads->MoveNext()) {
         auto rs = queries->GetOrderLines(permission, (*heads)(Variant("poid")), "");
         ui::Grid body("lstDdBody");
-        FillSourceGrid(rs, body, true);
-        SetListLayout(body, rs);
+        FillSourceGrid(services, rs, body, true);
+        SetListLayout(services, body, rs);
         const long cols = body.Cols();
         ASSERT_EQ(body.TextMatrix(0, cols - 4), "未入库数量");
         EXPECT_EQ(GetColumnIndex("IQUANTITY", rs, cols), cols - 2);
@@ -49,19 +49,18 @@ TEST(SourceLists, BodyListsOfTheDemoAccountShowWhatIsLeftToExecute) {
             EXPECT_EQ(body.TextMatrix(r, cols - 2), body.TextMatrix(r, cols - 4)) << "this time starts at the rest";
             EXPECT_EQ(body.TextMatrix(r, 0), "Y");
         }
-        EXPECT_GT(WhNameCol, 0);
-        EXPECT_EQ(body.ColWidth(IdCol), 0);
-        ResetLayoutState();
+        EXPECT_GT(fixture.layout.WhNameCol, 0);
+        EXPECT_EQ(body.ColWidth(fixture.layout.IdCol), 0);
+        fixture.layout = {};
     }
     EXPECT_GT(lines, 0);
 
     ado::RecordsetPtr dispatch;
     std::string message;
     auto options = session::StockOptions::create();
-    host::set_sales_context_source([&] { return permission; });
     ASSERT_TRUE(queries->GetDispatchLines(options, "", dispatch, message)) << message;
     ui::Grid sales("lstFhdBody");
-    FillSourceGrid(dispatch, sales, true);
+    FillSourceGrid(services, dispatch, sales, true);
     const long cols = sales.Cols();
     EXPECT_EQ(sales.TextMatrix(0, cols - 4), "未出库数量");
     long r = 1;
@@ -69,7 +68,6 @@ TEST(SourceLists, BodyListsOfTheDemoAccountShowWhatIsLeftToExecute) {
         EXPECT_NEAR(number(sales.TextMatrix(r, cols - 4)),
                     field(*dispatch, "iquantity") - field(*dispatch, "foutquantity"), 0.005);
 
-    component::reset();
 }
 
 }  // namespace

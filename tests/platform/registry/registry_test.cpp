@@ -45,10 +45,11 @@ protected:
 
     fs::path dir_;
     std::string file_;
+    RegistryApi api_;
 };
 
 TEST_F(RegistryTest, AnEmptyStoreHasNoKeysAndNoValues) {
-    Registry& hklm = Registry::local_machine();
+    Registry& hklm = api_.local_machine();
     EXPECT_EQ(hklm.file_path(), file_);
     EXPECT_FALSE(hklm.key_exists(kKcgl));
     EXPECT_EQ(hklm.query_string(kAppearance, "Toolbar Style"), std::nullopt);
@@ -57,7 +58,7 @@ TEST_F(RegistryTest, AnEmptyStoreHasNoKeysAndNoValues) {
 
 TEST_F(RegistryTest, AWriteIsSeenByEveryReader) {
     Registry writer("HKEY_LOCAL_MACHINE");
-    Registry& reader = Registry::local_machine();
+    Registry& reader = api_.local_machine();
     EXPECT_EQ(reader.query_string(kKcgl, "orderform"), std::nullopt);
     writer.set_string(kKcgl, "orderform", "1");
     EXPECT_EQ(reader.query_string(kKcgl, "orderform"), "1");
@@ -68,7 +69,7 @@ TEST_F(RegistryTest, AWriteIsSeenByEveryReader) {
 }
 
 TEST_F(RegistryTest, KeysAndValueNamesIgnoreCase) {
-    Registry& hklm = Registry::local_machine();
+    Registry& hklm = api_.local_machine();
     hklm.set_string(kKcgl, "arrivalform", "1");
     EXPECT_EQ(hklm.query_string("software\\tarnell\\wf\\v8.520\\kcgl", "ARRIVALFORM"), "1");
     EXPECT_EQ(hklm.query_string("\\SOFTWARE\\Tarnell\\WF\\V8.520\\KCGL\\", "arrivalform"), "1");
@@ -81,7 +82,7 @@ TEST_F(RegistryTest, KeysAndValueNamesIgnoreCase) {
 }
 
 TEST_F(RegistryTest, AnyTextSurvivesTheFile) {
-    Registry& hklm = Registry::local_machine();
+    Registry& hklm = api_.local_machine();
     const std::pair<const char*, std::string> values[] = {
         {"multi", "第一行\n第二行\r\n"},
         {"a=b", "x=y==z"},
@@ -106,8 +107,8 @@ TEST_F(RegistryTest, HandEditedLinesThatMakeNoSenseAreSkipped) {
     fs::create_directories(fs::path(file_).parent_path());
     std::ofstream(file_) << "junk before any key\n[HKEY_LOCAL_MACHINE\\" << kAppearance
                          << "]\r\nno separator\nToolbar Style=Flat\n[broken\nx=1\n";
-    EXPECT_EQ(Registry::local_machine().query_string(kAppearance, "toolbar style"), "Flat");
-    EXPECT_EQ(Registry::local_machine().query_string(kAppearance, "x"), std::nullopt);
+    EXPECT_EQ(api_.local_machine().query_string(kAppearance, "toolbar style"), "Flat");
+    EXPECT_EQ(api_.local_machine().query_string(kAppearance, "x"), std::nullopt);
 }
 
 TEST_F(RegistryTest, ConcurrentWritersFromTwoProcessesLoseNothing) {
@@ -120,7 +121,7 @@ TEST_F(RegistryTest, ConcurrentWritersFromTwoProcessesLoseNothing) {
             int rc = 0;
             try {
                 for (int i = 0; i < kEach; ++i)
-                    Registry::local_machine().set_string(kKcgl, "w" + std::to_string(w) + "_" + std::to_string(i), "值");
+                    api_.local_machine().set_string(kKcgl, "w" + std::to_string(w) + "_" + std::to_string(i), "值");
             } catch (...) {
                 rc = 1;
             }
@@ -134,21 +135,21 @@ TEST_F(RegistryTest, ConcurrentWritersFromTwoProcessesLoseNothing) {
     }
     for (int w = 0; w < 2; ++w)
         for (int i = 0; i < kEach; ++i)
-            EXPECT_EQ(Registry::local_machine().query_string(kKcgl, "w" + std::to_string(w) + "_" + std::to_string(i)),
+            EXPECT_EQ(api_.local_machine().query_string(kKcgl, "w" + std::to_string(w) + "_" + std::to_string(i)),
                       "值");
 }
 
 TEST_F(RegistryTest, AStoreThatCannotBeWrittenRaisesFileAccess) {
     ::setenv("KORVANE_REGISTRY_FILE", "/dev/null/registry", 1);
     try {
-        Registry::local_machine().set_string(kKcgl, "orderform", "1");
+        api_.local_machine().set_string(kKcgl, "orderform", "1");
         FAIL() << "expected an error";
     } catch (const Error& e) {
         EXPECT_EQ(e.number(), err::kFileAccess);
         EXPECT_EQ(e.source(), "/dev/null/registry");
     }
     Hkey key = 0;
-    EXPECT_EQ(RegCreateKeyA(kHkeyLocalMachine, kKcgl, &key), kErrorAccessDenied);  // the forms go on silently
+    EXPECT_EQ(api_.RegCreateKeyA(kHkeyLocalMachine, kKcgl, &key), kErrorAccessDenied);  // the forms go on silently
 }
 
 TEST_F(RegistryTest, DefaultLocationFollowsXdgConfigHome) {
@@ -156,43 +157,43 @@ TEST_F(RegistryTest, DefaultLocationFollowsXdgConfigHome) {
     const char* old_xdg = std::getenv("XDG_CONFIG_HOME");
     std::string saved = old_xdg ? old_xdg : "";
     ::setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
-    EXPECT_EQ(Registry::local_machine().file_path(), (dir_ / "korvane" / "registry").string());
+    EXPECT_EQ(api_.local_machine().file_path(), (dir_ / "korvane" / "registry").string());
     ::setenv("XDG_CONFIG_HOME", "relative/dir", 1);  // not absolute: ignored
-    EXPECT_NE(Registry::local_machine().file_path().find("/.config/korvane/registry"), std::string::npos);
+    EXPECT_NE(api_.local_machine().file_path().find("/.config/korvane/registry"), std::string::npos);
     if (old_xdg) ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
     else ::unsetenv("XDG_CONFIG_HOME");
 }
 
 TEST_F(RegistryTest, WindowsShapedCallsReadAndWriteStrings) {
     Hkey key = 0;
-    EXPECT_EQ(RegOpenKeyExA(kHkeyLocalMachine, kKcgl, 0, kKeyWrite, &key), kErrorFileNotFound);
-    ASSERT_EQ(RegCreateKeyA(kHkeyLocalMachine, kKcgl, &key), kErrorSuccess);
+    EXPECT_EQ(api_.RegOpenKeyExA(kHkeyLocalMachine, kKcgl, 0, kKeyWrite, &key), kErrorFileNotFound);
+    ASSERT_EQ(api_.RegCreateKeyA(kHkeyLocalMachine, kKcgl, &key), kErrorSuccess);
     const char one[] = "1";
-    EXPECT_EQ(RegSetValueExA(key, "orderform", 0, kRegSz, reinterpret_cast<const unsigned char*>(one), sizeof one),
+    EXPECT_EQ(api_.RegSetValueExA(key, "orderform", 0, kRegSz, reinterpret_cast<const unsigned char*>(one), sizeof one),
               kErrorSuccess);
-    EXPECT_EQ(RegSetValueExA(key, "x", 0, 4 /* REG_DWORD */, reinterpret_cast<const unsigned char*>(one), 4),
+    EXPECT_EQ(api_.RegSetValueExA(key, "x", 0, 4 /* REG_DWORD */, reinterpret_cast<const unsigned char*>(one), 4),
               kErrorInvalidParameter);
-    EXPECT_EQ(RegCloseKey(key), kErrorSuccess);
-    EXPECT_EQ(RegCloseKey(key), kErrorInvalidHandle);
-    EXPECT_EQ(Registry::local_machine().query_string(kKcgl, "orderform"), "1");
+    EXPECT_EQ(api_.RegCloseKey(key), kErrorSuccess);
+    EXPECT_EQ(api_.RegCloseKey(key), kErrorInvalidHandle);
+    EXPECT_EQ(api_.local_machine().query_string(kKcgl, "orderform"), "1");
 
-    Registry::local_machine().set_string(kAppearance, "Toolbar Style", "Tall buttons");
-    ASSERT_EQ(RegOpenKeyExA(kHkeyLocalMachine, "SOFTWARE\\Tarnell", 0, kKeyRead, &key), kErrorSuccess);
+    api_.local_machine().set_string(kAppearance, "Toolbar Style", "Tall buttons");
+    ASSERT_EQ(api_.RegOpenKeyExA(kHkeyLocalMachine, "SOFTWARE\\Tarnell", 0, kKeyRead, &key), kErrorSuccess);
     Hkey appearance = 0;
-    ASSERT_EQ(RegOpenKeyExA(key, "WF\\V8.520\\Appearance", 0, kKeyRead, &appearance), kErrorSuccess);
+    ASSERT_EQ(api_.RegOpenKeyExA(key, "WF\\V8.520\\Appearance", 0, kKeyRead, &appearance), kErrorSuccess);
     unsigned char buf[128];
     std::uint32_t size = sizeof buf, type = 0;
-    ASSERT_EQ(RegQueryValueExA(appearance, "Toolbar Style", nullptr, &type, buf, &size), kErrorSuccess);
+    ASSERT_EQ(api_.RegQueryValueExA(appearance, "Toolbar Style", nullptr, &type, buf, &size), kErrorSuccess);
     EXPECT_EQ(type, kRegSz);
     EXPECT_EQ(size, 13u);  // counts the NUL
     EXPECT_STREQ(reinterpret_cast<char*>(buf), "Tall buttons");
     size = 4;
-    EXPECT_EQ(RegQueryValueExA(appearance, "Toolbar Style", nullptr, nullptr, buf, &size), kErrorMoreData);
+    EXPECT_EQ(api_.RegQueryValueExA(appearance, "Toolbar Style", nullptr, nullptr, buf, &size), kErrorMoreData);
     EXPECT_EQ(size, 13u);
-    EXPECT_EQ(RegQueryValueExA(appearance, "missing", nullptr, nullptr, buf, &size), kErrorFileNotFound);
-    RegCloseKey(appearance);
-    RegCloseKey(key);
-    EXPECT_EQ(RegQueryValueExA(appearance, "Toolbar Style", nullptr, nullptr, buf, &size), kErrorInvalidHandle);
+    EXPECT_EQ(api_.RegQueryValueExA(appearance, "missing", nullptr, nullptr, buf, &size), kErrorFileNotFound);
+    api_.RegCloseKey(appearance);
+    api_.RegCloseKey(key);
+    EXPECT_EQ(api_.RegQueryValueExA(appearance, "Toolbar Style", nullptr, nullptr, buf, &size), kErrorInvalidHandle);
 }
 
 }  // namespace

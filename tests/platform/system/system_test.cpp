@@ -29,10 +29,9 @@ protected:
             if (value) ::setenv(name.c_str(), value->c_str(), 1);
             else ::unsetenv(name.c_str());
         }
-        unregister_object_factory("Pobrex.Terminal");
-        unregister_object_factory("Test.Widget");
     }
     std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+    ObjectFactories factories_;
 };
 
 class Widget : public Object {
@@ -59,30 +58,30 @@ TEST_F(SystemTest, SessionIdIsStableForTheSessionUnlessOverridden) {
 
 TEST_F(SystemTest, CreatingAnUnregisteredComponentRaises429) {
     try {
-        CreateObject("Pobrex.Terminal");
+        factories_.CreateObject("Pobrex.Terminal");
         FAIL() << "expected an error";
     } catch (const Error& e) {
         EXPECT_EQ(e.number(), 429);
         EXPECT_EQ(e.description(), "ActiveX component can't create object");
     }
-    register_object_factory("Test.Widget", [] { return ObjectPtr(); });  // a factory that fails
-    EXPECT_THROW(CreateObject("Test.Widget"), Error);
+    factories_.register_factory("Test.Widget", [] { return ObjectPtr(); });  // a factory that fails
+    EXPECT_THROW(factories_.CreateObject("Test.Widget"), Error);
 }
 
 TEST_F(SystemTest, ComponentsAreFoundByProgIdInAnyCase) {
-    register_object_factory("Test.Widget", [] { return std::make_shared<Widget>(); });
-    auto a = CreateObject("test.WIDGET");
-    auto b = CreateObject("Test.Widget");
+    factories_.register_factory("Test.Widget", [] { return std::make_shared<Widget>(); });
+    auto a = factories_.CreateObject("test.WIDGET");
+    auto b = factories_.CreateObject("Test.Widget");
     EXPECT_EQ(a->type_name(), "Widget");
     EXPECT_NE(a, b);  // a new object each time
-    unregister_object_factory("TEST.widget");
-    EXPECT_THROW(CreateObject("Test.Widget"), Error);
+    factories_.unregister_factory("TEST.widget");
+    EXPECT_THROW(factories_.CreateObject("Test.Widget"), Error);
 }
 
 TEST_F(SystemTest, TheTerminalComponentReportsTheSessionId) {
     ::setenv("KORVANE_SESSION_ID", "7", 1);
-    register_terminal_component();
-    auto terminal = std::dynamic_pointer_cast<TerminalSession>(CreateObject("Pobrex.Terminal"));
+    register_terminal_component(factories_);
+    auto terminal = std::dynamic_pointer_cast<TerminalSession>(factories_.CreateObject("Pobrex.Terminal"));
     ASSERT_NE(terminal, nullptr);
     Variant id = terminal->GetSessionID();
     EXPECT_TRUE(id.is_string());
