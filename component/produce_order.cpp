@@ -1,5 +1,6 @@
 #include "component/produce_order.h"
 
+#include "platform/ado/statement_values.h"
 #include "component/class_table.h"
 #include "component/guard.h"
 #include "component/ids.h"
@@ -22,7 +23,7 @@ ProduceOrder::Prepared ProduceOrder::prepare(const std::string& id, const sessio
     connection_ = con;
     auto permission = renew_permission_with_options(oLogin);
     // An empty id keeps the clause of the instance's earlier call.
-    if (!id.empty()) filter_clause_ = "cCode = '" + id + "'";
+    if (!id.empty()) filter_clause_ = "cCode = '" + ado::quoted_text(id) + "'";
     Prepared p{form_services(permission), {}};
     p.context.connection = connection_;
     p.context.filter_clause = filter_clause_;

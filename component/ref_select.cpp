@@ -1,5 +1,7 @@
 #include "component/ref_select.h"
 
+#include "platform/ado/statement_values.h"
+#include "selection/texts.h"
 #include "component/class_table.h"
 #include "component/guard.h"
 #include "component/ids.h"
@@ -24,10 +26,22 @@ ado::ConnectionPtr scratch_connection(const session::LoginPtr& login) {
 
 RefSelect::RefSelect() { ModuleStartup(); }
 
-void RefSelect::prepare(const session::LoginPtr& oLogin, const std::string& sWhcode, const std::string& sInvCode,
+bool RefSelect::prepare(const session::LoginPtr& oLogin, const std::string& sWhcode, const std::string& sInvCode,
                         const CollectionPtr& sFree, double iQuantity, double iNum, double iExchRate,
                         std::int32_t RefType, const std::string& sSql, bool bIsRedVouch, bool bMutiSel,
-                        const std::string& sRefFrom, bool detached) {
+                        const std::string& sRefFrom, bool detached, std::string* text_mode) {
+    return_data_.reset();
+    // Amounts the allocation cannot hold exactly, before anything is opened.
+    ado::checked_amount(iQuantity);
+    ado::checked_amount(iNum);
+    ado::checked_amount(iExchRate);
+    if (iExchRate < 0) {
+        // refused as the dialog refuses a negative rate typed into it
+        if (text_mode && !text_mode->empty()) *text_mode = selection::texts::kNoNegativeRate;
+        else ui_host().MsgBox(selection::texts::kNoNegativeRate);
+        dialog_.reset();
+        return false;
+    }
     auto permission = renew_permission(oLogin);
     dialog_ = std::make_shared<selection::frmRefSelect>(ui_host(), permission);
     return_data_.reset();
@@ -49,14 +63,16 @@ void RefSelect::prepare(const session::LoginPtr& oLogin, const std::string& sWhc
     // The automatic pass must not hold the account's rows while it works.
     if (detached) rs = shared_helper()->CopyRecordset(*rs);
     d.put_DataFrom(rs);
+    return true;
 }
 
 bool RefSelect::AutoRefer(const session::LoginPtr& oLogin, Ref<std::string> sWhcode, Ref<std::string> sInvCode,
                           Ref<CollectionPtr> sFree, Ref<double> iQuantity, Ref<double> iNum, Ref<double> iExchRate,
                           Ref<std::int32_t> RefType, Ref<std::string> sSql, Ref<bool> bIsRedVouch,
                           Ref<bool> bMutiSel, Ref<std::string> sRefFrom, Ref<std::string> sReturnErr) {
-    prepare(oLogin, sWhcode.get(), sInvCode.get(), sFree.get(), iQuantity.get(), iNum.get(), iExchRate.get(),
-            RefType.get(), sSql.get(), bIsRedVouch.get(), bMutiSel.get(), sRefFrom.get(), true);
+    if (!prepare(oLogin, sWhcode.get(), sInvCode.get(), sFree.get(), iQuantity.get(), iNum.get(), iExchRate.get(),
+                 RefType.get(), sSql.get(), bIsRedVouch.get(), bMutiSel.get(), sRefFrom.get(), true, &sReturnErr.get()))
+        return false;
     // AutoMatch refills the grid at once; nobody sees the fill of the load
     dialog_->set_fill_on_load(false);
     dialog_->Load();
@@ -70,8 +86,9 @@ bool RefSelect::Refer(const session::LoginPtr& oLogin, Ref<std::string> sWhcode,
                       Ref<CollectionPtr> sFree, Ref<double> iQuantity, Ref<double> iNum, Ref<double> iExchRate,
                       Ref<std::int32_t> RefType, Ref<std::string> sSql, Ref<bool> bIsRedVouch, Ref<bool> bMutiSel,
                       Ref<std::string> sRefFrom) {
-    prepare(oLogin, sWhcode.get(), sInvCode.get(), sFree.get(), iQuantity.get(), iNum.get(), iExchRate.get(),
-            RefType.get(), sSql.get(), bIsRedVouch.get(), bMutiSel.get(), sRefFrom.get(), false);
+    if (!prepare(oLogin, sWhcode.get(), sInvCode.get(), sFree.get(), iQuantity.get(), iNum.get(), iExchRate.get(),
+                 RefType.get(), sSql.get(), bIsRedVouch.get(), bMutiSel.get(), sRefFrom.get(), false, nullptr))
+        return false;
     dialog_->Show(ui::vbModal);
     // A host whose window closed without unloading the dialog has chosen nothing.
     if (dialog_->loaded()) dialog_->Unload();

@@ -70,10 +70,14 @@ public:
 
 private:
     // Steps shared by Refer and AutoRefer: a new dialog with the line's
-    // data and the opened selection.
-    void prepare(const session::LoginPtr& oLogin, const std::string& sWhcode, const std::string& sInvCode,
+    // data and the opened selection. Amounts beyond what the allocation
+    // holds raise 6; a negative rate is refused as the dialog refuses it (in
+    // `text_mode` when that is non-empty, else in a message box) and gives
+    // false, nothing opened.
+    bool prepare(const session::LoginPtr& oLogin, const std::string& sWhcode, const std::string& sInvCode,
                  const CollectionPtr& sFree, double iQuantity, double iNum, double iExchRate, std::int32_t RefType,
-                 const std::string& sSql, bool bIsRedVouch, bool bMutiSel, const std::string& sRefFrom, bool detached);
+                 const std::string& sSql, bool bIsRedVouch, bool bMutiSel, const std::string& sRefFrom, bool detached,
+                 std::string* text_mode);
 
     std::string selection_text_;    // sSql of the last AutoRefer/Refer
     std::shared_ptr<selection::frmRefSelect> dialog_;  // the selection dialog of the last call

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/ado/recordset.h"
+#include "platform/ado/statement_values.h"
 #include "platform/system/system.h"
 #include "platform/vb/convert.h"
 #include "platform/vb/error.h"
@@ -82,11 +83,11 @@ void ScratchTables::add(ado::Connection& con, ScratchKind kind, double quantity,
 
 long GetAutoID(const ado::ConnectionPtr& con, std::string& sql, const std::string& sWhcode, const std::string& sInvCode,
                const std::string (&sFree)[10], const std::string& sBatch) {
-    sql = texts::kAutoIDQuery + sWhcode;
+    sql = texts::kAutoIDQuery + ado::quoted_text(sWhcode);
     auto key = [&sql](const char* column, const std::string& value) {
         sql += texts::kAndQuote;
         sql += column;
-        sql += value;
+        sql += ado::quoted_text(value);
     };
     key(" cInvCode='", sInvCode);
     key(" cBatch='", sBatch);

@@ -1,5 +1,6 @@
 #include "writeback/track_set.h"
 
+#include "platform/ado/statement_values.h"
 #include "platform/vb/convert.h"
 #include "platform/vb/error.h"
 #include "writeback/texts.h"
@@ -13,11 +14,22 @@ const ado::Recordset& require(const ado::RecordsetPtr& rs) {
     return *rs;
 }
 
-// A field as the statement takes it: its text, Null as nothing.
+// A key field as the statement takes it: its text, Null as nothing; a text
+// that cannot stand inside its quotes is refused.
 std::string text_of(const ado::Recordset& rs, const char* field) {
     const Variant& v = rs.Fields(Variant(field)).Value();
     if (v.is_null() || v.is_empty()) return {};
-    return vb::CStr(v);
+    return ado::quoted_text(vb::CStr(v));
+}
+
+// An amount as the statement takes it: Null counts as 0, the text must be a
+// number within what the columns' arithmetic holds.
+std::string amount_of(const ado::Recordset& rs, const char* field) {
+    const Variant& v = rs.Fields(Variant(field)).Value();
+    if (v.is_null() || v.is_empty()) return "0";
+    std::string text = ado::numeric_text(vb::CStr(v));
+    ado::checked_amount(vb::CDbl(v));
+    return text;
 }
 
 // A negative amount after a minus sign would read "--", which starts an SQL
@@ -38,9 +50,10 @@ bool WritCountofRD_CS(std::string& sql, const std::string& sRdsID, const ado::Re
                       const ado::RecordsetPtr& rsBody, const ado::ConnectionPtr& oCon, bool bRDorCS, bool bIO) {
     const ado::Recordset& body = require(rsBody);
     const char* sign = bIO ? "+" : "-";
-    std::string q = amount_after(sign, text_of(body, "iSOutQuantity"));
-    std::string n = amount_after(sign, text_of(body, "iSOutNum"));
+    std::string q = amount_after(sign, amount_of(body, "iSOutQuantity"));
+    std::string n = amount_after(sign, amount_of(body, "iSOutNum"));
     if (bRDorCS) {
+        ado::numeric_text(sRdsID);
         sql = texts::kReceiptHead;
         sql += texts::kKeepVouchCode;
         sql += texts::kSetOutQuantity;
@@ -84,7 +97,7 @@ bool AllowWritCount(std::string& sql, const std::string& sRdsID, const ado::Reco
                     const ado::RecordsetPtr& rsBody, const ado::ConnectionPtr& oCon, const ObjectPtr& oInventory,
                     std::string& ErrMsg, bool bRDorCS) {
     const ado::Recordset& body = require(rsBody);
-    sql = texts::kReceiptLineQuery + sRdsID;
+    sql = texts::kReceiptLineQuery + ado::numeric_text(sRdsID);
     auto line = ado::Recordset::create();
     line->put_CursorLocation(ado::adUseClient);
     line->Open(sql, oCon, ado::adOpenStatic, ado::adLockReadOnly);

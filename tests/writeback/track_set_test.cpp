@@ -150,6 +150,71 @@ TEST_F(WriteBack, MissingFieldsAndFailedStatementsRaiseAndChangeNothing) {
     EXPECT_DOUBLE_EQ(vb::Val(value("select sum(iQuantity) from CurrentStock")), 110);
 }
 
+// Values that would break the statement are refused before anything runs:
+// the account is as it was, and a valid value's text is unchanged.
+TEST_F(WriteBack, ValuesThatWouldBreakTheStatementAreRefusedAndNothingIsWritten) {
+    auto state = [this] {
+        return value("select group_concat(AutoID || ':' || iQuantity || ':' || iNum, ' ') from CurrentStock") + "|" +
+               value("select group_concat(AutoID || ':' || iSOutQuantity || ':' || iSOutNum, ' ') from RdRecords") +
+               "|" + value("select count(*) from RdRecords");
+    };
+    const std::string before = state();
+    auto refused = [&](auto&& call) {
+        sql_ = "untouched";
+        try {
+            call();
+            ADD_FAILURE() << "ran: " << sql_;
+        } catch (const Error& e) {
+            EXPECT_EQ(e.number(), err::kInvalidCall);
+            EXPECT_EQ(e.description().rfind("值不能用于SQL语句：「", 0), 0u) << e.description();
+        }
+        EXPECT_EQ(state(), before);
+    };
+    Voucher widened("x' or '1'='1", "A001", "B1", 5, 1);
+    refused([&] { WritCountofRD_CS(sql_, "", widened.head, widened.body, con_, false, false); });
+    Voucher deleting("01", "A001'; delete from RdRecords; --", "B1", 5, 1);
+    refused([&] { WritCountofRD_CS(sql_, "", deleting.head, deleting.body, con_, false); });
+    Voucher free("01", "A001", "B1", 5, 1, {{3, "red' or cFree3 <> '"}});
+    refused([&] { WritCountofRD_CS(sql_, "", free.head, free.body, con_, false); });
+    Voucher fine("01", "A001", "B1", 5, 1);
+    refused([&] { WritCountofRD_CS(sql_, "1 or 1=1", fine.head, fine.body, con_, true); });
+    refused([&] { WritCountofRD_CS(sql_, "501; delete from RdRecords", fine.head, fine.body, con_, true); });
+    std::string msg;
+    refused([&] { AllowWritCount(sql_, "0 or 1=1", fine.head, fine.body, con_, std::make_shared<Flags>(false), msg); });
+    EXPECT_EQ(msg, "");
+
+    // an amount given as text must be a number too
+    auto as_text = ado::Recordset::create();
+    for (const char* f : {"cInvCode", "cBatch", "iSOutQuantity", "iSOutNum"}) as_text->Fields().Append(f, ado::adVarWChar, 40);
+    as_text->Open();
+    as_text->AddNew();
+    as_text->Fields("cInvCode").put_Value("A001");
+    as_text->Fields("iSOutQuantity").put_Value("1 where 1=1; --");
+    as_text->Fields("iSOutNum").put_Value("1");
+    as_text->Update();
+    refused([&] { WritCountofRD_CS(sql_, "501", fine.head, as_text, con_, true); });
+}
+
+TEST_F(WriteBack, AmountsBeyondTheArithmeticOverflowAndNullAmountsCountAsNothing) {
+    Voucher huge("01", "A001", "B1", 1e300, 1);
+    try {
+        WritCountofRD_CS(sql_, "", huge.head, huge.body, con_, false, false);
+        ADD_FAILURE();
+    } catch (const Error& e) {
+        EXPECT_EQ(e.number(), err::kOverflow);
+    }
+    EXPECT_EQ(value("select iQuantity from CurrentStock where AutoID = 7"), "50");
+
+    Voucher empty("01", "A001", "B1", 0, 0, {{3, "red"}});
+    empty.body->Fields("iSOutQuantity").put_Value(Variant::null());
+    empty.body->Fields("iSOutNum").put_Value(Variant::null());
+    EXPECT_TRUE(WritCountofRD_CS(sql_, "", empty.head, empty.body, con_, false, false));
+    EXPECT_EQ(sql_,
+              "update CurrentStock set iQuantity = iQuantity -0, iNum = iNum -0 where cWhCode = '01' and "
+              "cInvCode = 'A001' and cBatch = 'B1' and cFree3 = 'red'");
+    EXPECT_EQ(value("select iQuantity || ':' || iNum from CurrentStock where AutoID = 7"), "50:5");
+}
+
 }  // namespace
 }  // namespace korvane::writeback
 
