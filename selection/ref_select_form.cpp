@@ -1,5 +1,6 @@
 #include "selection/ref_select_form.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -34,13 +35,7 @@ std::optional<double> number_of(std::string_view text) {
 
 double ToNumber(std::string_view text) { return number_of(text).value_or(0.0); }
 
-std::int64_t micro(double v) { return std::llround(v * 1e6); }
-
-// An amount "remains" when it lies on the requested side of zero.
-bool remains(double remaining, double requested) {
-    return requested >= 0 ? remaining > 0 : remaining < 0;
-}
-
+// A balance as the record holds it; a text balance reads as a cell would.
 double value_number(const Variant& v) {
     if (v.is_null() || v.is_empty()) return 0;
     if (v.is_string()) return ToNumber(v.str());
@@ -115,7 +110,6 @@ frmRefSelect::frmRefSelect(ui::UiHost& host, session::PermissionServicePtr permi
     grid_->on_validate_edit = [this](long row, long col, std::string& text, bool& cancel) {
         cancel = !check_cell(text, row, col);
     };
-    grid_->on_after_edit = [this](long row, long) { refresh_row(row); };
 
     on_load = [this] { form_load(); };
     on_unload = [this] {
@@ -124,8 +118,19 @@ frmRefSelect::frmRefSelect(ui::UiHost& host, session::PermissionServicePtr permi
     place_controls();
 }
 
+void frmRefSelect::put_Quantity(double v) {
+    quantity_ = v;
+    if (loaded_) model_.set_quantity(Amount::of(v));
+}
+
+void frmRefSelect::put_Num(double v) {
+    num_ = v;
+    if (loaded_) model_.set_pieces(Amount::of(v));
+}
+
 void frmRefSelect::put_ExchRate(const Variant& v) {
     exch_rate_ = v.is_empty() || v.is_null() ? 0 : vb::CDbl(v);
+    if (loaded_) model_.set_rate(Amount::of(exch_rate_));
 }
 
 void frmRefSelect::place_controls() {
@@ -167,9 +172,13 @@ void frmRefSelect::SetToolbarIcon() {
 
 bool frmRefSelect::both_editable() const { return hdi_quantity_->Editable() && hdi_num_->Editable(); }
 
-std::string frmRefSelect::fmt_quantity(double v) const { return vb::Format(Variant(v), quan_format_); }
-std::string frmRefSelect::fmt_pieces(double v) const { return vb::Format(Variant(v), pieces_format_); }
-std::string frmRefSelect::fmt_rate(double v) const { return vb::Format(Variant(v), rate_format_); }
+std::string frmRefSelect::fmt_quantity(Amount v) const { return vb::Format(Variant(v.value()), quan_format_); }
+std::string frmRefSelect::fmt_pieces(Amount v) const { return vb::Format(Variant(v.value()), pieces_format_); }
+std::string frmRefSelect::fmt_rate(Amount v) const { return vb::Format(Variant(v.value()), rate_format_); }
+
+Amount frmRefSelect::rounded(double v, const std::string& pattern) const {
+    return Amount::of(vb::CDbl(Variant(vb::Format(Variant(v), pattern))));
+}
 
 void frmRefSelect::form_load() {
     host().set_app_title("");
@@ -196,11 +205,12 @@ void frmRefSelect::form_load() {
         out_n_name_ = ref_type_ == 2 ? texts::kReturnPieces : texts::kOutPieces;
     }
 
-    quantity_ = vb::CDbl(Variant(fmt_quantity(quantity_)));
-    num_ = vb::CDbl(Variant(fmt_pieces(num_)));
-    exch_rate_ = vb::CDbl(Variant(fmt_rate(exch_rate_)));
-    remaining_q_ = quantity_;
-    remaining_n_ = num_;
+    model_.set_quantity(rounded(quantity_, quan_format_));
+    model_.set_pieces(rounded(num_, pieces_format_));
+    model_.set_rate(rounded(exch_rate_, rate_format_));
+    model_.reset_remaining();
+    model_.clear();
+    loaded_ = true;
 
     const bool boxes = ref_type_ == 0 && options_->ShowStockFilter();
     for (ui::CheckBox* box : {show_max_, show_zero_, show_min_}) box->put_Enabled(boxes);
@@ -256,9 +266,17 @@ void frmRefSelect::form_load() {
     show_header_amounts();
 
     set_columns();
+    AllocationMode mode;
+    mode.ref_type = ref_type_;
+    mode.stock_count = stock_count_;
+    mode.multi_select = muti_sel_;
+    mode.red = is_red_;
+    mode.both_editable = both_editable();
+    mode.has_pieces = out_n_col_ > 0;
+    model_.set_mode(mode);
     if (fill_on_load_) FillGrid(*grid_, data_);
 
-    if (generation::ModuleCtl::GetToolbarStyle() == 1) {
+    if (generation::ModuleCtl::GetToolbarStyle(registry::Registry("HKEY_LOCAL_MACHINE")) == 1) {
         for (const auto& b : tbr_tool_->buttons()) {
             auto& copy = toolbar_control_->add_button(b.key, b.caption, b.check);
             copy.tooltip = b.tooltip;
@@ -276,9 +294,9 @@ void frmRefSelect::form_load() {
 }
 
 void frmRefSelect::show_header_amounts() {
-    hdi_quantity_->put_Value(fmt_quantity(quantity_));
-    hdi_num_->put_Value(conversion_kind_ == 0 ? "" : fmt_pieces(num_));
-    hdi_rate_->put_Value(conversion_kind_ == 0 ? "" : fmt_rate(exch_rate_));
+    hdi_quantity_->put_Value(fmt_quantity(model_.quantity()));
+    hdi_num_->put_Value(conversion_kind_ == 0 ? "" : fmt_pieces(model_.pieces()));
+    hdi_rate_->put_Value(conversion_kind_ == 0 ? "" : fmt_rate(model_.rate()));
 }
 
 int frmRefSelect::field_index(const std::string& name) const {
@@ -342,10 +360,19 @@ void frmRefSelect::FillGrid(ui::Grid& grid, const ado::RecordsetPtr& rs) {
     grid.put_Cols(fields + 1);
     grid.put_TextMatrix(0, 0, "");
     for (long f = 0; f < fields; ++f) grid.put_TextMatrix(0, f + 1, rs->Fields().Item(Variant(f)).Name());
+    const bool ours = &grid == grid_;
+    std::vector<Candidate> candidates;
+    if (ours) {
+        out_q_field_ = out_q_col_ > 0 ? field_index(out_q_name_) : -1;
+        out_n_field_ = field_index(out_n_name_);
+    }
     if (open && rs->RecordCount() > 0) {
         const int bal_field = bal_q_col_ > 0 ? static_cast<int>(bal_q_col_ - 1) : field_index(bal_q_name_);
-        const bool show_max = show_max_->Value() == 1, show_zero = show_zero_->Value() == 1,
-                   show_min = show_min_->Value() == 1;
+        const int bal_n_field = bal_n_col_ > 0 ? static_cast<int>(bal_n_col_ - 1) : field_index(bal_n_name_);
+        const AllocationModel::ShowBoxes boxes{show_max_->Value() == 1, show_zero_->Value() == 1,
+                                               show_min_->Value() == 1};
+        const Amount rate = model_.rate();
+        const bool pieces_of_quantity = conversion_kind_ == 1 && !rate.is_zero();
         const std::string quan = options_->FormatQuanDecString(), pieces = options_->FormatNumDecString();
         const bool grey_pieces = !hdi_num_->Editable();
         // The pass over the records picks the rows the show boxes let through;
@@ -355,12 +382,23 @@ void frmRefSelect::FillGrid(ui::Grid& grid, const ado::RecordsetPtr& rs) {
         auto snapshot = std::make_shared<const ado::RecordSnapshot>(rs->view_snapshot());
         auto records = std::make_shared<std::vector<std::uint32_t>>();  // view positions, 0-based
         records->reserve(snapshot->size());
+        if (ours) candidates.reserve(snapshot->size());
         grid.put_Rows(static_cast<long>(snapshot->size()) + 1);
         long row = 1;
         for (std::size_t i = 0; i < snapshot->size(); ++i) {
             const Variant* values = snapshot->row(i);
-            const double balance = bal_field >= 0 ? value_number(values[bal_field]) : 0;
-            if (!((balance > 0 && show_max) || (balance == 0 && show_zero) || (balance < 0 && show_min))) continue;
+            const Amount balance = Amount::of(bal_field >= 0 ? value_number(values[bal_field]) : 0);
+            const bool shown = AllocationModel::shown(balance, boxes);
+            if (ours) {
+                Candidate& c = candidates.emplace_back();
+                c.balance_quantity = balance;
+                c.balance_pieces = pieces_of_quantity ? balance / rate
+                                   : bal_n_field >= 0 ? Amount::of(value_number(values[bal_n_field]))
+                                                      : Amount();
+                c.hidden = !shown;
+                c.position = static_cast<long>(i) + 1;
+            }
+            if (!shown) continue;
             grid.put_CellBackColor(row, 0, ui::kGrey);
             grid.put_RowData(row, static_cast<long>(i) + 1);
             records->push_back(static_cast<std::uint32_t>(i));
@@ -372,9 +410,10 @@ void frmRefSelect::FillGrid(ui::Grid& grid, const ado::RecordsetPtr& rs) {
         grid.put_Rows(row);
         const long out_q = out_q_col_, out_n = out_n_col_, bal_q = bal_q_col_, bal_n = bal_n_col_;
         const int kind = conversion_kind_;
-        const double rate = exch_rate_;
-        grid.defer_rows(1, 1, [snapshot, records, fields, out_q, out_n, bal_q, bal_n, bal_field, kind, rate, quan, pieces,
-                               grey_pieces](long r, std::string* cells, std::uint32_t* colors) {
+        const double rate_value = rate.value();
+        grid.fill_rows_on_first_use(1, 1, [snapshot, records, fields, out_q, out_n, bal_q, bal_n, bal_field, kind,
+                                           rate_value, quan, pieces,
+                                           grey_pieces](long r, std::string* cells, std::uint32_t* colors) {
             const Variant* values = snapshot->row((*records)[static_cast<std::size_t>(r - 1)]);
             if (!values) return;
             const double balance = bal_field >= 0 ? value_number(values[bal_field]) : 0;
@@ -387,8 +426,8 @@ void frmRefSelect::FillGrid(ui::Grid& grid, const ado::RecordsetPtr& rs) {
                 } else if (k == bal_q) {
                     text = v.is_null() || v.is_empty() ? "0" : vb::Format(v, quan);
                 } else if (k == bal_n) {
-                    if (kind == 1 && rate != 0)
-                        text = vb::Format(Variant(balance / rate), pieces);
+                    if (kind == 1 && rate_value != 0)
+                        text = vb::Format(Variant(balance / rate_value), pieces);
                     else
                         text = v.is_null() || v.is_empty() ? "0" : vb::Format(v, pieces);
                 } else if (v.is_string()) {
@@ -401,126 +440,100 @@ void frmRefSelect::FillGrid(ui::Grid& grid, const ado::RecordsetPtr& rs) {
             }
         });
     }
-    if (&grid == grid_) reset_sum(grid.Rows());
+    if (ours) model_.load(std::move(candidates));
     grid.put_Redraw(true);
 }
 
 // ---------------------------------------------------------------- allocation
 
-void frmRefSelect::reset_sum(long rows) {
-    chosen_micro_.assign(static_cast<std::size_t>(std::max(rows, 1L)), 0);
-    sum_micro_ = 0;
+long frmRefSelect::candidate_of(long row) const {
+    const auto& shown = model_.shown();
+    if (row < 1 || static_cast<std::size_t>(row) > shown.size()) return -1;
+    return static_cast<long>(shown[static_cast<std::size_t>(row - 1)]);
 }
 
-void frmRefSelect::refresh_row(long r) {
-    if (r < 1 || r >= grid_->Rows()) return;
-    if (chosen_micro_.size() < static_cast<std::size_t>(grid_->Rows())) chosen_micro_.resize(static_cast<std::size_t>(grid_->Rows()), 0);
-    std::int64_t now = 0;
-    if (grid_->TextMatrix(r, 0) == texts::kChosen && out_q_col_ > 0)
-        now = micro(ToNumber(grid_->TextMatrix(r, out_q_col_)));
-    sum_micro_ += now - chosen_micro_[static_cast<std::size_t>(r)];
-    chosen_micro_[static_cast<std::size_t>(r)] = now;
+long frmRefSelect::row_of(std::size_t candidate) const {
+    const auto& shown = model_.shown();
+    auto it = std::lower_bound(shown.begin(), shown.end(), candidate);
+    return it != shown.end() && *it == candidate ? static_cast<long>(it - shown.begin()) + 1 : 0;
 }
 
-double frmRefSelect::chosen_sum() const { return static_cast<double>(sum_micro_) / 1e6; }
+void frmRefSelect::write_quantity(const Candidate& c) {
+    if (!data_ || data_->State() != ado::adStateOpen) return;
+    data_->put_AbsolutePosition(c.position);
+    if (out_q_field_ >= 0)
+        data_->Fields().Item(Variant(static_cast<long>(out_q_field_))).put_Value(Variant(c.out_quantity.value()));
+    // Without a rate the pieces are the ones the row holds, when it has any.
+    if (out_n_field_ >= 0 && (!model_.rate().is_zero() || out_n_col_ > 0))
+        data_->Fields().Item(Variant(static_cast<long>(out_n_field_))).put_Value(Variant(c.out_pieces.value()));
+    data_->Update();
+}
+
+void frmRefSelect::write_pieces(const Candidate& c) {
+    if (!data_ || data_->State() != ado::adStateOpen) return;
+    data_->put_AbsolutePosition(c.position);
+    if (out_n_field_ >= 0)
+        data_->Fields().Item(Variant(static_cast<long>(out_n_field_))).put_Value(Variant(c.out_pieces.value()));
+    if (ref_type_ == 2 && out_q_field_ >= 0)
+        data_->Fields().Item(Variant(static_cast<long>(out_q_field_))).put_Value(Variant(c.out_quantity.value()));
+    data_->Update();
+}
+
+void frmRefSelect::show_toggle(long r, std::size_t i, const AllocationModel::Toggle& t) {
+    if (r < 1) return;
+    const Candidate& c = model_.row(i);
+    const bool has_pieces = out_n_col_ > 0;
+    grid_->put_TextMatrix(r, 0, c.chosen ? texts::kChosen : "");
+    if (t.took_back) {
+        if (model_.mode().both_editable && has_pieces) grid_->put_TextMatrix(r, out_n_col_, "0");
+        grid_->put_TextMatrix(r, out_q_col_, "0");
+    } else {
+        if (t.quantity_set) grid_->put_TextMatrix(r, out_q_col_, fmt_quantity(c.out_quantity));
+        if (t.pieces_set && has_pieces) grid_->put_TextMatrix(r, out_n_col_, fmt_pieces(c.out_pieces));
+    }
+    // The cell check of the out quantity, as if the operator had typed it.
+    if (!colour_refused(c.out_quantity)) write_quantity(c);
+    if (!model_.rate().is_zero() && has_pieces) grid_->put_TextMatrix(r, out_n_col_, fmt_pieces(c.out_pieces));
+}
 
 void frmRefSelect::ToggleRow(long r) {
     if (r < 1 || r >= grid_->Rows() || out_q_col_ < 1) return;
-    // A count takes every row's book amount whatever the request, so the
-    // request stays what is left.
-    if (!stock_count_) {
-        remaining_q_ = static_cast<double>(micro(quantity_) - sum_micro_) / 1e6;
-        if (quantity_ * remaining_q_ < 0) remaining_q_ = 0;
-    }
-    const bool both = both_editable();
-    const bool has_pieces = out_n_col_ > 0;
-    if (grid_->TextMatrix(r, 0) == texts::kChosen) {
-        grid_->put_TextMatrix(r, 0, "");
-        remaining_q_ += ToNumber(grid_->TextMatrix(r, out_q_col_));
-        if (both && has_pieces) {
-            remaining_n_ += ToNumber(grid_->TextMatrix(r, out_n_col_));
-            grid_->put_TextMatrix(r, out_n_col_, "0");
-        }
-        grid_->put_TextMatrix(r, out_q_col_, "0");
-    } else {
-        grid_->put_TextMatrix(r, 0, texts::kChosen);
-        const double s = remaining_q_ >= 0 ? 1 : -1;
-        const double balance = bal_q_col_ > 0 ? ToNumber(grid_->TextMatrix(r, bal_q_col_)) : 0;
-        if (stock_count_) {
-            grid_->put_TextMatrix(r, out_q_col_, fmt_quantity(balance * s));
-        } else {
-            if (remaining_q_ != 0) {
-                const double b = std::fabs(balance);
-                if (b <= std::fabs(remaining_q_)) {
-                    grid_->put_TextMatrix(r, out_q_col_, fmt_quantity(b * s));
-                    remaining_q_ -= b * s;
-                } else {
-                    grid_->put_TextMatrix(r, out_q_col_, fmt_quantity(remaining_q_));
-                    remaining_q_ = 0;
-                }
-            }
-            if (both && has_pieces && remaining_n_ != 0) {
-                const double bn = bal_n_col_ > 0 ? std::fabs(ToNumber(grid_->TextMatrix(r, bal_n_col_))) : 0;
-                if (bn <= std::fabs(remaining_n_)) {
-                    grid_->put_TextMatrix(r, out_n_col_, fmt_pieces(bn * s));
-                    remaining_n_ -= bn * s;
-                } else {
-                    grid_->put_TextMatrix(r, out_n_col_, fmt_pieces(remaining_n_));
-                    remaining_n_ = 0;
-                }
-            }
-        }
-    }
-    std::string text = grid_->TextMatrix(r, out_q_col_);
-    check_cell(text, r, out_q_col_);
-    refresh_row(r);
-    if (!number_of(grid_->TextMatrix(r, out_q_col_)) || exch_rate_ == 0 || both || !has_pieces) return;
-    grid_->put_TextMatrix(r, out_n_col_, fmt_pieces(ToNumber(grid_->TextMatrix(r, out_q_col_)) / exch_rate_));
+    const long i = candidate_of(r);
+    if (i < 0) return;
+    show_toggle(r, static_cast<std::size_t>(i), model_.toggle(static_cast<std::size_t>(i)));
 }
 
 void frmRefSelect::ClearSelection() {
-    for (long r = 1; r < grid_->Rows(); ++r)
-        if (grid_->TextMatrix(r, 0) == texts::kChosen) ToggleRow(r);
+    if (out_q_col_ < 1) return;
+    model_.clear_selection([this](std::size_t i, const AllocationModel::Toggle& t) { show_toggle(row_of(i), i, t); });
 }
 
 void frmRefSelect::AutoMatch(std::string& sReturnErr) {
     const bool text_mode = !sReturnErr.empty();
     grid_->put_Rows(1);
-    reset_sum(1);
-    remaining_q_ = quantity_;
-    remaining_n_ = num_;
+    model_.clear();
+    model_.reset_remaining();
 
-    if (data_ && data_->State() == ado::adStateOpen) {
-        const char* sort = nullptr;
-        if (ref_type_ == 0) {
-            const std::string rule = options_->BatchOut();
-            if (rule == texts::kRuleBatchFifo) sort = texts::kSortBatch;
-            else if (rule == texts::kRuleNearestExpiry) sort = texts::kSortExpiry;
-        } else if (ref_type_ == 1) {
-            const std::string rule = options_->InOutTrace();
-            if (rule == texts::kRuleFifo) sort = texts::kSortFifo;
-            else if (rule == texts::kRuleLifo) sort = texts::kSortLifo;
-        }
-        if (sort) data_->put_Sort(sort);
+    if (data_ && data_->State() == ado::adStateOpen && (ref_type_ == 0 || ref_type_ == 1)) {
+        const std::string rule = ref_type_ == 0 ? options_->BatchOut() : options_->InOutTrace();
+        const std::string_view sort = AllocationModel::sort_for(ref_type_, rule);
+        if (!sort.empty()) data_->put_Sort(sort);
     }
     FillGrid(*grid_, data_);
 
-    const bool both = both_editable();
-    for (long r = 1; r < grid_->Rows(); ++r) {
-        ToggleRow(r);
-        if (!muti_sel_) break;
-        if (stock_count_) continue;
-        const bool q_left = remains(remaining_q_, quantity_);
-        if (both ? !q_left && !remains(remaining_n_, num_) : !q_left) break;
-    }
+    if (out_q_col_ > 0)
+        model_.auto_match([this](std::size_t i, const AllocationModel::Toggle& t) { show_toggle(row_of(i), i, t); });
 
     std::string message;
-    const bool empty = !data_ || data_->State() != ado::adStateOpen || data_->RecordCount() == 0;
-    if (empty) {
-        if (ref_type_ == 0) message = texts::kNoBatches;
-        else if (ref_type_ == 1) message = texts::kNoReceipts;
-    } else if (remaining_q_ > 0 && (ref_type_ == 0 || ref_type_ == 1)) {
-        message = std::string(texts::kNotAllAllocated) + vb::CStr(Variant(remaining_q_)) + texts::kNotAllocatedTail;
+    switch (model_.outcome()) {
+    case AllocationModel::Outcome::NoCandidates:
+        message = ref_type_ == 0 ? texts::kNoBatches : texts::kNoReceipts;
+        break;
+    case AllocationModel::Outcome::NotAllAllocated:
+        message = std::string(texts::kNotAllAllocated) + vb::CStr(Variant(model_.remaining_quantity().value())) +
+                  texts::kNotAllocatedTail;
+        break;
+    case AllocationModel::Outcome::Allocated: break;
     }
     if (text_mode) {
         sReturnErr.clear();
@@ -533,11 +546,10 @@ void frmRefSelect::AutoMatch(std::string& sReturnErr) {
 void frmRefSelect::BuildResult() {
     std::vector<Variant> marks;
     if (data_ && data_->State() == ado::adStateOpen)
-        for (long r = 1; r < grid_->Rows(); ++r)
-            if (grid_->TextMatrix(r, 0) == texts::kChosen) {
-                data_->put_AbsolutePosition(grid_->RowData(r));
-                marks.push_back(data_->Bookmark());
-            }
+        for (long position : model_.chosen_positions()) {
+            data_->put_AbsolutePosition(position);
+            marks.push_back(data_->Bookmark());
+        }
     if (marks.empty()) {
         data_.reset();
         return;
@@ -565,14 +577,11 @@ void frmRefSelect::TaskRun(const std::string& key) {
 
 void frmRefSelect::inform(const char* message) { host().MsgBox(message, ui::vb::vbInformation); }
 
-bool frmRefSelect::colour_refused(double n) {
-    if (is_red_ && n > 0) {
-        inform(texts::kRedNoPositive);
-        return true;
-    }
-    if (!is_red_ && n < 0) {
-        inform(texts::kBlueNoNegative);
-        return true;
+bool frmRefSelect::colour_refused(Amount n) {
+    switch (model_.refusal(n)) {
+    case AllocationModel::Refusal::RedPositive: inform(texts::kRedNoPositive); return true;
+    case AllocationModel::Refusal::BlueNegative: inform(texts::kBlueNoNegative); return true;
+    case AllocationModel::Refusal::None: break;
     }
     return false;
 }
@@ -583,30 +592,20 @@ bool frmRefSelect::check_cell(std::string& text, long row, long col) {
         host().Beep();
         return false;
     }
-    if (!blank(text) && colour_refused(*n)) return false;
-    if (!data_ || data_->State() != ado::adStateOpen) return true;
-    const int out_q = field_index(out_q_name_), out_n = field_index(out_n_name_);
+    const Amount amount = Amount::of(*n);
+    if (!blank(text) && colour_refused(amount)) return false;
+    const long i = candidate_of(row);
+    if (i < 0) return true;
+    const Candidate& c = model_.row(static_cast<std::size_t>(i));
     if (col == out_q_col_ && out_q_col_ > 0) {
-        data_->put_AbsolutePosition(grid_->RowData(row));
-        if (out_q >= 0) data_->Fields().Item(Variant(static_cast<long>(out_q))).put_Value(Variant(fmt_quantity(*n)));
-        if (exch_rate_ != 0) {
-            const double pieces = *n / exch_rate_;
-            if (out_n >= 0) data_->Fields().Item(Variant(static_cast<long>(out_n))).put_Value(Variant(fmt_pieces(pieces)));
-            if (out_n_col_ > 0) grid_->put_TextMatrix(row, out_n_col_, fmt_pieces(pieces));
-        } else if (out_n_col_ > 0 && out_n >= 0) {
-            data_->Fields().Item(Variant(static_cast<long>(out_n)))
-                .put_Value(Variant(fmt_pieces(ToNumber(grid_->TextMatrix(row, out_n_col_)))));
-        }
-        data_->Update();
+        model_.set_out_quantity(static_cast<std::size_t>(i), amount);
+        write_quantity(c);
+        if (!model_.rate().is_zero() && out_n_col_ > 0)
+            grid_->put_TextMatrix(row, out_n_col_, fmt_pieces(c.out_pieces));
     } else if (col == out_n_col_ && out_n_col_ > 0) {
-        data_->put_AbsolutePosition(grid_->RowData(row));
-        if (out_n >= 0) data_->Fields().Item(Variant(static_cast<long>(out_n))).put_Value(Variant(fmt_pieces(*n)));
-        if (ref_type_ == 2) {
-            const double q = *n * exch_rate_;
-            if (out_q >= 0) data_->Fields().Item(Variant(static_cast<long>(out_q))).put_Value(Variant(fmt_quantity(q)));
-            grid_->put_TextMatrix(row, out_q_col_, fmt_quantity(q));
-        }
-        data_->Update();
+        model_.set_out_pieces(static_cast<std::size_t>(i), amount);
+        write_pieces(c);
+        if (ref_type_ == 2) grid_->put_TextMatrix(row, out_q_col_, fmt_quantity(c.out_quantity));
     }
     return true;
 }
@@ -621,69 +620,74 @@ std::optional<double> frmRefSelect::header_number(const std::string& text, doubl
         inform(texts::kSignFixed);
         return std::nullopt;
     }
-    if (colour_refused(*v)) return std::nullopt;
+    if (colour_refused(Amount::of(*v))) return std::nullopt;
     return v;
 }
 
-bool frmRefSelect::change_amount(double value, double& total, double& remaining, const char* less_than,
-                                 bool& reallocate) {
-    if (value == total) return true;
-    const double allocated = std::fabs(total - remaining);
-    if (allocated == 0) {
-        total = remaining = value;
-    } else if (allocated <= std::fabs(value)) {
-        remaining += value - total;
-        total = value;
-    } else {
-        std::string ask = std::string(less_than) + vb::CStr(Variant(allocated)) + texts::kReallocate;
-        if (host().MsgBox(ask, ui::vb::vbYesNo | ui::vb::vbQuestion) != ui::vb::vbYes) return false;
-        total = remaining = value;
-        reallocate = true;
-    }
-    return true;
+bool frmRefSelect::ask_reallocate(const char* less_than, Amount allocated) {
+    std::string ask = std::string(less_than) + vb::CStr(Variant(allocated.value())) + texts::kReallocate;
+    return host().MsgBox(ask, ui::vb::vbYesNo | ui::vb::vbQuestion) == ui::vb::vbYes;
 }
 
 void frmRefSelect::commit_quantity(std::string& text, bool& cancel) {
-    auto v = header_number(text, quantity_);
-    bool reallocate = false;
-    if (!v || !change_amount(vb::CDbl(Variant(fmt_quantity(*v))), quantity_, remaining_q_, texts::kLessThanQuantity,
-                             reallocate)) {
+    auto v = header_number(text, model_.quantity().value());
+    if (!v) {
         cancel = true;
         return;
     }
-    if (reallocate) {
+    const Amount value = rounded(*v, quan_format_);
+    const AllocationModel::Change change = model_.change_quantity(value);
+    if (!change.applied) {
+        if (!ask_reallocate(texts::kLessThanQuantity, change.allocated)) {
+            cancel = true;
+            return;
+        }
+        model_.set_quantity(value);
+        model_.set_remaining_quantity(value);
         std::string none;
         AutoMatch(none);
     }
-    if (num_ == 0 && exch_rate_ != 0) {
-        num_ = remaining_n_ = vb::CDbl(Variant(fmt_pieces(quantity_ / exch_rate_)));
-        hdi_num_->put_Value(fmt_pieces(num_));
-    } else if (num_ != 0) {
-        exch_rate_ = quantity_ / num_;
-        hdi_rate_->put_Value(fmt_rate(exch_rate_));
+    const Amount q = model_.quantity(), n = model_.pieces(), rate = model_.rate();
+    if (n.is_zero() && !rate.is_zero()) {
+        const Amount pieces = rounded((q / rate).value(), pieces_format_);
+        model_.set_pieces(pieces);
+        model_.set_remaining_pieces(pieces);
+        hdi_num_->put_Value(fmt_pieces(pieces));
+    } else if (!n.is_zero()) {
+        model_.set_rate(q / n);
+        hdi_rate_->put_Value(fmt_rate(model_.rate()));
     }
-    text = fmt_quantity(quantity_);
+    text = fmt_quantity(q);
 }
 
 void frmRefSelect::commit_pieces(std::string& text, bool& cancel) {
-    auto v = header_number(text, num_);
-    bool reallocate = false;
-    if (!v || !change_amount(vb::CDbl(Variant(fmt_pieces(*v))), num_, remaining_n_, texts::kLessThanPieces,
-                             reallocate)) {
+    auto v = header_number(text, model_.pieces().value());
+    if (!v) {
         cancel = true;
         return;
     }
-    // Without a rate the pieces say nothing about the quantity.
-    if (exch_rate_ != 0) {
-        quantity_ = vb::CDbl(Variant(fmt_quantity(num_ * exch_rate_)));
-        hdi_quantity_->put_Value(fmt_quantity(quantity_));
-        remaining_q_ = quantity_;
+    const Amount value = rounded(*v, pieces_format_);
+    const AllocationModel::Change change = model_.change_pieces(value);
+    if (!change.applied) {
+        if (!ask_reallocate(texts::kLessThanPieces, change.allocated)) {
+            cancel = true;
+            return;
+        }
+        model_.set_pieces(value);
+        model_.set_remaining_pieces(value);
     }
-    if (reallocate) {
+    // Without a rate the pieces say nothing about the quantity.
+    if (!model_.rate().is_zero()) {
+        const Amount q = rounded((model_.pieces() * model_.rate()).value(), quan_format_);
+        model_.set_quantity(q);
+        model_.set_remaining_quantity(q);
+        hdi_quantity_->put_Value(fmt_quantity(q));
+    }
+    if (!change.applied) {
         std::string none;
         AutoMatch(none);
     }
-    text = fmt_pieces(num_);
+    text = fmt_pieces(model_.pieces());
 }
 
 void frmRefSelect::commit_rate(std::string& text, bool& cancel) {
@@ -699,16 +703,20 @@ void frmRefSelect::commit_rate(std::string& text, bool& cancel) {
         return;
     }
     // The rate typed is the one later conversions use.
-    exch_rate_ = vb::CDbl(Variant(fmt_rate(*v)));
-    if (num_ != 0) {
-        quantity_ = vb::CDbl(Variant(fmt_quantity(exch_rate_ * num_)));
-        hdi_quantity_->put_Value(fmt_quantity(quantity_));
-        remaining_q_ = quantity_;
-    } else if (quantity_ != 0 && exch_rate_ != 0) {
-        num_ = vb::CDbl(Variant(fmt_pieces(quantity_ / exch_rate_)));
-        hdi_num_->put_Value(fmt_pieces(num_));
+    const Amount rate = rounded(*v, rate_format_);
+    model_.set_rate(rate);
+    const Amount q = model_.quantity(), n = model_.pieces();
+    if (!n.is_zero()) {
+        const Amount quantity = rounded((rate * n).value(), quan_format_);
+        model_.set_quantity(quantity);
+        model_.set_remaining_quantity(quantity);
+        hdi_quantity_->put_Value(fmt_quantity(quantity));
+    } else if (!q.is_zero() && !rate.is_zero()) {
+        const Amount pieces = rounded((q / rate).value(), pieces_format_);
+        model_.set_pieces(pieces);
+        hdi_num_->put_Value(fmt_pieces(pieces));
     }
-    text = fmt_rate(exch_rate_);
+    text = fmt_rate(rate);
 }
 
 }  // namespace korvane::selection

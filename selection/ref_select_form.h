@@ -9,9 +9,9 @@
 // RefType and mode. Grid column 0 is the mark ("Y"), column j+1 field j; a
 // row's RowData is its record's AbsolutePosition in DataFrom.
 //
-// The sum of the chosen rows' out quantities is kept as rows are chosen,
-// taken back or edited, in whole millionths, so a pass over every row stays
-// linear and exact.
+// The arithmetic is the AllocationModel's: the dialog hands it the rows it
+// fills, forwards clicks, cell edits and header edits to it, and paints what
+// it decided into the grid and the record set (numbers, never cell text).
 #pragma once
 
 #include <cstdint>
@@ -28,6 +28,7 @@
 #include "platform/ui/grid.h"
 #include "platform/ui/head_items.h"
 #include "platform/vb/collection.h"
+#include "selection/allocation.h"
 #include "session/options.h"
 #include "session/permission_service.h"
 
@@ -52,13 +53,14 @@ public:
     void put_WhCode(std::string v) { wh_code_ = std::move(v); }
     const std::string& InvCode() const { return inv_code_; }
     void put_InvCode(std::string v) { inv_code_ = std::move(v); }
-    double Quantity() const { return quantity_; }
-    void put_Quantity(double v) { quantity_ = v; }
-    double Num() const { return num_; }
-    void put_Num(double v) { num_ = v; }
+    // From the load step on, the line's amounts are the model's.
+    double Quantity() const { return loaded_ ? model_.quantity().value() : quantity_; }
+    void put_Quantity(double v);
+    double Num() const { return loaded_ ? model_.pieces().value() : num_; }
+    void put_Num(double v);
     CollectionPtr Free() const { return free_; }
     void put_Free(CollectionPtr v) { free_ = std::move(v); }
-    Variant ExchRate() const { return Variant(exch_rate_); }
+    Variant ExchRate() const { return Variant(loaded_ ? model_.rate().value() : exch_rate_); }
     void put_ExchRate(const Variant& v);
     bool IsRedVouch() const { return is_red_; }
     void put_IsRedVouch(bool v) { is_red_ = v; }
@@ -85,8 +87,8 @@ public:
     void BuildResult();
 
     // What is still to be allocated, and whether OK ended the dialog.
-    double remaining_quantity() const { return remaining_q_; }
-    double remaining_pieces() const { return remaining_n_; }
+    double remaining_quantity() const { return model_.remaining_quantity().value(); }
+    double remaining_pieces() const { return model_.remaining_pieces().value(); }
     bool confirmed() const { return ok_; }
     // Grid columns of the amounts; -1 for out pieces of a line without pieces.
     long out_quantity_col() const { return out_q_col_; }
@@ -119,31 +121,36 @@ private:
     void form_load();
     void place_controls();
     void set_columns();
-    // The grid's cell check: false when refused (the message was shown).
+    // The grid's cell check of an operator's entry: false when refused (the
+    // message was shown).
     bool check_cell(std::string& text, long row, long col);
+    // The model row a grid row shows, and back; -1 / 0 when none.
+    long candidate_of(long row) const;
+    long row_of(std::size_t candidate) const;
+    // Paints a toggled row, and runs the cell check of its out quantity.
+    void show_toggle(long row, std::size_t candidate, const AllocationModel::Toggle& t);
+    // Writes a row's amounts into DataFrom, as numbers.
+    void write_quantity(const Candidate& c);
+    void write_pieces(const Candidate& c);
     // The number a header edit commits; none (after a beep or a message) for
     // text that is no number, a changed sign or the wrong colour.
     std::optional<double> header_number(const std::string& text, double current);
-    // A new header amount: what is left to allocate moves with it, unless more
-    // than the new amount is taken already, when the user may allocate afresh
-    // (`reallocate`). False when the user keeps the old amount.
-    bool change_amount(double value, double& total, double& remaining, const char* less_than, bool& reallocate);
+    // Whether the user allocates afresh when the new amount is less than what
+    // is allocated.
+    bool ask_reallocate(const char* less_than, Amount allocated);
     void commit_quantity(std::string& text, bool& cancel);
     void commit_pieces(std::string& text, bool& cancel);
     void commit_rate(std::string& text, bool& cancel);
     // Refuses a number of the wrong colour for the voucher, with its message.
-    bool colour_refused(double n);
+    bool colour_refused(Amount n);
     void inform(const char* message);
     void show_header_amounts();
 
-    // The chosen-sum bookkeeping.
-    void reset_sum(long rows);
-    void refresh_row(long r);
-    double chosen_sum() const;
-
-    std::string fmt_quantity(double v) const;
-    std::string fmt_pieces(double v) const;
-    std::string fmt_rate(double v) const;
+    std::string fmt_quantity(Amount v) const;
+    std::string fmt_pieces(Amount v) const;
+    std::string fmt_rate(Amount v) const;
+    // A header amount as its pattern shows it.
+    Amount rounded(double v, const std::string& pattern) const;
     int field_index(const std::string& name) const;
 
     session::PermissionServicePtr permission_;
@@ -162,14 +169,14 @@ private:
     bool is_red_ = false, muti_sel_ = true;
 
     // State of the open dialog.
-    double remaining_q_ = 0, remaining_n_ = 0;
+    AllocationModel model_;
+    bool loaded_ = false;  // the model holds the line's amounts
     bool ok_ = false;
     bool stock_count_ = false;
     bool fill_on_load_ = true;
     std::int16_t out_q_col_ = -1, out_n_col_ = -1, bal_q_col_ = -1, bal_n_col_ = -1;
     std::string bal_q_name_, bal_n_name_, out_q_name_, out_n_name_;
-    std::vector<std::int64_t> chosen_micro_;  // per grid row: its out quantity while chosen
-    std::int64_t sum_micro_ = 0;
+    int out_q_field_ = -1, out_n_field_ = -1;  // in DataFrom, as of the last fill
 
     ui::HeadItem *hdi_wh_, *hdi_inv_, *hdi_quantity_, *hdi_num_, *hdi_rate_;
     ui::HeadItemList* hdi_free_;

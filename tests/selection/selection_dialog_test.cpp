@@ -6,6 +6,7 @@
 #include "component/ref_select.h"
 #include "host/stock_queries.h"
 #include "platform/vb/convert.h"
+#include "selection/allocation.h"
 #include "session/login.h"
 #include "tests/support/account.h"
 
@@ -50,12 +51,13 @@ struct Dialog : ::testing::Test {
     }
     // Opens the dialog for a line and runs `script` in it while it is shown.
     void refer(const std::string& inv, double q, std::function<void(frmRefSelect&)> script, double num = 0,
-               double rate = 0, bool red = false, std::int32_t ref_type = 0, std::string sql = "") {
+               double rate = 0, bool red = false, std::int32_t ref_type = 0, std::string sql = "",
+               std::string from = "") {
         if (sql.empty()) host::account_batch_query_builder(permission)->GetBatchSql(sql, "01", inv, {}, "");
         ui.on_show(frmRefSelect::kFormName, [script](ui::Form& f) { script(dynamic_cast<frmRefSelect&>(f)); });
         auto free = std::make_shared<Collection>();
         free->Add(Variant("红"));
-        s.Refer(login, std::string("01"), inv, free, q, num, rate, ref_type, sql, red, true, std::string());
+        s.Refer(login, std::string("01"), inv, free, q, num, rate, ref_type, sql, red, true, from);
     }
     Rows result(const char* out = "出库数量") {
         Rows r;
@@ -270,6 +272,92 @@ TEST_F(Dialog, ReturnsAgainstIssueLinesConvertPiecesToQuantity) {
     EXPECT_EQ(vb::CStr((*rs)(Variant("入库单号"))), "R01");
     EXPECT_EQ(vb::CStr((*rs)(Variant("出库系统编号"))), "900");
     EXPECT_EQ(vb::CStr((*rs)(Variant("入库系统编号"))), std::to_string(receipt));
+}
+
+TEST_F(Dialog, BothUnitsAtARateGivePiecesThatAddUpToTheRequest) {
+    stock("K2", "W1", 25, 3);
+    stock("K2", "W2", 50, 5);
+    // 4 pieces at 10 on 40: the first batch's 25 are 2.5 pieces, whatever
+    // its balance pieces say, and the second gives the other 1.5.
+    refer("K2", 40, [](frmRefSelect& d) {
+        ASSERT_TRUE(d.both_editable());
+        d.TaskRun("auto");
+        auto& g = d.spgList();
+        EXPECT_EQ(g.TextMatrix(1, d.out_pieces_col()), "2.50");
+        EXPECT_EQ(g.TextMatrix(2, d.out_pieces_col()), "1.50");
+        EXPECT_EQ(d.remaining_pieces(), 0);
+        // What is left moves with an edited amount at once, pieces too.
+        EXPECT_TRUE(g.edit_cell(2, d.out_quantity_col(), "10"));
+        EXPECT_EQ(g.TextMatrix(2, d.out_pieces_col()), "1.00");
+        EXPECT_EQ(d.remaining_quantity(), 5);
+        EXPECT_EQ(d.remaining_pieces(), 0.5);
+        d.TaskRun("ok");
+    }, 4, 10);
+    EXPECT_EQ(result("出库件数"), (Rows{{"W1", "2.5"}, {"W2", "1"}}));
+    EXPECT_TRUE(ui.messages().empty());
+}
+
+TEST_F(Dialog, PiecesAreKeptUnroundedAndTheLastRowTakesTheRest) {
+    stock("K2", "W1", 3, 10);
+    stock("K2", "W2", 3, 10);
+    stock("K2", "W3", 8, 10);
+    refer("K2", 10, [](frmRefSelect& d) {
+        // 7 pieces of 10: a rate of 10/7 that no decimal holds
+        EXPECT_TRUE(d.hdiQuantity().commit("10"));
+        EXPECT_EQ(d.hdiExchRate().Value(), "1.43");
+        d.TaskRun("auto");
+        auto& g = d.spgList();
+        EXPECT_EQ(g.TextMatrix(1, d.out_pieces_col()), "2.10");
+        EXPECT_EQ(g.TextMatrix(3, d.out_pieces_col()), "2.80");
+        // The operator halves the first batch: its pieces follow, the rest
+        // stays with the batch that completes the quantity.
+        EXPECT_TRUE(g.edit_cell(1, d.out_quantity_col(), "1.5"));
+        EXPECT_EQ(g.TextMatrix(1, d.out_pieces_col()), "1.05");
+        EXPECT_EQ(d.remaining_quantity(), 1.5);
+        g.click(3, 1);  // back
+        g.click(3, 1);  // and chosen again: it takes the 5.5 left, with the pieces left
+        EXPECT_EQ(g.TextMatrix(3, d.out_quantity_col()), "5.50");
+        EXPECT_EQ(d.remaining_pieces(), 0);
+        d.TaskRun("ok");
+    }, 7);
+    auto rs = s.ReturnData();
+    ASSERT_TRUE(rs);
+    Amount pieces;
+    std::vector<double> each;
+    for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
+        const Variant& v = (*rs)(Variant("出库件数"));
+        ASSERT_EQ(v.type(), VarType::Double);
+        each.push_back(v.number());
+        pieces += Amount::of(v.number());
+    }
+    EXPECT_EQ(pieces, Amount::whole(7)) << "to the millionth";
+    ASSERT_EQ(each.size(), 3u);
+    EXPECT_DOUBLE_EQ(each[0], 1.05);
+    EXPECT_DOUBLE_EQ(each[1], 2.100001) << "stored as divided, shown rounded";
+    EXPECT_DOUBLE_EQ(each[2], 3.849999) << "the rest";
+}
+
+TEST_F(Dialog, AStockCountRowTakenBackLeavesTheRequestAsItWas) {
+    stock("A001", "B1", 4);
+    stock("A001", "B2", 9);
+    std::string sql;
+    host::account_batch_query_builder(permission)->GetStockCountSql(sql, "01", "A001", {}, "");
+    refer("A001", 1, [](frmRefSelect& d) {
+        auto& g = d.spgList();
+        g.click(1, 1);
+        EXPECT_EQ(g.TextMatrix(1, d.out_quantity_col()), "4.00");
+        EXPECT_EQ(d.remaining_quantity(), 1);
+        for (int round = 0; round < 3; ++round) {
+            g.click(1, 1);
+            EXPECT_EQ(g.TextMatrix(1, d.out_quantity_col()), "0");
+            EXPECT_EQ(d.remaining_quantity(), 1) << "the count took nothing, so it gives nothing back";
+            g.click(1, 1);
+        }
+        g.click(2, 1);
+        EXPECT_EQ(d.remaining_quantity(), 1);
+        d.TaskRun("ok");
+    }, 0, 0, false, 0, sql, "18");
+    EXPECT_EQ(result("盘点数量"), (Rows{{"B1", "4"}, {"B2", "9"}}));
 }
 
 }  // namespace
