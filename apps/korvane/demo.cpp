@@ -1,10 +1,13 @@
 #include "apps/korvane/demo.h"
 
 #include <cmath>
+#include <unistd.h>
+
 #include <cstdio>
 #include <vector>
 
 #include "platform/ado/recordset.h"
+#include "platform/system/system.h"
 #include "platform/vb/convert.h"
 #include "component/module_state.h"
 #include "component/track_set.h"
@@ -122,26 +125,23 @@ void issue_and_write_back(const ado::ConnectionPtr& con) {
 }
 
 
-// The account's allocation rule, set for one demonstration and put back
-// afterwards so every run starts alike.
+// The allocation rule for one demonstration, kept under an options key of
+// this run's own: the run's session reads it over the account's, so runs at
+// the same time on one account never see each other's rule, and the
+// account's own options are never written.
 class RuleScope {
 public:
-    RuleScope(ado::ConnectionPtr con, std::string name) : con_(std::move(con)), name_(std::move(name)) {
-        auto rs = Recordset::create();
-        rs->Open(where("select cValue from AccountOption"), con_);
-        if (!rs->Eof()) saved_ = text(*rs, "cValue");
-        had_ = !rs->Eof();
-    }
+    RuleScope(ado::ConnectionPtr con, std::string run_key, std::string name)
+        : con_(std::move(con)), run_key_(std::move(run_key)), name_(std::move(name)) {}
     void set(const std::string& value) {
         con_->Execute(where("delete from AccountOption"));
         con_->Execute(std::string("insert into AccountOption (cKey1, cKey2, cName, cValue) values (") +
-                      host::sql_quoted(schema::kDemoOptionsKey1) + ", " + host::sql_quoted(schema::kDemoOptionsKey2) +
-                      ", " + host::sql_quoted(name_) + ", " + host::sql_quoted(value) + ")");
+                      host::sql_quoted(schema::kDemoOptionsKey1) + ", " + host::sql_quoted(run_key_) + ", " +
+                      host::sql_quoted(name_) + ", " + host::sql_quoted(value) + ")");
     }
     ~RuleScope() {
         try {
-            if (had_) set(saved_);
-            else con_->Execute(where("delete from AccountOption"));
+            con_->Execute(where("delete from AccountOption"));
         } catch (...) {
         }
     }
@@ -149,11 +149,10 @@ public:
 private:
     std::string where(const std::string& head) const {
         return head + " where cKey1 = " + host::sql_quoted(schema::kDemoOptionsKey1) +
-               " and cKey2 = " + host::sql_quoted(schema::kDemoOptionsKey2) + " and cName = " + host::sql_quoted(name_);
+               " and cKey2 = " + host::sql_quoted(run_key_) + " and cName = " + host::sql_quoted(name_);
     }
     ado::ConnectionPtr con_;
-    std::string name_, saved_;
-    bool had_ = false;
+    std::string run_key_, name_;
 };
 
 std::string amount(const Recordset& rs, const char* field) {
@@ -186,7 +185,18 @@ bool receipt_line(const ado::ConnectionPtr& con, DemoLine& line) {
 }
 
 void allocation(const ado::ConnectionPtr& con, const std::string& db) {
-    auto login = session::AccountLogin::create("Provider=SQLite;Data Source=" + db, "demo");
+    session::LoginSettings settings;
+    settings.connection_string = "Provider=SQLite;Data Source=" + db;
+    settings.operator_code = "demo";
+    settings.options_key1 = schema::kDemoOptionsKey1;
+    settings.options_key2 = "run" + std::to_string(static_cast<long>(::getpid()));
+    auto login = session::AccountLogin::create(settings);
+    // Each demo run is a terminal session of its own, so two runs started
+    // from one shell keep their scratch tables apart.
+    struct RunTerminal : system::TerminalSession {
+        Variant GetSessionID() override { return Variant(std::to_string(static_cast<long>(::getpid()))); }
+    };
+    component::module().objects.register_factory("Pobrex.Terminal", [] { return std::make_shared<RunTerminal>(); });
     auto permission = session::PermissionService::create();
     permission->InitFromSession(login);
     component::RefSelect select;
@@ -207,7 +217,7 @@ void allocation(const ado::ConnectionPtr& con, const std::string& db) {
         component::form_services(permission).batch_query_builder()->GetBatchSql(sql, l.wh, l.inv, {}, "");
         std::printf("\n批次分配: 仓库 %s 存货 %s %s, 出库 %s\n", l.wh.c_str(), l.inv.c_str(), l.name.c_str(),
                     vb::Format(Variant(l.quantity), "##0.00").c_str());
-        RuleScope scope(con, "BatchOut");
+        RuleScope scope(con, settings.options_key2, "BatchOut");
         for (const char* rule : {selection::texts::kRuleBatchFifo, selection::texts::kRuleNearestExpiry,
                                  session::texts::kRuleManual}) {
             scope.set(rule);
@@ -255,7 +265,7 @@ void allocation(const ado::ConnectionPtr& con, const std::string& db) {
         component::form_services(permission).receipt_query_builder()->GetReceiptLineSql(sql, l.wh, l.inv, {}, "", "");
         std::printf("\n出库跟踪入库: 仓库 %s 存货 %s %s, 出库 %s\n", l.wh.c_str(), l.inv.c_str(), l.name.c_str(),
                     vb::Format(Variant(l.quantity), "##0.00").c_str());
-        RuleScope scope(con, "InOutTrace");
+        RuleScope scope(con, settings.options_key2, "InOutTrace");
         for (const char* rule : {selection::texts::kRuleFifo, selection::texts::kRuleLifo}) {
             scope.set(rule);
             std::string err = run(1, sql, l);

@@ -1,6 +1,10 @@
 // The demo host: builds demo accounts and runs the main job on one.
 #include <CLI/CLI.hpp>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <filesystem>
 
@@ -11,24 +15,50 @@
 
 namespace {
 
-int init_demo(const std::string& db, long rows, unsigned seed, bool force) {
-    if (rows < 0) {
-        std::fprintf(stderr, "init-demo: --rows must be 0 or more, not %ld\n", rows);
+// Beyond this a demo account takes longer to build than anyone waits for,
+// and the generator's row arithmetic would leave its range.
+constexpr long kMaxDemoRows = 20'000'000;
+
+// Held while an account file is made, so runs started at once on a missing
+// account build it once and the others wait for it.
+class CreationLock {
+public:
+    explicit CreationLock(const std::string& db) : fd_(::open((db + ".lock").c_str(), O_CREAT | O_RDWR, 0644)) {
+        if (fd_ >= 0) ::flock(fd_, LOCK_EX);
+    }
+    ~CreationLock() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    CreationLock(const CreationLock&) = delete;
+    CreationLock& operator=(const CreationLock&) = delete;
+
+private:
+    int fd_;
+};
+
+int init_demo(const std::string& db, long rows, unsigned seed, bool force, bool only_if_missing = false) {
+    if (rows < 0 || rows > kMaxDemoRows) {
+        std::fprintf(stderr, "init-demo: --rows must be between 0 and %ld, not %ld\n", kMaxDemoRows, rows);
         return 2;
     }
     if (std::filesystem::is_directory(db)) {
         std::fprintf(stderr, "init-demo: %s is a directory\n", db.c_str());
         return 2;
     }
+    CreationLock lock(db);
     if (std::filesystem::exists(db)) {
+        if (only_if_missing) return 0;  // another run made it meanwhile
         if (!force) {
             std::fprintf(stderr, "init-demo: %s already exists (use --force to replace it)\n", db.c_str());
             return 2;
         }
         for (const char* ext : {"", "-wal", "-shm"}) std::filesystem::remove(db + ext);
     }
+    // Built beside and renamed into place: a run that stops half way leaves no half account.
+    const std::string building = db + ".building";
+    for (const char* ext : {"", "-wal", "-shm"}) std::filesystem::remove(building + ext);
     korvane::schema::DemoOptions o;
-    o.path = db;
+    o.path = building;
     o.rows = rows;
     o.seed = seed;
     bool printed = false;
@@ -38,6 +68,7 @@ int init_demo(const std::string& db, long rows, unsigned seed, bool force) {
     };
     korvane::schema::generate_demo(o);
     if (printed) std::fprintf(stderr, "\n");
+    std::filesystem::rename(building, db);
     std::printf("demo account %s: %ld current-stock rows (seed %u)\n", db.c_str(), rows, seed);
     return 0;
 }
@@ -73,16 +104,11 @@ int main(int argc, char** argv) {
     try {
         if (*init) return init_demo(init_db, rows, seed, force);
         if (*gui) {
-            if (!std::filesystem::exists(gui_db)) {
-                int rc = init_demo(gui_db, 20000, 1, false);
-                if (rc) return rc;
-            }
+            if (!korvane::app::gui_platform_ready(!screenshot.empty())) return 1;
+            if (int rc = init_demo(gui_db, 20000, 1, false, true)) return rc;
             return korvane::app::run_gui(gui_db, screenshot, select);
         }
-        if (!std::filesystem::exists(demo_db)) {
-            int rc = init_demo(demo_db, 20000, 1, false);
-            if (rc) return rc;
-        }
+        if (int rc = init_demo(demo_db, 20000, 1, false, true)) return rc;
         return korvane::app::run_demo(demo_db);
     } catch (const korvane::Error& e) {
         std::fprintf(stderr, "korvane: %s\n", e.description().c_str());
