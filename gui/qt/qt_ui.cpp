@@ -60,6 +60,9 @@ int vb_key(int qt_key) {
     }
 }
 
+// A column width no model ever gives: the view's width is not the model's yet.
+constexpr int kNotApplied = -2;
+
 int vb_button(Qt::MouseButton b) { return b == Qt::RightButton ? 2 : b == Qt::MiddleButton ? 4 : 1; }
 
 QIcon picture(int resource) {
@@ -118,21 +121,45 @@ struct FormView::Impl {
         view->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                               QAbstractItemView::AnyKeyPressed);
         view->horizontalHeader()->setHighlightSections(false);
-        auto relayout = [&g, view, model] {
-            model->reset();
+        // The widths the model gave each column last: a view width is set
+        // only when the model's changes, so a column the user widened keeps
+        // its width, and one hidden by a width of 0 comes back as it was.
+        auto applied = std::make_shared<std::vector<int>>();
+        auto relayout = [&g, view, model, applied] {
+            applied->resize(static_cast<std::size_t>(g.Cols()), kNotApplied);
             for (long c = 0; c < g.Cols(); ++c) {
-                view->setColumnHidden(static_cast<int>(c), g.ColHidden(c));
-                if (g.ColWidth(c) >= 0) view->setColumnWidth(static_cast<int>(c), g.ColWidth(c) / 15);
+                const int width = g.ColWidth(c);
+                const bool hidden = g.ColHidden(c) || width == 0;
+                view->setColumnHidden(static_cast<int>(c), hidden);
+                int& last = (*applied)[static_cast<std::size_t>(c)];
+                if (hidden || width == last) continue;
+                last = width;
+                view->setColumnWidth(static_cast<int>(c), width > 0 ? width / 15 : view->horizontalHeader()->defaultSectionSize());
             }
-            for (long r = 1; r < g.Rows(); ++r)
-                if (g.RowHidden(r)) view->setRowHidden(model->model_row(r), true);
+            for (long r = model->grid_row(0); r < g.Rows(); ++r) view->setRowHidden(model->model_row(r), g.RowHidden(r));
         };
         relayout();
-        g.on_layout_changed = relayout;
-        g.on_cells_changed = [model](long r0, long c0, long r1, long c1) { model->cells_changed(r0, c0, r1, c1); };
+        QObject::connect(model, &GridModel::grid_layout_changed, view, relayout);
+        // A reset gives every section its default size and shows it again.
+        QObject::connect(model, &QAbstractItemModel::modelReset, view, [g = &g, applied, relayout] {
+            applied->assign(static_cast<std::size_t>(g->Cols()), kNotApplied);
+            relayout();
+        });
+        QObject::connect(model, &QAbstractItemModel::columnsInserted, view, [applied](const QModelIndex&, int first, int last) {
+            const auto at = std::min(static_cast<std::size_t>(first), applied->size());
+            applied->insert(applied->begin() + static_cast<std::ptrdiff_t>(at), static_cast<std::size_t>(last - first + 1), -1);
+        });
+        QObject::connect(model, &QAbstractItemModel::columnsRemoved, view, [applied](const QModelIndex&, int first, int last) {
+            const auto from = std::min(static_cast<std::size_t>(first), applied->size());
+            const auto to = std::min(static_cast<std::size_t>(last) + 1, applied->size());
+            applied->erase(applied->begin() + static_cast<std::ptrdiff_t>(from), applied->begin() + static_cast<std::ptrdiff_t>(to));
+        });
+        // While rows or columns come and go the view moves its current cell
+        // by itself: that is no user's move, the grid must not hear it.
         QObject::connect(view->selectionModel(), &QItemSelectionModel::currentChanged,
                          [&g, model, this](const QModelIndex& cur, const QModelIndex&) {
-                             if (!syncing && cur.isValid()) g.select(model->grid_row(cur.row()), cur.column());
+                             if (!syncing && !model->reshaping() && cur.isValid())
+                                 g.select(model->grid_row(cur.row()), cur.column());
                          });
         struct Filter : QObject {
             ui::Grid& g;
@@ -501,6 +528,8 @@ FormView::~FormView() {
     for (const auto& c : form_.controls()) {
         c->on_changed = nullptr;
         if (auto* g = dynamic_cast<ui::Grid*>(c.get())) {
+            g->on_shape_changing = nullptr;
+            g->on_shape_changed = nullptr;
             g->on_layout_changed = nullptr;
             g->on_cells_changed = nullptr;
         } else if (auto* lv = dynamic_cast<ui::ListView*>(c.get())) {

@@ -7,11 +7,11 @@
 namespace korvane::ui {
 
 void Grid::check_row(long row) const {
-    if (row < 0 || row >= rows_) err::raise(err::kBadPropertyIndex, "Subscript out of range (row " + std::to_string(row) + ")");
+    if (row < 0 || row >= Rows()) err::raise(err::kBadPropertyIndex, "Subscript out of range (row " + std::to_string(row) + ")");
 }
 
 void Grid::check_col(long col) const {
-    if (col < 0 || col >= cols_) err::raise(err::kBadPropertyIndex, "Subscript out of range (column " + std::to_string(col) + ")");
+    if (col < 0 || col >= Cols()) err::raise(err::kBadPropertyIndex, "Subscript out of range (column " + std::to_string(col) + ")");
 }
 
 void Grid::check_cell(long row, long col) const {
@@ -35,165 +35,112 @@ void Grid::layout_changed() {
     if (on_layout_changed) on_layout_changed();
 }
 
+template <class F>
+void Grid::reshape(const ShapeChange& change, F&& apply) {
+    if (on_shape_changing) on_shape_changing(change);
+    apply();
+    if (!redraw_) dirty_ = true;
+    if (on_shape_changed) on_shape_changed(change);
+}
+
 void Grid::put_Rows(long rows) {
     if (rows < 0) err::raise(err::kBadPropertyValue, "Invalid property value");
-    if (rows == rows_) return;
-    for (long r = rows; r < rows_ && pending_; ++r)
-        if (row_state_[static_cast<std::size_t>(r)].pending) --pending_;
-    if (!pending_) filler_ = nullptr;
-    row_state_.resize(static_cast<std::size_t>(rows));
-    rows_ = rows;
-    if (fixed_rows_ > rows_) fixed_rows_ = rows_;
-    if (row_ >= rows_) row_ = rows_ - 1;
-    if (edit_row_ >= rows_) editing_ = false;
-    layout_changed();
+    const long old = Rows();
+    if (rows == old) return;
+    auto apply = [&] {
+        rows_.resize_rows(rows);
+        if (fixed_rows_ > rows) fixed_rows_ = rows;
+        if (row_ >= rows) row_ = rows - 1;
+        if (edit_row_ >= rows) editing_ = false;
+    };
+    if (rows < fixed_rows_) reshape({ShapeChange::Reset}, apply);  // the header goes too
+    else if (rows > old) reshape({ShapeChange::InsertRows, old, rows - 1}, apply);
+    else reshape({ShapeChange::RemoveRows, rows, old - 1}, apply);
 }
 
 void Grid::put_Cols(long cols) {
     if (cols < 0) err::raise(err::kBadPropertyValue, "Invalid property value");
-    if (cols == cols_) return;
-    fill_all_deferred();
-    const std::size_t keep = static_cast<std::size_t>(std::min(cols, cols_));
-    for (RowState& state : row_state_) {
-        if (state.text) {
-            std::unique_ptr<std::string[]> text(new std::string[static_cast<std::size_t>(cols)]);
-            std::move(state.text.get(), state.text.get() + keep, text.get());
-            state.text = std::move(text);
-        }
-        if (state.color) {
-            std::unique_ptr<std::uint32_t[]> color(new std::uint32_t[static_cast<std::size_t>(cols)]);
-            std::fill(color.get(), color.get() + cols, kWhite);
-            std::copy(state.color.get(), state.color.get() + keep, color.get());
-            state.color = std::move(color);
-        }
-    }
-    columns_.resize(static_cast<std::size_t>(cols));
-    cols_ = cols;
-    if (fixed_cols_ > cols_) fixed_cols_ = cols_;
-    if (col_ >= cols_) col_ = std::max(0L, cols_ - 1);
-    if (edit_col_ >= cols_) editing_ = false;
-    layout_changed();
+    const long old = Cols();
+    if (cols == old) return;
+    rows_.fill_deferred();  // while the filler's columns still are where it expects them
+    const ShapeChange change = cols > old ? ShapeChange{ShapeChange::InsertCols, old, cols - 1}
+                                          : ShapeChange{ShapeChange::RemoveCols, cols, old - 1};
+    reshape(change, [&] {
+        rows_.resize_cols(cols);
+        columns_.resize(static_cast<std::size_t>(cols));
+        if (fixed_cols_ > cols) fixed_cols_ = cols;
+        if (col_ >= cols) col_ = std::max(0L, cols - 1);
+        if (edit_col_ >= cols) editing_ = false;
+    });
 }
 
 void Grid::put_FixedRows(long n) {
-    if (n < 0 || n > rows_) err::raise(err::kBadPropertyValue, "Invalid property value");
-    fixed_rows_ = n;
-    layout_changed();
+    if (n < 0 || n > Rows()) err::raise(err::kBadPropertyValue, "Invalid property value");
+    if (n == fixed_rows_) return;
+    reshape({ShapeChange::Reset}, [&] { fixed_rows_ = n; });  // a view may show its header apart
 }
 
 void Grid::put_FixedCols(long n) {
-    if (n < 0 || n > cols_) err::raise(err::kBadPropertyValue, "Invalid property value");
+    if (n < 0 || n > Cols()) err::raise(err::kBadPropertyValue, "Invalid property value");
+    if (n == fixed_cols_) return;
     fixed_cols_ = n;
     layout_changed();
 }
 
-std::string* Grid::texts_of(long row) {
-    auto& text = row_state_[static_cast<std::size_t>(row)].text;
-    if (!text) text.reset(new std::string[static_cast<std::size_t>(cols_)]);
-    return text.get();
-}
-
-std::uint32_t* Grid::colors_of(long row) {
-    auto& color = row_state_[static_cast<std::size_t>(row)].color;
-    if (!color) {
-        color.reset(new std::uint32_t[static_cast<std::size_t>(cols_)]);
-        std::fill(color.get(), color.get() + cols_, kWhite);
-    }
-    return color.get();
-}
-
 const std::string& Grid::TextMatrix(long row, long col) const {
-    static const std::string kEmpty;
     check_cell(row, col);
-    ensure(row, col);
-    const auto& text = row_state_[static_cast<std::size_t>(row)].text;
-    return text ? text[static_cast<std::size_t>(col)] : kEmpty;
+    return rows_.text(row, col);
 }
 
 void Grid::put_TextMatrix(long row, long col, std::string text) {
     check_cell(row, col);
-    ensure(row, col);
-    if (text.empty() && !row_state_[static_cast<std::size_t>(row)].text) return;
-    std::string& cell = texts_of(row)[col];
-    if (cell == text) return;
-    cell = std::move(text);
-    cell_changed(row, col);
+    if (rows_.set_text(row, col, std::move(text))) cell_changed(row, col);
 }
 
 void Grid::AddItem(const std::string& tab_separated, long index) {
-    if (index < -1 || index > rows_) err::raise(err::kBadPropertyIndex, "Subscript out of range");
-    long row = index < 0 ? rows_ : index;
-    fill_all_deferred();
-    bool was = redraw_;
-    redraw_ = false;  // one layout notice for the whole insertion
-    put_Rows(rows_ + 1);
-    std::rotate(row_state_.begin() + row, row_state_.end() - 1, row_state_.end());
-    row_state_[static_cast<std::size_t>(row)] = {};
-    std::string* cells = texts_of(row);
-    std::size_t start = 0;
-    for (long c = 0; c < cols_; ++c) {
-        std::size_t tab = tab_separated.find('\t', start);
-        cells[c] =
-            start <= tab_separated.size() ? tab_separated.substr(start, tab - start) : std::string();
-        start = tab == std::string::npos ? tab_separated.size() + 1 : tab + 1;
-    }
-    redraw_ = was;
-    layout_changed();
+    if (index < -1 || index > Rows()) err::raise(err::kBadPropertyIndex, "Subscript out of range");
+    const long row = index < 0 ? Rows() : index;
+    rows_.fill_deferred();  // before the rows after it move
+    reshape({ShapeChange::InsertRows, row, row}, [&] {
+        rows_.insert_row(row);
+        if (edit_row_ >= row) ++edit_row_;
+        std::size_t start = 0;
+        for (long c = 0; c < Cols() && start <= tab_separated.size(); ++c) {
+            std::size_t tab = tab_separated.find('\t', start);
+            rows_.set_text(row, c, tab_separated.substr(start, tab - start));
+            start = tab == std::string::npos ? tab_separated.size() + 1 : tab + 1;
+        }
+    });
 }
 
 void Grid::RemoveItem(long row) {
     check_row(row);
     if (row < fixed_rows_) err::raise(err::kBadPropertyValue, "Cannot remove a fixed row");
-    fill_all_deferred();
-    row_state_.erase(row_state_.begin() + row);
-    --rows_;
-    if (row_ >= rows_) row_ = rows_ - 1;
-    editing_ = false;
-    layout_changed();
+    rows_.fill_deferred();
+    reshape({ShapeChange::RemoveRows, row, row}, [&] {
+        rows_.erase_row(row);
+        if (row_ >= Rows()) row_ = Rows() - 1;
+        if (edit_row_ == row) editing_ = false;
+        else if (edit_row_ > row) --edit_row_;
+    });
 }
 
 void Grid::Clear() {
-    drop_deferred();
-    for (RowState& state : row_state_) state.text.reset();
-    layout_changed();
+    reshape({ShapeChange::Reset}, [&] {
+        rows_.drop_deferred();
+        rows_.clear_texts();
+    });
 }
 
-void Grid::defer_rows(long first_row, long first_col, RowFiller fill) {
-    drop_deferred();
-    if (!fill || first_col < 0 || first_col >= cols_) return;
-    filler_ = std::move(fill);
-    lazy_col_ = first_col;
-    for (long r = std::max(first_row, 0L); r < rows_; ++r) {
-        row_state_[static_cast<std::size_t>(r)].pending = true;
-        ++pending_;
-    }
-    if (!pending_) filler_ = nullptr;
-    layout_changed();
+void Grid::fill_rows_on_first_use(long first_row, long first_col, RowFiller filler) {
+    const bool fills = filler && first_col >= 0 && first_col < Cols() && std::max(first_row, 0L) < Rows();
+    if (!fills && !deferred_rows()) return;  // nothing waits, nothing will
+    reshape({ShapeChange::Reset}, [&] { rows_.defer(first_row, first_col, fills ? std::move(filler) : RowFiller()); });
 }
 
-void Grid::fill_row(long row) {
-    RowState& state = row_state_[static_cast<std::size_t>(row)];
-    if (!state.pending) return;
-    state.pending = false;
-    --pending_;
-    filler_(row, texts_of(row) + lazy_col_, colors_of(row) + lazy_col_);
-    if (!pending_) filler_ = nullptr;  // the last row lets go of what it holds
-}
-
-void Grid::fill_all_deferred() {
-    for (long r = 0; r < rows_ && pending_; ++r) fill_row(r);
-}
-
-void Grid::drop_deferred() {
-    if (!pending_) return;
-    for (auto& state : row_state_) state.pending = false;
-    pending_ = 0;
-    filler_ = nullptr;
-}
-
-Grid::RowState& Grid::row_state(long row) {
-    check_row(row);
-    return row_state_[static_cast<std::size_t>(row)];
+const Grid::Column& Grid::column(long col) const {
+    check_col(col);
+    return columns_[static_cast<std::size_t>(col)];
 }
 
 Grid::Column& Grid::column(long col) {
@@ -209,45 +156,48 @@ void Grid::set_column(long col, T Column::*member, T value) {
     layout_changed();
 }
 
-long Grid::RowData(long row) const { return const_cast<Grid*>(this)->row_state(row).data; }
-void Grid::put_RowData(long row, long data) { row_state(row).data = data; }
+long Grid::RowData(long row) const {
+    check_row(row);
+    return rows_.data(row);
+}
+
+void Grid::put_RowData(long row, long data) {
+    check_row(row);
+    rows_.set_data(row, data);
+}
 
 std::uint32_t Grid::CellBackColor(long row, long col) const {
     check_cell(row, col);
-    ensure(row, col);
-    const auto& color = row_state_[static_cast<std::size_t>(row)].color;
-    return color ? color[static_cast<std::size_t>(col)] : kWhite;
+    return rows_.color(row, col);
 }
 
 void Grid::put_CellBackColor(long row, long col, std::uint32_t color) {
     check_cell(row, col);
-    ensure(row, col);
-    if (color == kWhite && !row_state_[static_cast<std::size_t>(row)].color) return;
-    std::uint32_t& cell = colors_of(row)[col];
-    if (cell == color) return;
-    cell = color;
-    cell_changed(row, col);
+    if (rows_.set_color(row, col, color)) cell_changed(row, col);
 }
 
-bool Grid::RowHidden(long row) const { return const_cast<Grid*>(this)->row_state(row).hidden; }
+bool Grid::RowHidden(long row) const {
+    check_row(row);
+    return rows_.hidden(row);
+}
 
 void Grid::put_RowHidden(long row, bool hidden) {
-    RowState& state = row_state(row);
-    if (state.hidden == hidden) return;
-    state.hidden = hidden;
+    check_row(row);
+    if (rows_.hidden(row) == hidden) return;
+    rows_.set_hidden(row, hidden);
     layout_changed();
 }
 
-int Grid::ColWidth(long col) const { return const_cast<Grid*>(this)->column(col).width; }
+int Grid::ColWidth(long col) const { return column(col).width; }
 void Grid::put_ColWidth(long col, int twips) { set_column(col, &Column::width, twips); }
-bool Grid::ColHidden(long col) const { return const_cast<Grid*>(this)->column(col).hidden; }
+bool Grid::ColHidden(long col) const { return column(col).hidden; }
 void Grid::put_ColHidden(long col, bool hidden) { set_column(col, &Column::hidden, hidden); }
 // The input kind only matters when an edit starts: no view notice.
-InputKind Grid::ColInputKind(long col) const { return const_cast<Grid*>(this)->column(col).kind; }
+InputKind Grid::ColInputKind(long col) const { return column(col).kind; }
 void Grid::put_ColInputKind(long col, InputKind kind) { column(col).kind = kind; }
-Alignment Grid::ColAlignment(long col) const { return const_cast<Grid*>(this)->column(col).align; }
+Alignment Grid::ColAlignment(long col) const { return column(col).align; }
 void Grid::put_ColAlignment(long col, Alignment a) { set_column(col, &Column::align, a); }
-bool Grid::ColButton(long col) const { return const_cast<Grid*>(this)->column(col).button; }
+bool Grid::ColButton(long col) const { return column(col).button; }
 void Grid::put_ColButton(long col, bool on) { set_column(col, &Column::button, on); }
 
 void Grid::put_Redraw(bool on) {
@@ -304,11 +254,18 @@ void Grid::cell_button_click(long row, long col) {
     if (on_cell_button_click) on_cell_button_click(row, col);
 }
 
+bool Grid::CellEditable(long row, long col) const {
+    check_cell(row, col);
+    return Enabled() && Visible() && editable_ && row >= fixed_rows_ && col >= fixed_cols_ && !rows_.hidden(row) &&
+           rows_.color(row, col) != kGrey;
+}
+
 bool Grid::begin_edit(long row, long col) {
     if (!Enabled() || !Visible() || !editable_) return false;
-    check_cell(row, col);
-    if (row < fixed_rows_ || col < fixed_cols_ || RowHidden(row)) return false;
+    if (!CellEditable(row, col)) return false;
     select(row, col);
+    // RowColChange may have locked the cell it moved to
+    if (!CellEditable(row, col)) return false;
     bool cancel = false;
     if (on_before_edit) on_before_edit(row, col, cancel);
     if (cancel) return false;
@@ -321,6 +278,10 @@ bool Grid::begin_edit(long row, long col) {
 
 bool Grid::commit_edit(std::string text) {
     if (!editing_) return false;
+    if (!CellEditable(edit_row_, edit_col_)) {
+        editing_ = false;
+        return false;
+    }
     text = filter_typed(std::string(), text);
     edit_text_ = text;
     bool cancel = false;

@@ -3,24 +3,25 @@
 // fixed rows) is the header. The model holds no widget: a view reads cells on
 // demand and is told what changed. A row holds cells only once something is
 // written to it, so 100,000 rows nobody has looked at cost a few bytes each.
+//
+// What a view hears, and when:
+// - a change of shape (rows or columns in or out, or a reset) as a pair,
+//   on_shape_changing with the grid still as it was, then on_shape_changed;
+//   always, whatever Redraw says: a view must never read a row that is gone;
+// - cells written: on_cells_changed; widths, hidden rows and columns,
+//   alignment: on_layout_changed. While Redraw is off these wait, and
+//   switching it on gives one on_layout_changed for all of them.
 #pragma once
 
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/ui/controls.h"
+#include "platform/ui/grid_rows.h"
 
 namespace korvane::ui {
-
-// VB's RGB(): red in the low byte.
-constexpr std::uint32_t RGB(int r, int g, int b) {
-    return static_cast<std::uint32_t>(r) | (static_cast<std::uint32_t>(g) << 8) | (static_cast<std::uint32_t>(b) << 16);
-}
-inline constexpr std::uint32_t kWhite = RGB(255, 255, 255);
-inline constexpr std::uint32_t kGrey = RGB(192, 192, 192);
 
 // What a column accepts when the user edits it.
 enum class InputKind { Text, Number, Date };
@@ -29,13 +30,23 @@ enum class Alignment { Left, Center, Right };
 // Mouse buttons as VB reports them.
 inline constexpr int vbLeftButton = 1, vbRightButton = 2, vbMiddleButton = 4;
 
+// A change of a grid's shape, in grid rows and columns: rows or columns
+// first..last go in or out, or everything a view holds of the grid is stale
+// (Reset: the fixed rows moved, or every cell was replaced at once).
+struct ShapeChange {
+    enum Kind { InsertRows, RemoveRows, InsertCols, RemoveCols, Reset };
+    Kind kind = Reset;
+    long first = 0, last = -1;
+};
+
 class Grid : public Control {
 public:
     using Control::Control;
 
-    long Rows() const { return rows_; }
+    // Setting these adds or cuts rows and columns at the end.
+    long Rows() const { return rows_.count(); }
     void put_Rows(long rows);
-    long Cols() const { return cols_; }
+    long Cols() const { return rows_.cols(); }
     void put_Cols(long cols);
     long FixedRows() const { return fixed_rows_; }
     void put_FixedRows(long n);
@@ -49,18 +60,19 @@ public:
     // AddItem takes them; the row is appended when index is -1.
     void AddItem(const std::string& tab_separated, long index = -1);
     void RemoveItem(long row);
-    // Empties every cell but keeps rows and columns.
+    // Empties every cell but keeps rows, columns and colours; views hear
+    // it as a reset.
     void Clear();
 
-    // Rows first_row..Rows()-1 whose cells from first_col on are written by
-    // `fill` when one of them is first read or written, so a large fill costs
-    // only the rows looked at; the earlier columns, row data and hidden flags
-    // stay as set. `fill` gets the row and its cells and colours from
-    // first_col on, and must not call the grid. Reshaping the columns, adding
-    // or removing rows fills what is left first; Clear and a new defer drop it.
-    using RowFiller = std::function<void(long row, std::string* cells, std::uint32_t* colors)>;
-    void defer_rows(long first_row, long first_col, RowFiller fill);
-    long deferred_rows() const { return pending_; }
+    // The filler of rows first_row..Rows()-1: it writes a row's cells from
+    // first_col on the first time one of them is read or written, once, so
+    // a large fill costs only the rows anyone looks at. The earlier columns,
+    // row data and hidden flags stay as set. Adding, removing or reshaping
+    // columns writes the rows still waiting first; rows cut off the end are
+    // never written; Clear and the next call let them go unwritten (an empty
+    // filler only lets them go). Views hear it as a reset.
+    void fill_rows_on_first_use(long first_row, long first_col, RowFiller filler);
+    long deferred_rows() const { return rows_.deferred(); }
 
     long RowData(long row) const;
     void put_RowData(long row, long data);
@@ -87,6 +99,10 @@ public:
     // The whole grid takes no edits when false.
     bool Editable() const { return editable_; }
     void put_Editable(bool on) { set(editable_, on, "Editable"); }
+    // Whether the user may type into a cell: an enabled, shown, editable
+    // grid; not a fixed row or column, a hidden row, nor a grey cell (the
+    // forms colour a cell grey to lock it). BeforeEdit may still refuse.
+    bool CellEditable(long row, long col) const;
 
     // The current cell; changing it raises RowColChange.
     long Row() const { return row_; }
@@ -104,13 +120,18 @@ public:
     void mouse_up(int button, int shift, long row, long col);
     void key_down(int key_code, int shift = 0);
     void cell_button_click(long row, long col);
-    // Starts an edit of a cell (the user typed into it or pressed F2):
-    // BeforeEdit may refuse; false when no edit started.
+    // Starts an edit of a cell (the user typed into it or pressed F2). A
+    // cell that is not CellEditable refuses before anything happens, also
+    // when moving onto it locked it; then BeforeEdit may refuse. False when
+    // no edit started.
     bool begin_edit(long row, long col);
     bool editing() const { return editing_; }
+    long edit_row() const { return edit_row_; }
+    long edit_col() const { return edit_col_; }
     // Commits the text the user typed: ValidateEdit may refuse (the edit
-    // stays open with the text, for correction) or replace the text.
-    // True when the cell took the text.
+    // stays open with the text, for correction) or replace the text. A cell
+    // locked while the edit was open drops the edit untouched. True when the
+    // cell took the text.
     bool commit_edit(std::string text);
     void cancel_edit() { editing_ = false; }
     // Ends an open edit by committing what the editor holds, as a form does
@@ -132,7 +153,9 @@ public:
     std::function<void(long row, long col, std::string& text, bool& cancel)> on_validate_edit;
     std::function<void(long row, long col)> on_after_edit;
 
-    // The view's hooks: cells of a rectangle changed, or rows/columns did.
+    // The view's hooks (see the top of this file).
+    std::function<void(const ShapeChange&)> on_shape_changing;
+    std::function<void(const ShapeChange&)> on_shape_changed;
     std::function<void(long row0, long col0, long row1, long col1)> on_cells_changed;
     std::function<void()> on_layout_changed;
 
@@ -142,6 +165,9 @@ private:
     void check_col(long col) const;
     void cell_changed(long row, long col);
     void layout_changed();
+    // Announces `change` around `apply`, which must not throw.
+    template <class F>
+    void reshape(const ShapeChange& change, F&& apply);
 
     struct Column {
         int width = -1;
@@ -150,42 +176,20 @@ private:
         InputKind kind = InputKind::Text;
         Alignment align = Alignment::Left;
     };
-    // A row's texts and colours are allocated apart, each when first set
-    // (none: every cell empty, or white), so colouring a column of a large
-    // list costs no texts.
-    struct RowState {
-        long data = 0;
-        bool hidden = false;
-        bool pending = false;  // cells from lazy_col_ on not yet filled
-        std::unique_ptr<std::string[]> text;
-        std::unique_ptr<std::uint32_t[]> color;
-    };
-    std::string* texts_of(long row);
-    std::uint32_t* colors_of(long row);
-    // Fills a deferred row before its cells from lazy_col_ on are used.
-    void ensure(long row, long col) const {
-        if (pending_ && col >= lazy_col_ && row_state_[static_cast<std::size_t>(row)].pending)
-            const_cast<Grid*>(this)->fill_row(row);
-    }
-    void fill_row(long row);
-    void fill_all_deferred();
-    void drop_deferred();
-    RowState& row_state(long row);
+    const Column& column(long col) const;
     Column& column(long col);
     // Sets one column property and re-lays the view out when it changed.
     template <class T>
     void set_column(long col, T Column::*member, T value);
 
-    long rows_ = 2, cols_ = 2, fixed_rows_ = 1, fixed_cols_ = 0;
-    std::vector<RowState> row_state_ = std::vector<RowState>(2);
+    GridRows rows_{2, 2};
+    long fixed_rows_ = 1, fixed_cols_ = 0;
     std::vector<Column> columns_ = std::vector<Column>(2);
     bool redraw_ = true, editable_ = true, dirty_ = false;
     long row_ = 1, col_ = 0, mouse_row_ = -1, mouse_col_ = -1;
     bool editing_ = false;
     long edit_row_ = -1, edit_col_ = -1;
     std::string edit_text_;
-    RowFiller filler_;
-    long lazy_col_ = 0, pending_ = 0;
 };
 
 }  // namespace korvane::ui

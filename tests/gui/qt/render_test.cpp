@@ -14,24 +14,14 @@
 #include "platform/ui/bars.h"
 #include "platform/ui/head_items.h"
 #include "platform/ui/lists.h"
+#include "tests/gui/qt/qt_app.h"
 
 namespace korvane::qt {
 namespace {
 
-QApplication& app() {
-    static int argc = 1;
-    static char name[] = "test_gui_qt";
-    static char* argv[] = {name, nullptr};
-    static QApplication* a = new QApplication(argc, argv);
-    return *a;
-}
+using testing::screenshot_dir;
 
-QString screenshot_dir() {
-    QString tmp = qEnvironmentVariable("KORVANE_TEST_TMP", "build/test-tmp");
-    QString dir = tmp + "/../screenshots";
-    QDir().mkpath(dir);
-    return QDir(dir).absolutePath();
-}
+QApplication& app() { return testing::qt_app(); }
 
 // A form with one control of every kind, laid out as a business dialog.
 struct SampleForm {

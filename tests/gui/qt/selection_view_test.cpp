@@ -15,19 +15,13 @@
 #include "platform/vb/convert.h"
 #include "selection/ref_select_form.h"
 #include "session/login.h"
+#include "tests/gui/qt/qt_app.h"
 #include "tests/support/account.h"
 
 namespace korvane::qt {
 namespace {
 
-QApplication& selection_app() {
-    static int argc = 1;
-    static char name[] = "test_gui_qt";
-    static char* argv[] = {name, nullptr};
-    if (auto* existing = qobject_cast<QApplication*>(QCoreApplication::instance())) return *existing;
-    static QApplication* a = new QApplication(argc, argv);
-    return *a;
-}
+QApplication& selection_app() { return testing::qt_app(); }
 
 TEST(SelectionView, RendersTheLineAndTheCandidatesAndForwardsClicks) {
     selection_app();
@@ -75,9 +69,7 @@ TEST(SelectionView, RendersTheLineAndTheCandidatesAndForwardsClicks) {
         QApplication::processEvents();
         EXPECT_EQ(d.remaining_quantity(), 0);
 
-        QString dir = qEnvironmentVariable("KORVANE_TEST_TMP", "build/test-tmp") + "/../screenshots";
-        QDir().mkpath(dir);
-        EXPECT_TRUE(view.save_png(QDir(dir).absolutePath() + "/ref_select.png"));
+        EXPECT_TRUE(view.save_png(testing::screenshot_dir() + "/ref_select.png"));
         shown = true;
         d.TaskRun("ok");
     });

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <utility>
 
 #include "platform/ui/form.h"
 #include "tests/support/errors.h"
@@ -78,7 +79,7 @@ TEST(GridCells, DeferredRowsAreWrittenOnceWhenFirstUsed) {
         cells[1] = "x";
         colors[1] = kGrey;
     };
-    g.defer_rows(1, 1, filler);
+    g.fill_rows_on_first_use(1, 1, filler);
     EXPECT_EQ(g.deferred_rows(), 4);
     EXPECT_EQ(g.TextMatrix(2, 0), "Y") << "columns before the deferred ones are left as they were";
     EXPECT_TRUE(filled.empty());
@@ -97,10 +98,155 @@ TEST(GridCells, DeferredRowsAreWrittenOnceWhenFirstUsed) {
     EXPECT_EQ(g.TextMatrix(3, 2), "c");
     EXPECT_EQ(g.deferred_rows(), 0);
 
-    g.defer_rows(1, 1, filler);
+    g.fill_rows_on_first_use(1, 1, filler);
     g.Clear();  // emptied rows stay empty
     EXPECT_EQ(g.TextMatrix(2, 1), "");
     EXPECT_EQ(filled.size(), 4u);
+}
+
+// A view that keeps its own copy of the texts from nothing but the notices,
+// as a table view keeps its rows: when the notices are right, the copy is
+// the grid. Before a change of shape it checks that the grid is still the
+// shape it knows.
+struct MirrorView {
+    Grid& g;
+    std::vector<std::vector<std::string>> rows;
+    std::vector<std::string> heard;
+    explicit MirrorView(Grid& grid) : g(grid) {
+        reread();
+        g.on_shape_changing = [this](const ShapeChange& c) {
+            heard.push_back("before " + describe(c));
+            EXPECT_EQ(static_cast<long>(rows.size()), g.Rows()) << heard.back();
+            EXPECT_EQ(cols(), g.Cols()) << heard.back();
+        };
+        g.on_shape_changed = [this](const ShapeChange& c) {
+            heard.push_back("after " + describe(c));
+            switch (c.kind) {
+            case ShapeChange::InsertRows:
+                for (long r = c.first; r <= c.last; ++r) rows.insert(rows.begin() + r, read_row(r));
+                break;
+            case ShapeChange::RemoveRows:
+                rows.erase(rows.begin() + c.first, rows.begin() + c.last + 1);
+                break;
+            case ShapeChange::InsertCols:
+                for (long r = 0; r < g.Rows(); ++r)
+                    for (long col = c.first; col <= c.last; ++col)
+                        rows[r].insert(rows[r].begin() + col, g.TextMatrix(r, col));
+                break;
+            case ShapeChange::RemoveCols:
+                for (auto& row : rows) row.erase(row.begin() + c.first, row.begin() + c.last + 1);
+                break;
+            case ShapeChange::Reset:
+                reread();
+                break;
+            }
+        };
+        g.on_cells_changed = [this](long r0, long c0, long r1, long c1) {
+            for (long r = r0; r <= r1; ++r)
+                for (long c = c0; c <= c1; ++c) rows[r][c] = g.TextMatrix(r, c);
+        };
+        g.on_layout_changed = [this] {
+            heard.push_back("layout");
+            reread();
+        };
+    }
+    long cols() const { return rows.empty() ? g.Cols() : static_cast<long>(rows[0].size()); }
+    std::vector<std::string> read_row(long r) const {
+        std::vector<std::string> row;
+        for (long c = 0; c < g.Cols(); ++c) row.push_back(g.TextMatrix(r, c));
+        return row;
+    }
+    void reread() {
+        rows.clear();
+        for (long r = 0; r < g.Rows(); ++r) rows.push_back(read_row(r));
+    }
+    static std::string describe(const ShapeChange& c) {
+        static const char* kKinds[] = {"insert rows", "remove rows", "insert cols", "remove cols", "reset"};
+        std::string s = kKinds[c.kind];
+        if (c.kind != ShapeChange::Reset) s += " " + std::to_string(c.first) + ".." + std::to_string(c.last);
+        return s;
+    }
+    bool matches() const {
+        if (static_cast<long>(rows.size()) != g.Rows()) return false;
+        for (long r = 0; r < g.Rows(); ++r)
+            if (rows[r] != read_row(r)) return false;
+        return true;
+    }
+    std::vector<std::string> take() { return std::exchange(heard, {}); }
+};
+
+using Heard = std::vector<std::string>;
+
+TEST(GridView, ChangesOfShapeAreHeardBeforeAndAfterInGridRows) {
+    auto owned = make_filled(3, 3);
+    Grid& g = *owned;
+    MirrorView view(g);
+    g.put_Rows(5);
+    EXPECT_EQ(view.take(), (Heard{"before insert rows 3..4", "after insert rows 3..4"}));
+    g.put_TextMatrix(4, 1, "新");
+    g.AddItem("a\tb", 1);
+    EXPECT_EQ(view.take(), (Heard{"before insert rows 1..1", "after insert rows 1..1"}));
+    g.AddItem("头", 0);  // before the header: the header moves down
+    EXPECT_EQ(view.take(), (Heard{"before insert rows 0..0", "after insert rows 0..0"}));
+    g.RemoveItem(3);
+    EXPECT_EQ(view.take(), (Heard{"before remove rows 3..3", "after remove rows 3..3"}));
+    g.put_Rows(3);
+    EXPECT_EQ(view.take(), (Heard{"before remove rows 3..5", "after remove rows 3..5"}));
+    g.put_Cols(5);
+    g.put_TextMatrix(2, 4, "x");
+    g.put_Cols(2);
+    EXPECT_EQ(view.take(), (Heard{"before insert cols 3..4", "after insert cols 3..4", "before remove cols 2..4",
+                                  "after remove cols 2..4"}));
+    EXPECT_TRUE(view.matches());
+
+    g.put_FixedRows(2);
+    g.put_FixedRows(2);  // no change, no notice
+    g.Clear();
+    EXPECT_EQ(view.take(), (Heard{"before reset", "after reset", "before reset", "after reset"}));
+    g.put_Rows(1);  // fewer rows than fixed ones: the header goes too
+    EXPECT_EQ(g.FixedRows(), 1);
+    EXPECT_EQ(view.take(), (Heard{"before reset", "after reset"}));
+    g.put_Rows(1);
+    g.put_Cols(2);
+    EXPECT_TRUE(view.take().empty()) << "no change of shape, nothing heard";
+    EXPECT_TRUE(view.matches());
+}
+
+TEST(GridView, AViewKeepsInStepThroughRedrawAndDeferredRows) {
+    Grid g("spgList");
+    MirrorView view(g);
+    g.put_Redraw(false);
+    g.put_Cols(4);
+    g.put_Rows(6);
+    for (long r = 0; r < 6; ++r) g.put_TextMatrix(r, 0, "k" + std::to_string(r));
+    // the shape is heard at once, the cells wait for Redraw
+    EXPECT_EQ(view.take(), (Heard{"before insert cols 2..3", "after insert cols 2..3", "before insert rows 2..5",
+                                  "after insert rows 2..5"}));
+    EXPECT_FALSE(view.matches());
+    int fills = 0;
+    g.fill_rows_on_first_use(1, 1, [&fills](long row, std::string* cells, std::uint32_t*) {
+        ++fills;
+        for (int c = 0; c < 3; ++c) cells[c] = std::to_string(row * 10 + c);
+    });
+    EXPECT_EQ(view.take(), (Heard{"before reset", "after reset"}));
+    EXPECT_EQ(fills, 5) << "the view read every row";
+    g.put_Redraw(true);
+    EXPECT_EQ(view.take(), (Heard{"layout"}));
+    EXPECT_TRUE(view.matches());
+
+    g.fill_rows_on_first_use(1, 1, [](long, std::string* cells, std::uint32_t*) { cells[0] = "late"; });
+    g.AddItem("m\tn", 2);
+    g.RemoveItem(5);
+    g.put_TextMatrix(1, 3, "y");
+    g.put_Cols(3);
+    EXPECT_TRUE(view.matches());
+    EXPECT_EQ(g.TextMatrix(2, 1), "n");
+    EXPECT_EQ(g.TextMatrix(3, 1), "late");
+    EXPECT_EQ(g.deferred_rows(), 0);
+    g.fill_rows_on_first_use(1, 0, {});  // nothing waits: nothing to let go, nothing heard
+    view.take();
+    g.fill_rows_on_first_use(1, 0, {});
+    EXPECT_TRUE(view.take().empty());
 }
 
 TEST(GridView, RedrawOffHoldsNoticesUntilItIsBackOn) {
@@ -153,6 +299,61 @@ TEST(GridEditing, ValidateEditCanRefuseOrReplaceTheText) {
     g.put_edit_text("8");
     EXPECT_TRUE(g.finish_edit());
     EXPECT_EQ(g.TextMatrix(1, 2), "8.00");
+}
+
+TEST(GridEditing, AGreyCellTakesNoTypingAndRaisesNothing) {
+    auto owned = make_filled(4, 4);
+    Grid& g = *owned;
+    std::vector<std::string> seen;
+    g.on_before_edit = [&](long r, long c, bool&) { seen.push_back("before " + std::to_string(r) + "," + std::to_string(c)); };
+    g.on_validate_edit = [&](long, long, std::string&, bool&) { seen.push_back("validate"); };
+    g.on_after_edit = [&](long, long) { seen.push_back("after"); };
+    g.on_row_col_change = [&] { seen.push_back("rowcol"); };
+    g.on_cells_changed = [&](long, long, long, long) { seen.push_back("cells"); };
+    g.select(3, 1);
+    seen.clear();
+    g.put_CellBackColor(1, 2, kGrey);
+    g.put_CellBackColor(1, 3, RGB(255, 255, 0));  // only grey locks
+    seen.clear();
+    EXPECT_FALSE(g.CellEditable(1, 2));
+    EXPECT_TRUE(g.CellEditable(1, 3));
+    EXPECT_FALSE(g.begin_edit(1, 2));
+    EXPECT_FALSE(g.edit_cell(1, 2, "9"));
+    EXPECT_FALSE(g.editing());
+    EXPECT_EQ(g.TextMatrix(1, 2), "1,2");
+    EXPECT_EQ(g.Row(), 3) << "a refused cell does not become current";
+    EXPECT_EQ(g.Col(), 1);
+    EXPECT_TRUE(seen.empty());
+
+    // moving onto the cell locks it (the forms colour the current line)
+    g.on_row_col_change = [&] {
+        seen.push_back("rowcol");
+        g.put_CellBackColor(g.Row(), 3, kGrey);
+    };
+    EXPECT_FALSE(g.begin_edit(2, 3));
+    EXPECT_EQ(g.Row(), 2);
+    EXPECT_EQ(seen, (std::vector<std::string>{"rowcol", "cells"}));
+    EXPECT_EQ(g.TextMatrix(2, 3), "2,3");
+
+    // locked while an edit was open: the commit drops it untouched
+    g.on_row_col_change = nullptr;
+    seen.clear();
+    ASSERT_TRUE(g.begin_edit(1, 3));
+    g.put_CellBackColor(1, 3, kGrey);
+    EXPECT_FALSE(g.commit_edit("9"));
+    EXPECT_FALSE(g.editing());
+    EXPECT_EQ(g.TextMatrix(1, 3), "1,3");
+    EXPECT_EQ(seen, (std::vector<std::string>{"before 1,3", "cells"}));
+
+    g.put_CellBackColor(1, 2, kWhite);
+    EXPECT_TRUE(g.edit_cell(1, 2, "9"));
+    EXPECT_EQ(g.TextMatrix(1, 2), "9");
+    EXPECT_FALSE(g.CellEditable(0, 2)) << "the header";
+    g.put_FixedCols(1);
+    EXPECT_FALSE(g.CellEditable(1, 0));
+    g.put_RowHidden(2, true);
+    EXPECT_FALSE(g.CellEditable(2, 2));
+    EXPECT_EQ(error_number([&] { (void)g.CellEditable(4, 0); }), 381);
 }
 
 TEST(GridEvents, ClicksMoveTheCurrentCellAndReportTheMouse) {
