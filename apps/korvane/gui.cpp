@@ -1,6 +1,7 @@
 #include "apps/korvane/gui.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #ifdef KORVANE_HAVE_QT
 #include <QApplication>
@@ -173,7 +174,24 @@ private:
     ui::CommandButton* refers_;
 };
 
+bool env_set(const char* name) {
+    const char* v = std::getenv(name);
+    return v && *v;
+}
+
 }  // namespace
+
+bool gui_platform_ready(bool screenshot) {
+    if (env_set("QT_QPA_PLATFORM") || env_set("DISPLAY") || env_set("WAYLAND_DISPLAY")) return true;
+    if (screenshot) {
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        return true;
+    }
+    std::fprintf(stderr,
+                 "korvane gui: no display to open the window on. Set DISPLAY (or WAYLAND_DISPLAY), run it under "
+                 "xvfb-run, or add --screenshot FILE.png to render it offscreen.\n");
+    return false;
+}
 
 int run_gui(const std::string& db, const std::string& screenshot, bool select) {
     int argc = 1;
@@ -224,6 +242,7 @@ int run_gui(const std::string& db, const std::string& screenshot, bool select) {
 #else
 
 namespace korvane::app {
+bool gui_platform_ready(bool) { return true; }
 int run_gui(const std::string&, const std::string&, bool) {
     std::fprintf(stderr, "korvane gui: this build has no Qt (install qt6-base-dev and rebuild)\n");
     return 1;
