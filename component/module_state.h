@@ -9,6 +9,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -45,6 +46,11 @@ struct ModuleState {
     ado::RecordsetPtr returned_recordset;
     // ReturnInvSet.frmShow's sWhere, for the inventory selection dialog.
     std::string selection_where;
+
+    // The scratch-table members' own connections, one per session
+    // connection string, kept across calls: opening one costs more than the
+    // statement it runs.
+    std::map<std::string, ado::ConnectionPtr> scratch_connections;
 
     // The one the latest entry point made; every form works with it.
     session::PermissionServicePtr permission;

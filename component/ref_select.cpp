@@ -1,6 +1,7 @@
 #include "component/ref_select.h"
 
 #include "platform/ado/statement_values.h"
+#include "platform/vb/error.h"
 #include "selection/texts.h"
 #include "component/class_table.h"
 #include "component/guard.h"
@@ -15,12 +16,17 @@ namespace korvane::component {
 using namespace table;
 
 namespace {
-// A private session service for the scratch-table members: it is not made
-// the module-wide one.
+// The scratch-table members' connection: a private session service's, not
+// the module-wide one, kept for the next call on the same account.
 ado::ConnectionPtr scratch_connection(const session::LoginPtr& login) {
-    auto service = session::PermissionService::create();
-    service->InitFromSession(login);
-    return service->GetConnection();
+    if (!login) err::raise(err::kObjectNotSet);
+    ado::ConnectionPtr& kept = module().scratch_connections[login->ConnectionString()];
+    if (!kept || kept->State() != ado::adStateOpen) {
+        auto service = session::PermissionService::create();
+        service->InitFromSession(login);
+        kept = service->GetConnection();
+    }
+    return kept;
 }
 }  // namespace
 

@@ -26,13 +26,17 @@ constexpr KindInfo kKinds[] = {
     {"vendor", "Vendor", "cVenCode", "cVenName", "供应商"},
 };
 
+// The user's latest choice from the reference list, per kind and name.
+using Choices = std::map<std::string, std::map<std::string, std::string>>;  // kind -> name -> code
+
 class AccountCollection : public BusinessCollection {
 public:
-    explicit AccountCollection(const KindInfo& kind) : kind_(kind) {}
+    AccountCollection(const KindInfo& kind, const std::map<std::string, std::string>& chosen)
+        : kind_(kind), chosen_(chosen) {}
 
     void put_Login(session::PermissionServicePtr login) override { login_ = std::move(login); }
 
-    bool load(const std::string& text, BusinessItem& item, std::string& error) override {
+    bool load(const std::string& text, BusinessItem& item, std::string& error, const std::string& linked) override {
         try {
             if (!login_) {
                 error = std::string(kind_.label) + "对象未设置登录";
@@ -43,13 +47,23 @@ public:
             for (const char* column : {kind_.code, kind_.name}) {
                 auto rs = ado::Recordset::create();
                 rs->Open(std::string("select ") + kind_.code + ", " + kind_.name + " from " + kind_.table + " where " +
-                             column + " = " + sql_quoted(text),
+                             column + " = " + sql_quoted(text) + " order by " + kind_.code,
                          con, ado::adOpenStatic, ado::adLockReadOnly);
-                if (!rs->Eof()) {
-                    item.id = vb::CStr((*rs)(Variant(0L)));
-                    item.name = vb::CStr((*rs)(Variant(1L)));
-                    return true;
+                if (rs->Eof()) continue;
+                const long found = rs->RecordCount();
+                if (found > 1) {
+                    auto choice = chosen_.find(text);
+                    const std::string& wanted = !linked.empty() || choice == chosen_.end() ? linked : choice->second;
+                    for (; !rs->Eof(); rs->MoveNext())
+                        if (vb::CStr((*rs)(Variant(0L))) == wanted) break;
                 }
+                if (rs->Eof()) {
+                    error = "有" + std::to_string(found) + "个" + kind_.label + "名为[" + text + "]，请从参照中选择";
+                    return false;
+                }
+                item.id = vb::CStr((*rs)(Variant(0L)));
+                item.name = vb::CStr((*rs)(Variant(1L)));
+                return true;
             }
             error = std::string(kind_.label) + "[" + text + "]不存在";
             return false;
@@ -61,6 +75,7 @@ public:
 
 private:
     const KindInfo& kind_;
+    const std::map<std::string, std::string>& chosen_;
     session::PermissionServicePtr login_;
 };
 
@@ -69,9 +84,15 @@ public:
     std::unique_ptr<BusinessCollection> create(std::string_view kind) override {
         std::string k = vb::LCase(kind);
         for (const auto& info : kKinds)
-            if (k == info.kind) return std::make_unique<AccountCollection>(info);
+            if (k == info.kind) return std::make_unique<AccountCollection>(info, chosen_[info.kind]);
         return nullptr;
     }
+    void remember_choice(std::string_view kind, const BusinessItem& item) override {
+        chosen_[vb::LCase(kind)][item.name] = item.id;
+    }
+
+private:
+    Choices chosen_;
 };
 
 }  // namespace

@@ -3,6 +3,7 @@
 // one item by the code or name a user typed.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -20,9 +21,14 @@ class BusinessCollection {
 public:
     virtual ~BusinessCollection() = default;
     virtual void put_Login(session::PermissionServicePtr login) = 0;
-    // Finds the item whose code, else whose name, is `text`. False with the
-    // reason in `error` when there is none or the account cannot be read.
-    virtual bool load(const std::string& text, BusinessItem& item, std::string& error) = 0;
+    // Finds the item whose code, else whose name, is `text`. A name several
+    // items share finds the one whose code is `linked` (what the field is
+    // linked to), else the one the user last chose from the reference list
+    // (BusinessObjects::remember_choice); with neither it is refused, the user
+    // must choose from the list. False with the reason in `error` when there
+    // is no such item, the name is ambiguous or the account cannot be read.
+    virtual bool load(const std::string& text, BusinessItem& item, std::string& error,
+                      const std::string& linked = {}) = 0;
 };
 
 class BusinessObjects {
@@ -31,6 +37,9 @@ public:
     // The collection of a kind ("warehouse", "inventory", ...; compared
     // without case); null for a kind that has none.
     virtual std::unique_ptr<BusinessCollection> create(std::string_view kind) = 0;
+    // The user chose this item of a kind from the reference list: its name
+    // now means this item to the collections this object creates.
+    virtual void remember_choice(std::string_view kind, const BusinessItem& item) = 0;
 };
 
 // Our collections over the account tables, read through the login's connection.

@@ -57,8 +57,12 @@ bool LookupReference(const FormServices& services, ui::TextBox& field, ui::Comma
             std::string names, codes;
             if (picked->RecordCount() > 0) picked->MoveFirst();
             for (; !picked->Eof(); picked->MoveNext()) {
-                names += vb::text_or_empty((*picked)(Variant(kind->name_field))) + ",";
-                codes += vb::text_or_empty((*picked)(Variant(kind->code_field))) + ",";
+                host::BusinessItem chosen{vb::text_or_empty((*picked)(Variant(kind->code_field))),
+                                          vb::text_or_empty((*picked)(Variant(kind->name_field)))};
+                names += chosen.name + ",";
+                codes += chosen.id + ",";
+                // leaving the field finds this item by its name, not another of the same name
+                if (services.business) services.business->remember_choice(kind->authority, chosen);
             }
             if (!names.empty()) {
                 names.pop_back();
@@ -100,7 +104,8 @@ bool CheckRefField(const FormServices& services, ui::TextBox& field, std::string
         collection->put_Login(services.permission);
         host::BusinessItem item;
         std::string error;
-        if (!collection->load(text, item, error)) return fail(error);
+        // the item the field is linked to keeps its place among others of its name
+        if (!collection->load(text, item, error, field.LinkItem())) return fail(error);
         field.put_Text(show_name ? item.name : item.id);
         field.put_LinkItem(item.id);
         return true;

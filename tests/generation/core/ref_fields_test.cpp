@@ -202,5 +202,44 @@ TEST_F(RefFixture, TypedReferencesAreResolvedOrRefusedWithTheFocusKept) {
     EXPECT_TRUE(failures.empty());
 }
 
+// Several items share a name: the one chosen from the list, or the one the
+// field is linked to, stays; a bare name that could be any of them is refused.
+TEST_F(RefFixture, ANameSharedByItemsKeepsTheChosenOrLinkedOne) {
+    for (const char* code : {"G3", "G1", "G2"}) {
+        testing::InventoryRow washer;
+        washer.code = code;
+        washer.name = "铝合金垫片";
+        account.add_inventory(washer);
+    }
+    ui::Form f("frmStockOrder", ui);
+    auto& inv = f.add<ui::TextBox>("cmbInv");
+    auto& button = f.add<ui::CommandButton>("cmdRefers");
+    inv.put_Tag("rfinventory");
+    std::string err;
+
+    inv.put_Text("铝合金垫片");
+    EXPECT_FALSE(CheckRefField(services, inv, err));
+    EXPECT_EQ(err, "有3个存货名为[铝合金垫片]，请从参照中选择");
+    EXPECT_EQ(inv.Text(), "铝合金垫片");
+    EXPECT_EQ(inv.LinkItem(), "");
+
+    inv.put_Text("垫片");
+    pick_rows(ui, {"G2"});
+    ASSERT_TRUE(LookupReference(services, inv, button, err, 0)) << err;
+    EXPECT_EQ(inv.Text(), "铝合金垫片");
+    ASSERT_TRUE(CheckRefField(services, inv, err)) << err;
+    EXPECT_EQ(inv.LinkItem(), "G2") << "the chosen item, not the first of its name";
+    EXPECT_EQ(inv.Text(), "铝合金垫片");
+
+    inv.put_LinkItem("G3");  // linked earlier: the link wins over the older choice
+    ASSERT_TRUE(CheckRefField(services, inv, err)) << err;
+    EXPECT_EQ(inv.LinkItem(), "G3");
+    inv.replace_text("G1");  // a code is always that item
+    ASSERT_TRUE(CheckRefField(services, inv, err)) << err;
+    EXPECT_EQ(inv.LinkItem(), "G1");
+    EXPECT_TRUE(ui.script_done());
+    EXPECT_TRUE(failures.empty()) << failures.front();
+}
+
 }  // namespace
 }  // namespace korvane::generation
