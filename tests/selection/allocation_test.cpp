@@ -264,7 +264,7 @@ TEST_F(Allocation, ThreeLinesOfARunNeverTakeTheSameStockTwice) {
         }
     }
     EXPECT_EQ(taken, (std::map<long, double>{{b1, 6}, {b2, 5}, {b3, 4}}));
-    const std::string table = selection::ScratchTableName() + "_CurrentS";
+    const std::string table = selection::ScratchTableName(component::module().objects) + "_CurrentS";
     EXPECT_EQ(account.scalar("select group_concat(AutoID || ':' || fSumOutQ, ' ') from " + table + " where fSumOutQ <> 0"),
               std::to_string(b1) + ":6 " + std::to_string(b2) + ":5 " + std::to_string(b3) + ":4");
     EXPECT_EQ(account.scalar("select count(*) from CurrentStock c join " + table +
