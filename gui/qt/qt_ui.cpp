@@ -84,6 +84,20 @@ QIcon image_icon(const std::string& key) {
     return {};
 }
 
+// A combo box whose model hears DropDown before the list shows, so the
+// items its handler adds are the ones the user sees.
+class DropDownCombo : public QComboBox {
+public:
+    DropDownCombo(ui::ComboBox& model, QWidget* parent) : QComboBox(parent), model_(model) {}
+    void showPopup() override {
+        model_.drop_down();
+        QComboBox::showPopup();
+    }
+
+private:
+    ui::ComboBox& model_;
+};
+
 }  // namespace
 
 struct FormView::Impl {
@@ -413,7 +427,7 @@ struct FormView::Impl {
                 });
                 place(c, w);
             } else if (auto* cb = dynamic_cast<ui::ComboBox*>(&c)) {
-                auto* w = new QComboBox(self);
+                auto* w = new DropDownCombo(*cb, self);
                 for (long i = 0; i < cb->ListCount(); ++i) w->addItem(q(cb->List(i)));
                 w->setCurrentIndex(static_cast<int>(cb->ListIndex()));
                 QObject::connect(w, QOverload<int>::of(&QComboBox::activated), [cb](int i) { cb->put_ListIndex(i); });

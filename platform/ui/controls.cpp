@@ -112,6 +112,11 @@ const std::string& ComboBox::List(long index) const {
     return items_[static_cast<std::size_t>(index)];
 }
 
+void ComboBox::drop_down() {
+    if (!Enabled() || !Visible()) return;
+    if (on_drop_down) on_drop_down();
+}
+
 void ComboBox::put_ListIndex(long index) {
     if (index < -1 || index >= ListCount()) err::raise(err::kBadPropertyValue, "Invalid property value");
     if (index == list_index_) return;

@@ -170,7 +170,11 @@ public:
     void put_ListIndex(long index);
     const std::string& Text() const { return text_; }
     void put_Text(std::string v) { set(text_, std::move(v), "Text"); }
+    // The user opens the list: DropDown comes first, so its handler can fill
+    // the list the user is about to see. A disabled or hidden box does nothing.
+    void drop_down();
     std::function<void()> on_click;
+    std::function<void()> on_drop_down;
 
 private:
     std::vector<std::string> items_;

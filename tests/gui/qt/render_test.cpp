@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QAbstractItemView>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -181,6 +183,37 @@ TEST(QtRenderer, UserActionsReachTheModelAndModelChangesTheView) {
     s.form.Load();
     s.form.Hide();
     QApplication::processEvents();
+}
+
+TEST(QtRenderer, OpeningAComboListRaisesDropDownBeforeTheListShows) {
+    app();
+    SampleForm s;
+    FormView view(s.form);
+    view.show();
+    QApplication::processEvents();
+    auto* combo = qobject_cast<QComboBox*>(view.widget_of("cmbBusType"));
+    ASSERT_TRUE(combo);
+    std::vector<std::string> seen;
+    s.type.on_click = [&] { seen.push_back("click"); };
+    s.type.on_drop_down = [&] {
+        seen.push_back(combo->view()->isVisible() ? "drop down, list shown" : "drop down");
+        s.type.Clear();
+        for (const char* t : {"普通采购", "受托代销", "直运采购"}) s.type.AddItem(t);
+    };
+    combo->showPopup();
+    QApplication::processEvents();
+    EXPECT_TRUE(combo->view()->isVisible());
+    EXPECT_EQ(combo->view()->model()->rowCount(), 3);
+    EXPECT_EQ(combo->itemText(2), "直运采购");
+    combo->hidePopup();
+    EXPECT_EQ(seen, (std::vector<std::string>{"drop down"})) << "opening the list chooses nothing";
+
+    // a disabled box shows no list, and the model hears nothing
+    s.type.put_Enabled(false);
+    combo->showPopup();
+    combo->hidePopup();
+    EXPECT_EQ(seen.size(), 1u);
+    EXPECT_EQ(s.type.ListCount(), 3);
 }
 
 TEST(QtRenderer, AHundredThousandRowGridNeedsNoWidgetPerCell) {

@@ -67,5 +67,32 @@ TEST(ComboAndGeometry, ListIndexAndChangeNotifications) {
     EXPECT_EQ(seen, (std::vector<std::string>{"List", "List", "ListIndex", "Geometry"}));
 }
 
+TEST(ComboAndGeometry, DropDownFillsTheListBeforeItShows) {
+    ComboBox cmb("cmbWh");
+    cmb.AddItem("旧");
+    int drops = 0, clicks = 0;
+    cmb.on_click = [&] { ++clicks; };
+    cmb.on_drop_down = [&] {
+        ++drops;
+        cmb.Clear();
+        cmb.AddItem("成品库");
+        cmb.AddItem("原料库");
+    };
+    cmb.drop_down();
+    EXPECT_EQ(drops, 1);
+    ASSERT_EQ(cmb.ListCount(), 2);
+    EXPECT_EQ(cmb.List(1), "原料库");
+    EXPECT_EQ(cmb.ListIndex(), -1) << "opening the list chooses nothing";
+    cmb.put_ListIndex(0);
+    cmb.put_Enabled(false);
+    cmb.drop_down();
+    cmb.put_Enabled(true);
+    cmb.put_Visible(false);
+    cmb.drop_down();
+    EXPECT_EQ(drops, 1);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(cmb.Text(), "成品库");
+}
+
 }  // namespace
 }  // namespace korvane::ui
