@@ -31,17 +31,25 @@ ProduceOrder::Prepared ProduceOrder::prepare(const std::string& id, const sessio
     return p;
 }
 
+template <class F, class Adjust>
+std::shared_ptr<F> ProduceOrder::open_form(const std::string& id, const session::LoginPtr& oLogin, Adjust&& adjust) {
+    Prepared p = prepare(id, oLogin);
+    auto form = std::make_shared<F>(std::move(p.services));
+    adjust(form, p.context);
+    form->set_context(std::move(p.context));
+    form->Show(ui::vbModal);
+    return form;
+}
+
 bool ProduceOrder::load(const std::string& sProOrderId, const session::LoginPtr& oLogin, CollectionPtr& oCollReurn,
                         std::string& ErrMsg, bool bOI, std::int32_t sVoutype) {
     return guarded(
         produce_order_prefix::kLoad, ErrMsg,
         [&] {
-            Prepared p = prepare(sProOrderId, oLogin);
-            auto form = std::make_shared<generation::frmProduceOrder>(std::move(p.services));
-            vouch_type_ = sVoutype;
-            p.context.bOI = bOI;
-            form->set_context(std::move(p.context));
-            form->Show(ui::vbModal);
+            open_form<generation::frmProduceOrder>(sProOrderId, oLogin, [&](auto&, generation::FormContext& c) {
+                vouch_type_ = sVoutype;
+                c.bOI = bOI;
+            });
             oCollReurn = collection_;
             return true;
         },
@@ -53,11 +61,8 @@ bool ProduceOrder::loadStockOrder(const std::string& sStockOrderId, const sessio
     return guarded(
         produce_order_prefix::kLoadStockOrder, ErrMsg,
         [&] {
-            Prepared p = prepare(sStockOrderId, oLogin);
-            auto form = std::make_shared<generation::frmStockOrder>(std::move(p.services));
-            stock_order_form_ = form;
-            form->set_context(std::move(p.context));
-            form->Show(ui::vbModal);
+            auto form = open_form<generation::frmStockOrder>(
+                sStockOrderId, oLogin, [&](const auto& f, generation::FormContext&) { stock_order_form_ = f; });
             bStockOrder.get() = form->from_orders();
             oCollReurn = collection_;
             return true;
@@ -70,12 +75,10 @@ bool ProduceOrder::loadConsignment(const std::string& sConsId, const session::Lo
     return guarded(
         produce_order_prefix::kLoadConsignment, ErrMsg,
         [&] {
-            Prepared p = prepare(sConsId, oLogin);
-            auto form = std::make_shared<generation::frmCons>(std::move(p.services));
-            consignment_form_ = form;
-            p.context.login = oLogin;
-            form->set_context(std::move(p.context));
-            form->Show(ui::vbModal);
+            open_form<generation::frmCons>(sConsId, oLogin, [&](const auto& f, generation::FormContext& c) {
+                consignment_form_ = f;
+                c.login = oLogin;
+            });
             ErrMsg = err_msg_;
             oCollReurn = collection_;
             return true;

@@ -75,6 +75,10 @@ private:
         generation::FormContext context;
     };
     Prepared prepare(const std::string& id, const session::LoginPtr& oLogin);
+    // The entry points' common road: prepare, make the form, let `adjust`
+    // finish its context (and keep the form), show it modally.
+    template <class F, class Adjust>
+    std::shared_ptr<F> open_form(const std::string& id, const session::LoginPtr& oLogin, Adjust&& adjust);
 
     CollectionPtr collection_;
     std::int32_t vouch_type_ = 0;
