@@ -9,6 +9,7 @@
 #include "component/ref_select.h"
 #include "component/return_inv_set.h"
 #include "component/track_set.h"
+#include "platform/vb/ascii.h"
 #include "platform/vb/convert.h"
 #include "platform/vb/error.h"
 
@@ -19,7 +20,7 @@ namespace {
 std::string fold(std::string_view s) {
     std::string out;
     for (char c : s)
-        if (c != '{' && c != '}') out += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+        if (c != '{' && c != '}') out += vb::upper_ascii(c);
     return out;
 }
 

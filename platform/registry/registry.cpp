@@ -15,6 +15,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/vb/ascii.h"
 #include "platform/vb/error.h"
 
 // File layout, one key per section, in the order keys were created:
@@ -42,14 +43,7 @@ struct Key {
 
 using Hive = std::vector<Key>;
 
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool same_name(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (lower(a[i]) != lower(b[i])) return false;
-    return true;
-}
+bool same_name(std::string_view a, std::string_view b) { return vb::iequals_ascii(a, b); }
 
 // "SOFTWARE\\X\\" and "\SOFTWARE\X" name the same key.
 std::string join_path(std::string_view hive, std::string_view key_path) {

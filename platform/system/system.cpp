@@ -6,18 +6,14 @@
 #include <map>
 #include <mutex>
 
+#include "platform/vb/ascii.h"
 #include "platform/vb/error.h"
 
 namespace korvane::system {
 
 namespace {
 
-std::string fold(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
+std::string fold(std::string_view s) { return vb::lower_ascii(s); }
 
 class Terminal : public TerminalSession {
 public:
