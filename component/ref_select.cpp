@@ -49,7 +49,7 @@ bool RefSelect::prepare(const session::LoginPtr& oLogin, const std::string& sWhc
         return false;
     }
     auto permission = renew_permission(oLogin);
-    dialog_ = std::make_shared<selection::frmRefSelect>(ui_host(), permission);
+    dialog_ = std::make_shared<selection::frmRefSelect>(form_services(permission));
     return_data_.reset();
     selection_text_ = sSql;
     auto& d = *dialog_;

@@ -52,20 +52,4 @@ private:
 
 std::unique_ptr<UserDefineService> account_user_define() { return std::make_unique<AccountUserDefine>(); }
 
-namespace {
-UserDefineFactory& factory() {
-    static UserDefineFactory f;
-    return f;
-}
-}  // namespace
-
-void set_user_define_factory(UserDefineFactory make) { factory() = std::move(make); }
-
-std::unique_ptr<UserDefineService> make_user_define() {
-    if (factory()) {
-        if (auto service = factory()()) return service;
-    }
-    return account_user_define();
-}
-
 }  // namespace korvane::host

@@ -36,10 +36,7 @@ std::string default_item_name(const std::string& key);
 // Our definitions, read from the account's UserDef table.
 std::unique_ptr<UserDefineService> account_user_define();
 
-// The service every list and query of the module asks: the host's when it
-// plugged one in, else ours. An empty factory goes back to ours.
+// How a form gets a definitions service: the host's, or ours.
 using UserDefineFactory = std::function<std::unique_ptr<UserDefineService>()>;
-void set_user_define_factory(UserDefineFactory make);
-std::unique_ptr<UserDefineService> make_user_define();
 
 }  // namespace korvane::host

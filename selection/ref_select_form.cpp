@@ -49,9 +49,8 @@ constexpr int kToolbarHeight = 750;
 
 }  // namespace
 
-frmRefSelect::frmRefSelect(ui::UiHost& host, session::PermissionServicePtr permission,
-                           std::shared_ptr<host::BusinessObjects> business)
-    : ui::Form(kFormName, host), permission_(std::move(permission)), business_(std::move(business)) {
+frmRefSelect::frmRefSelect(generation::FormServices services)
+    : ui::Form(kFormName, services.host()), services_(std::move(services)) {
     put_Caption("存货分配");
     resize(12000, 7600);
     toolbar_control_ = &add<ui::Toolbar>("ToolbarControl");
@@ -114,6 +113,7 @@ frmRefSelect::frmRefSelect(ui::UiHost& host, session::PermissionServicePtr permi
     on_load = [this] { form_load(); };
     on_unload = [this] {
         if (!ok_) data_.reset();
+        host().set_app_title(host_title_);
     };
     place_controls();
 }
@@ -181,11 +181,12 @@ Amount frmRefSelect::rounded(double v, const std::string& pattern) const {
 }
 
 void frmRefSelect::form_load() {
+    host_title_ = host().app_title();
     host().set_app_title("");
     SetToolbarIcon();
     ok_ = false;
 
-    options_ = session::load_session_options(permission_);
+    options_ = session::load_session_options(services_.session());
     // read once: a stock count formats every row's amounts
     quan_format_ = options_->FormatQuanDecString();
     pieces_format_ = options_->FormatNumDecString();
@@ -218,14 +219,14 @@ void frmRefSelect::form_load() {
 
     // Names of the warehouse and inventory; a code that names none shows
     // nothing and the line simply finds no stock.
-    if (auto warehouses = business_->create("warehouse")) {
-        warehouses->put_Login(permission_);
+    if (auto warehouses = services_.business->create("warehouse")) {
+        warehouses->put_Login(services_.permission);
         host::BusinessItem item;
         std::string why;
         hdi_wh_->put_Value(warehouses->load(wh_code_, item, why) ? item.name : "");
     }
     try {
-        inventory_ = host::load_inventory(permission_->GetConnection(), inv_code_);
+        inventory_ = host::load_inventory(services_.permission->GetConnection(), inv_code_);
     } catch (const Error& e) {
         if (e.number() != err::kNoCurrentRecord) throw;
         inventory_.reset();
@@ -235,8 +236,7 @@ void frmRefSelect::form_load() {
 
     hdi_free_->clear();
     if (inventory_) {
-        auto defs = host::make_user_define();
-        defs->put_Login(permission_);
+        auto defs = services_.user_defines();
         for (int i = 1; i <= 10; ++i) {
             if (!inventory_->UsesFree(i)) continue;
             std::string value;
@@ -276,7 +276,7 @@ void frmRefSelect::form_load() {
     model_.set_mode(mode);
     if (fill_on_load_) FillGrid(*grid_, data_);
 
-    if (generation::ModuleCtl::GetToolbarStyle(registry::Registry("HKEY_LOCAL_MACHINE")) == 1) {
+    if (generation::ModuleCtl::GetToolbarStyle(services_.settings()) == 1) {
         for (const auto& b : tbr_tool_->buttons()) {
             auto& copy = toolbar_control_->add_button(b.key, b.caption, b.check);
             copy.tooltip = b.tooltip;

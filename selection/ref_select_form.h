@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "generation/core/form_services.h"
 #include "host/business_objects.h"
 #include "host/inventory.h"
 #include "platform/ado/recordset.h"
@@ -39,10 +40,9 @@ public:
     static constexpr const char* kFormName = "frmRefSelect";
     using CollectionPtr = std::shared_ptr<Collection>;
 
-    // `permission` is the module's current service: the load step loads the
-    // session's options into it and reads the account through it.
-    frmRefSelect(ui::UiHost& host, session::PermissionServicePtr permission,
-                 std::shared_ptr<host::BusinessObjects> business = host::account_business_objects());
+    // The services' session is the module's current one: the load step
+    // loads the session's options into it and reads the account through it.
+    explicit frmRefSelect(generation::FormServices services);
 
     // Plain stored values until the load step reads them.
     std::int32_t RefType() const { return ref_type_; }
@@ -153,8 +153,8 @@ private:
     Amount rounded(double v, const std::string& pattern) const;
     int field_index(const std::string& name) const;
 
-    session::PermissionServicePtr permission_;
-    std::shared_ptr<host::BusinessObjects> business_;
+    generation::FormServices services_;
+    std::string host_title_;  // the application title the dialog clears while it is open
     std::shared_ptr<session::SystemOptions> options_;
     std::string quan_format_, pieces_format_, rate_format_;
     host::InventoryPtr inventory_;  // null when the code names none

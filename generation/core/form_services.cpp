@@ -29,6 +29,8 @@ std::unique_ptr<host::UserDefineService> FormServices::user_defines() const {
 
 ModuleCtl::LayoutState& FormServices::layouts() const { return required(layout); }
 
+registry::Registry& FormServices::settings() const { return required(registry); }
+
 std::unique_ptr<host::BatchQueryBuilder> FormServices::batch_query_builder() const {
     if (batch_queries) return batch_queries();
     return host::account_batch_query_builder(session(), user_define);

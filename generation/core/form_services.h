@@ -69,6 +69,7 @@ struct FormServices {
     const session::PermissionServicePtr& session() const;
     std::unique_ptr<host::UserDefineService> user_defines() const;
     ModuleCtl::LayoutState& layouts() const;
+    registry::Registry& settings() const;
     std::unique_ptr<host::BatchQueryBuilder> batch_query_builder() const;
     std::unique_ptr<host::ReceiptLineQueryBuilder> receipt_query_builder() const;
 };
