@@ -78,20 +78,4 @@ std::string PermissionService::RowAuthorityList(std::string_view kind, std::stri
     return list;
 }
 
-namespace {
-PermissionServicePtr& module_slot() {
-    static PermissionServicePtr service;
-    return service;
-}
-}  // namespace
-
-PermissionServicePtr module_permission() { return module_slot(); }
-void set_module_permission(PermissionServicePtr service) { module_slot() = std::move(service); }
-
-PermissionServicePtr require_module_permission() {
-    auto p = module_slot();
-    if (!p) err::raise(err::kObjectNotSet);
-    return p;
-}
-
 }  // namespace korvane::session

@@ -52,11 +52,4 @@ private:
 };
 using PermissionServicePtr = std::shared_ptr<PermissionService>;
 
-// The module-wide service: the one the latest entry point created, which
-// every form and shared procedure uses. Null until an entry point ran.
-PermissionServicePtr module_permission();
-void set_module_permission(PermissionServicePtr service);
-// The same, raising 91 while there is none.
-PermissionServicePtr require_module_permission();
-
 }  // namespace korvane::session
