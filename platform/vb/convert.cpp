@@ -76,21 +76,95 @@ double number_or_raise(std::string_view text) {
     }
 }
 
-// VB's shortest text: 15 significant digits, "1E+20" beyond.
-std::string number_text(double d, int precision = 15) {
-    if (d == 0) return "0";
+// The platform writes a number with up to `precision` significant digits (15
+// for a Double, 7 for a Single) and switches to E notation only outside
+// 1E-11 <= |d| < 10^precision: 5.6789E-05 is "0.000056789", 5.6789E-11 is
+// "0.000000000056789" and 9.9E-12 is "9.9E-12". printf's %G would switch
+// below 1E-04 already.
+constexpr int kLowestPlainExponent = -11;
+
+// Writes d into out (room for kTextRoom characters) and returns the length.
+std::size_t write_number(double d, int precision, char* out) {
+    if (d == 0) {
+        out[0] = '0';
+        return 1;
+    }
     if (!std::isfinite(d)) err::raise(err::kOverflow);
-    char buf[64];
-    auto res = std::to_chars(buf, buf + sizeof buf, d, std::chars_format::general, precision);
-    std::string s(buf, res.ptr);
-    auto e = s.find('e');
-    if (e != std::string::npos) s[e] = 'E';
-    return s;
+    // rounded to `precision` digits first, so 9.99999999999999999E-12 counts as 1E-11
+    char sci[48];
+    auto res = std::to_chars(sci, sci + sizeof sci, std::fabs(d), std::chars_format::scientific, precision - 1);
+    std::string_view s(sci, static_cast<std::size_t>(res.ptr - sci));
+    const std::size_t e = s.find('e');
+    char digits[24];
+    std::size_t nd = 0;
+    for (char c : s.substr(0, e))
+        if (c != '.') digits[nd++] = c;
+    while (nd > 1 && digits[nd - 1] == '0') --nd;
+    std::string_view es = s.substr(e + 1);
+    const bool exp_negative = es.front() == '-';
+    es.remove_prefix(1);
+    int exp = 0;
+    std::from_chars(es.data(), es.data() + es.size(), exp);
+    if (exp_negative) exp = -exp;
+
+    char* p = out;
+    if (d < 0) *p++ = '-';
+    if (exp >= precision || exp < kLowestPlainExponent) {
+        *p++ = digits[0];
+        if (nd > 1) {
+            *p++ = '.';
+            for (std::size_t i = 1; i < nd; ++i) *p++ = digits[i];
+        }
+        *p++ = 'E';
+        *p++ = exp < 0 ? '-' : '+';
+        const int a = exp < 0 ? -exp : exp;
+        if (a < 10) *p++ = '0';
+        p = std::to_chars(p, p + 4, a).ptr;
+    } else if (exp < 0) {
+        *p++ = '0';
+        *p++ = '.';
+        for (int i = -1; i > exp; --i) *p++ = '0';
+        for (std::size_t i = 0; i < nd; ++i) *p++ = digits[i];
+    } else {
+        const std::size_t point = static_cast<std::size_t>(exp) + 1;
+        for (std::size_t i = 0; i < point; ++i) *p++ = i < nd ? digits[i] : '0';
+        if (nd > point) {
+            *p++ = '.';
+            for (std::size_t i = point; i < nd; ++i) *p++ = digits[i];
+        }
+    }
+    return static_cast<std::size_t>(p - out);
+}
+
+// Currency is exact to four decimals, trailing zeros dropped: "12.5", not a
+// rounded double.
+std::size_t write_currency(std::int64_t scaled, char* out) {
+    char* p = out;
+    std::uint64_t u = static_cast<std::uint64_t>(scaled);
+    if (scaled < 0) {
+        *p++ = '-';
+        u = 0 - u;
+    }
+    p = std::to_chars(p, p + 24, u / 10000).ptr;
+    unsigned frac = static_cast<unsigned>(u % 10000);
+    if (frac != 0) {
+        char f[4];
+        for (int i = 3; i >= 0; --i, frac /= 10) f[i] = static_cast<char>('0' + frac % 10);
+        int n = 4;
+        while (f[n - 1] == '0') --n;
+        *p++ = '.';
+        for (int i = 0; i < n; ++i) *p++ = f[i];
+    }
+    return static_cast<std::size_t>(p - out);
 }
 
 // ---- dates ---------------------------------------------------------------
 
 constexpr double kOleEpochDays = 25569.0;  // 1970-01-01 as an OLE date
+
+// VB's date range, 100-01-01 00:00:00 to 9999-12-31 23:59:59. Before 1899 the
+// day counts down while its time counts up, so 100-01-01 12:00 is -657434.5.
+bool in_date_range(double ole) { return ole > -657435.0 && ole < 2958466.0; }
 
 long long days_from_civil(long long y, unsigned m, unsigned d) {
     y -= m <= 2;
@@ -147,34 +221,41 @@ void append_padded(std::string& out, int v, int width) {
     out.append(b, r.ptr);
 }
 
-std::string time_text(const CivilDate& c) {
-    std::string out;
-    append_padded(out, c.hour, 2);
-    out += ':';
-    append_padded(out, c.minute, 2);
-    out += ':';
-    append_padded(out, c.second, 2);
-    return out;
+char* put_padded(char* p, int v, int width) {
+    char b[16];
+    auto r = std::to_chars(b, b + sizeof b, v);
+    for (int n = static_cast<int>(r.ptr - b); n < width; ++n) *p++ = '0';
+    for (const char* q = b; q < r.ptr; ++q) *p++ = *q;
+    return p;
 }
 
-std::string date_text(const CivilDate& c) {
-    std::string out;
-    append_padded(out, c.year, 4);
-    out += '-';
-    append_padded(out, c.month, 2);
-    out += '-';
-    append_padded(out, c.day, 2);
-    return out;
+char* put_day(char* p, const CivilDate& c) {
+    p = put_padded(p, c.year, 4);
+    *p++ = '-';
+    p = put_padded(p, c.month, 2);
+    *p++ = '-';
+    return put_padded(p, c.day, 2);
 }
 
-// CStr of a Date: the day, the time, or both, as VB leaves out a zero part.
-std::string date_value_text(double ole) {
-    CivilDate c = civil_from_ole(ole);
-    bool has_time = c.hour || c.minute || c.second;
-    bool has_day = std::trunc(ole) != 0;
-    if (!has_time) return date_text(c);
-    if (!has_day) return time_text(c);
-    return date_text(c) + " " + time_text(c);
+char* put_time(char* p, const CivilDate& c) {
+    p = put_padded(p, c.hour, 2);
+    *p++ = ':';
+    p = put_padded(p, c.minute, 2);
+    *p++ = ':';
+    return put_padded(p, c.second, 2);
+}
+
+// CStr of a Date: the day, the time, or both, as VB leaves out a zero part
+// (day zero is 1899-12-30).
+std::size_t write_date(double ole, char* out) {
+    const CivilDate c = civil_from_ole(ole);
+    const bool has_time = c.hour || c.minute || c.second;
+    const bool has_day = !(c.year == 1899 && c.month == 12 && c.day == 30);
+    char* p = out;
+    if (has_day || !has_time) p = put_day(p, c);
+    if (has_day && has_time) *p++ = ' ';
+    if (has_time) p = put_time(p, c);
+    return static_cast<std::size_t>(p - out);
 }
 
 bool is_date_letter(char c) {
@@ -284,7 +365,10 @@ std::string format_number(double d, std::string_view pattern) {
     std::string_view prefix = pattern.substr(0, first);
     std::string_view body = pattern.substr(first, last - first + 1);
     std::string_view suffix = pattern.substr(last + 1);
-    if (pattern.find('%') != std::string_view::npos) d *= 100;
+    if (pattern.find('%') != std::string_view::npos) {
+        d *= 100;
+        if (!std::isfinite(d)) err::raise(err::kOverflow);  // else the digits of "inf" get a point
+    }
 
     auto dot = body.find('.');
     std::string_view int_pat = body.substr(0, dot);
@@ -434,19 +518,33 @@ std::vector<LikeToken> like_tokens(const std::vector<char32_t>& p) {
 
 // ---- conversions -----------------------------------------------------------
 
+std::string_view scalar_text(const Variant& v, TextBuffer& buf) {
+    char* out = buf.data();
+    switch (v.type()) {
+    case VarType::Boolean: return v.bool_value() ? "True" : "False";
+    case VarType::Integer: case VarType::Long: case VarType::LongLong: case VarType::Byte: {
+        auto r = std::to_chars(out, out + buf.size(), v.int_value());
+        return {out, static_cast<std::size_t>(r.ptr - out)};
+    }
+    case VarType::Single: return {out, write_number(v.double_value(), 7, out)};
+    case VarType::Double: case VarType::Decimal: return {out, write_number(v.double_value(), 15, out)};
+    case VarType::Currency: return {out, write_currency(v.int_value(), out)};
+    case VarType::Date: return {out, write_date(v.double_value(), out)};
+    default: return {};
+    }
+}
+
 std::string CStr(const Variant& v) {
     switch (v.type()) {
     case VarType::Empty: return {};
     case VarType::Null: err::raise(err::kInvalidNull);
     case VarType::String: return std::string(v.str());
-    case VarType::Boolean: return v.bool_value() ? "True" : "False";
-    case VarType::Date: return date_value_text(v.double_value());
     case VarType::Object: mismatch();
     case VarType::Error: return "Error " + std::to_string(v.int_value());
-    case VarType::Integer: case VarType::Long: case VarType::LongLong: case VarType::Byte:
-        return std::to_string(v.int_value());
-    case VarType::Single: return number_text(v.double_value(), 7);
-    default: return number_text(v.number());
+    default: {
+        TextBuffer buf;
+        return std::string(scalar_text(v, buf));
+    }
     }
 }
 
@@ -491,7 +589,11 @@ double CDate(const Variant& v) {
         return *d;
     }
     case VarType::Object: case VarType::Error: mismatch();
-    default: return v.number();
+    default: {
+        const double d = v.number();
+        if (!in_date_range(d)) err::raise(err::kOverflow);
+        return d;
+    }
     }
 }
 
@@ -678,21 +780,26 @@ std::optional<double> parse_date(std::string_view text) {
 }
 
 double date_serial(int year, int month, int day) {
-    // VB's DateSerial carries months and days over: (2024, 13, 1) is 2025-01-01
-    long long y = year + (month - 1) / 12;
-    int mo = (month - 1) % 12;
+    // VB's DateSerial carries months and days over: (2024, 13, 1) is 2025-01-01.
+    // Worked in 64 bits: any int arguments fit, and the range check decides.
+    const long long months = static_cast<long long>(month) - 1;
+    long long y = static_cast<long long>(year) + months / 12;
+    long long mo = months % 12;
     if (mo < 0) mo += 12, --y;
-    long long first = days_from_civil(y, static_cast<unsigned>(mo + 1), 1);
-    return static_cast<double>(first + day - 1) + kOleEpochDays;
+    if (y < 0 || y > 10000) err::raise(err::kOverflow);  // far outside the range; keeps the day count exact
+    const long long first = days_from_civil(y, static_cast<unsigned>(mo + 1), 1);
+    const double ole = static_cast<double>(first + static_cast<long long>(day) - 1) + kOleEpochDays;
+    if (!in_date_range(ole)) err::raise(err::kOverflow);
+    return ole;
 }
 
 CivilDate civil_from_ole(double ole) {
-    // VB's date range: 100-01-01 to 9999-12-31
-    if (!(ole >= -657434.0 && ole < 2958466.0)) err::raise(err::kOverflow);
+    if (!in_date_range(ole)) err::raise(err::kOverflow);
     double day = std::trunc(ole);
     long long secs = std::llround(std::fabs(ole - day) * 86400.0);
     if (secs >= 86400) {
-        day += ole < 0 ? -1 : 1;
+        // the time rounds up to midnight: the next calendar day, before 1899 too
+        day += 1;
         secs -= 86400;
     }
     CivilDate c{};
@@ -703,7 +810,10 @@ CivilDate civil_from_ole(double ole) {
     return c;
 }
 
-std::string format_date(double ole) { return date_text(civil_from_ole(ole)); }
+std::string format_date(double ole) {
+    char b[16];
+    return std::string(b, put_day(b, civil_from_ole(ole)));
+}
 
 double now_ole() {
     std::time_t t = std::time(nullptr);

@@ -1,6 +1,7 @@
 // VB's conversion and text functions, as the forms and services use them.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -11,9 +12,16 @@
 namespace korvane::vb {
 
 // CStr: Null raises 94; Empty gives ""; Boolean gives "True"/"False"; numbers
-// in VB's shortest form (up to 15 significant digits, "1E+20" style beyond);
-// dates as "YYYY-MM-DD" or "YYYY-MM-DD HH:MM:SS" when there is a time.
+// in VB's shortest form (up to 15 significant digits, plain decimals from
+// 1E-11 up, "1E+15" and "1E-12" style beyond; Currency exact to four
+// decimals); dates as "YYYY-MM-DD" or "YYYY-MM-DD HH:MM:SS" when there is a
+// time. A date outside 100-01-01 to 9999-12-31 or an infinite number raises 6.
 std::string CStr(const Variant& v);
+// Room for any text CStr gives a number, a Boolean or a date.
+using TextBuffer = std::array<char, 40>;
+// CStr of a number, Boolean or Date written into buf, for loops that must not
+// allocate; raises as CStr does. Empty for every other kind.
+std::string_view scalar_text(const Variant& v, TextBuffer& buf);
 // CStr with Null (and Empty) as "": how lists and grids show a missing value.
 std::string text_or_empty(const Variant& v);
 // CDbl/CLng/CBool: strings must be numeric (after removing "," separators
@@ -22,7 +30,8 @@ std::string text_or_empty(const Variant& v);
 double CDbl(const Variant& v);
 std::int32_t CLng(const Variant& v);
 bool CBool(const Variant& v);
-// CDate: a Date, or a text IsDate accepts; else 13.
+// CDate: a Date, or a text IsDate accepts; else 13. A number outside the
+// date range raises 6.
 double CDate(const Variant& v);
 
 // Val: the leading number of a text ("12abc" gives 12, "abc" gives 0), blanks skipped.
@@ -50,7 +59,8 @@ std::string RTrim(std::string_view s);
 // Format: number patterns "0", "#", "##0.", "##0.00…", "#,##0.00" (digits
 // rounded half away from zero on the decimal value); date patterns
 // "YYYY-MM-DD", "yyyy-mm-dd", "YYYY-MM-DD HH:MM:SS". Null gives "",
-// a non-numeric text is returned unchanged.
+// a non-numeric text is returned unchanged; a value too large to show (an
+// infinite one, or 1E+307 as a percentage) or a date outside the range raises 6.
 std::string Format(const Variant& v, std::string_view pattern);
 // The n-decimals pattern the options use: "##0." followed by n zeros ("##0" for 0).
 std::string decimals_pattern(int n);
@@ -61,8 +71,9 @@ struct CivilDate {
     int hour = 0, minute = 0, second = 0;
 };
 std::optional<double> parse_date(std::string_view text);
+// Months and days carry over as in VB; a result outside the date range raises 6.
 double date_serial(int year, int month, int day);
-CivilDate civil_from_ole(double ole);
+CivilDate civil_from_ole(double ole);  // raises 6 outside the date range
 std::string format_date(double ole);  // "YYYY-MM-DD"
 double now_ole();                     // local time now
 double today_ole();

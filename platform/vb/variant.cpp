@@ -4,6 +4,8 @@
 #include <cmath>
 #include <new>
 
+#include "platform/vb/error.h"
+
 namespace korvane {
 
 struct Variant::StrBlock {
@@ -29,11 +31,16 @@ Variant Variant::currency_scaled(std::int64_t v) noexcept {
     return r;
 }
 
-Variant Variant::currency(double v) noexcept {
-    return currency_scaled(static_cast<std::int64_t>(std::llround(v * 10000.0)));
+Variant Variant::currency(double v) {
+    const double scaled = std::round(v * 10000.0);
+    // 2^63 is exact as a double; the comparison also refuses NaN
+    if (!(scaled >= -0x1p63 && scaled < 0x1p63)) err::raise(err::kOverflow);
+    return currency_scaled(static_cast<std::int64_t>(scaled));
 }
 
 void Variant::set_string(std::string_view s) {
+    // the block keeps a 32-bit length; VB's own strings stop at 2^31 characters
+    if (s.size() > 0x7FFFFFFFu) err::raise(err::kOutOfMemory);
     set_kind(VarType::String);
     if (s.size() <= kInlineChars) {
         small_len_ = static_cast<std::uint8_t>(s.size());

@@ -64,7 +64,8 @@ public:
     static Variant single(float v) noexcept { Variant r; r.set_kind(VarType::Single); r.num_.d = v; return r; }
     // Currency is held exactly, as VB does: the value times 10,000.
     static Variant currency_scaled(std::int64_t ten_thousandths) noexcept;
-    static Variant currency(double v) noexcept;
+    // Rounded to ten-thousandths; beyond about 9.2E+14 (or NaN) raises 6, as CCur does.
+    static Variant currency(double v);
     static Variant decimal(double v) noexcept { Variant r; r.set_kind(VarType::Decimal); r.num_.d = v; return r; }
     // OLE date: days since 1899-12-30, the fraction is the time of day.
     static Variant date(double ole) noexcept { Variant r; r.set_kind(VarType::Date); r.num_.d = ole; return r; }

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cstdint>
 #include <functional>
+#include <limits>
 
 #include "platform/vb/error.h"
 
@@ -125,7 +128,7 @@ TEST(VbConversions, CStrWritesVbText) {
     EXPECT_EQ(CStr(Variant(0.1 + 0.2)), "0.3");
     EXPECT_EQ(CStr(Variant(-12.75)), "-12.75");
     EXPECT_EQ(CStr(Variant(1e20)), "1E+20");
-    EXPECT_EQ(CStr(Variant(0.00001)), "1E-05");
+    EXPECT_EQ(CStr(Variant(0.00001)), "0.00001");
     EXPECT_EQ(CStr(Variant(123456789012345.0)), "123456789012345");
     EXPECT_EQ(CStr(Variant::currency(12.5)), "12.5");
     EXPECT_EQ(CStr(Variant::single(0.1f)), "0.1");
@@ -133,6 +136,83 @@ TEST(VbConversions, CStrWritesVbText) {
     EXPECT_EQ(CStr(Variant::date(date_serial(2024, 5, 1))), "2024-05-01");
     EXPECT_EQ(CStr(Variant::date(date_serial(2024, 5, 1) + 0.5)), "2024-05-01 12:00:00");
     EXPECT_EQ(error_number([] { CStr(Variant::null()); }), err::kInvalidNull);
+}
+
+TEST(VbConversions, CStrWritesSmallNumbersAsPlainDecimalsDownTo1EMinus11) {
+    const std::pair<Variant, const char*> cases[] = {
+        {Variant(5.6789e-5), "0.000056789"},
+        {Variant(-5.6789e-5), "-0.000056789"},
+        {Variant(5.6789e-11), "0.000000000056789"},
+        {Variant(1e-11), "0.00000000001"},
+        {Variant(9.99999999999999999e-12), "0.00000000001"},  // rounds to 15 digits first
+        {Variant(9.9e-12), "9.9E-12"},
+        {Variant(1e-12), "1E-12"},
+        {Variant(-1.5e-300), "-1.5E-300"},
+        {Variant(0.000123456789012345678), "0.000123456789012346"},
+        {Variant(1e15), "1E+15"},
+        {Variant(999999999999999.0), "999999999999999"},
+        {Variant(-1.25e100), "-1.25E+100"},
+        {Variant(100.0), "100"},
+        {Variant::single(1e-5f), "0.00001"},
+        {Variant::single(12345678.0f), "1.234568E+07"},
+        {Variant::decimal(0.5), "0.5"},
+        {Variant::currency_scaled(INT64_MAX), "922337203685477.5807"},  // exact, not a rounded double
+        {Variant::currency_scaled(INT64_MIN), "-922337203685477.5808"},
+        {Variant::currency_scaled(-5), "-0.0005"},
+    };
+    for (const auto& [value, text] : cases) EXPECT_EQ(CStr(value), text);
+    TextBuffer buf;
+    EXPECT_EQ(scalar_text(Variant(5.6789e-11), buf), "0.000000000056789");
+    EXPECT_EQ(scalar_text(Variant("text"), buf), "");
+}
+
+TEST(VbConversions, ValuesBeyondWhatVbHoldsRaiseOverflow) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const std::pair<const char*, std::function<void()>> cases[] = {
+        {"Format percent of 1e307", [] { Format(Variant(1e307), "0%"); }},
+        {"Format percent named", [] { Format(Variant(1.7e308), "Percent"); }},
+        {"Format of infinity", [&] { Format(Variant(inf), "##0.00"); }},
+        {"Format of NaN", [&] { Format(Variant(nan), "0"); }},
+        {"CStr of infinity", [&] { CStr(Variant(-inf)); }},
+        {"CStr of a date before 100", [] { CStr(Variant::date(-700000)); }},
+        {"CLng of NaN", [&] { CLng(Variant(nan)); }},
+        {"CLng of infinity", [&] { CLng(Variant(inf)); }},
+        {"CLng of a huge text", [] { CLng(Variant("1e999")); }},
+        {"CDate of a huge number", [] { CDate(Variant(1e300)); }},
+        {"CDate past 9999", [] { CDate(Variant(2958466.0)); }},
+        {"CCur of 1e15", [] { Variant::currency(1e15); }},
+        {"CCur of NaN", [&] { Variant::currency(nan); }},
+        {"DateSerial huge year", [] { date_serial(INT_MAX, 1, 1); }},
+        {"DateSerial lowest year", [] { date_serial(INT_MIN, 1, 1); }},
+        {"DateSerial huge month", [] { date_serial(2024, INT_MAX, 1); }},
+        {"DateSerial lowest month", [] { date_serial(2024, INT_MIN, 1); }},
+        {"DateSerial huge day", [] { date_serial(2024, 1, INT_MAX); }},
+        {"DateSerial all lowest", [] { date_serial(INT_MIN, INT_MIN, INT_MIN); }},
+        {"DateSerial year 10000", [] { date_serial(10000, 1, 1); }},
+        {"DateSerial year 99", [] { date_serial(99, 12, 31); }},
+        {"Format of a date past 9999", [] { Format(Variant(3e6), "yyyy-mm-dd"); }},
+    };
+    for (const auto& [what, call] : cases) EXPECT_EQ(error_number(call), err::kOverflow) << what;
+    // the edges themselves still work
+    EXPECT_EQ(format_date(date_serial(9999, 12, 31)), "9999-12-31");
+    EXPECT_EQ(format_date(date_serial(100, 1, 1)), "0100-01-01");
+    EXPECT_EQ(format_date(date_serial(9999, 13, -30)), "9999-12-01");
+    EXPECT_EQ(CStr(Variant::date(date_serial(100, 1, 1) - 0.5)), "0100-01-01 12:00:00");
+    EXPECT_GT(Variant::currency(922337203685477.0).int_value(), 0);
+    const std::string big = Format(Variant(1e300), "0%");  // finite: every digit, as VB writes it
+    EXPECT_EQ(big.size(), 304u);
+    EXPECT_EQ(big.substr(0, 2), "10");
+    EXPECT_EQ(big.back(), '%');
+}
+
+TEST(VbDates, ATimeRoundingUpToMidnightGivesTheNextDayBefore1900Too) {
+    CivilDate c = civil_from_ole(-1.9999999);  // 1899-12-29 23:59:59.99
+    EXPECT_EQ(c.year, 1899);
+    EXPECT_EQ(c.month, 12);
+    EXPECT_EQ(c.day, 30);
+    EXPECT_EQ(c.hour, 0);
+    EXPECT_EQ(CStr(Variant::date(-3.9999999)), "1899-12-28");
 }
 
 TEST(VbConversions, NumbersFromText) {
