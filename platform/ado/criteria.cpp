@@ -3,9 +3,9 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <functional>
+#include <limits>
 
 #include <fmt/format.h>
 
@@ -109,6 +109,10 @@ bool integer_kind(VarType t) noexcept {
     }
 }
 
+bool double_kind(VarType t) noexcept {
+    return t == VarType::Single || t == VarType::Double || t == VarType::Decimal || t == VarType::Date;
+}
+
 // 0 Null/Empty, 1 number, 2 text, 3 object.
 int rank(const Variant& v) noexcept {
     switch (v.type()) {
@@ -139,33 +143,6 @@ int compare_numbers(const Variant& a, const Variant& b) noexcept {
     if (integer_kind(ta) && tb == VarType::Currency)
         return three_way<__int128>(static_cast<__int128>(a.int_value()) * 10000, b.int_value());
     return compare_doubles(a.number(), b.number());
-}
-
-// A row value written out for LIKE, without allocating: VB's 15 digits for
-// numbers, "True"/"False", dates as CStr gives them.
-std::string_view value_text(const Variant& v, char (&buf)[40]) noexcept {
-    switch (v.type()) {
-    case VarType::String: return v.str();
-    case VarType::Boolean: return v.bool_value() ? "True" : "False";
-    case VarType::Integer: case VarType::Long: case VarType::LongLong: case VarType::Byte: {
-        auto r = std::to_chars(buf, buf + sizeof buf, v.int_value());
-        return {buf, static_cast<std::size_t>(r.ptr - buf)};
-    }
-    case VarType::Date: {
-        vb::CivilDate c = vb::civil_from_ole(v.double_value());
-        int n = v.double_value() == std::floor(v.double_value())
-                    ? std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", c.year, c.month, c.day)
-                    : std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", c.year, c.month, c.day,
-                                    c.hour, c.minute, c.second);
-        return {buf, static_cast<std::size_t>(n > 0 ? n : 0)};
-    }
-    case VarType::Single: case VarType::Double: case VarType::Decimal: case VarType::Currency: {
-        int n = std::snprintf(buf, sizeof buf, "%.15g", v.number());
-        return {buf, static_cast<std::size_t>(n > 0 ? n : 0)};
-    }
-    default:
-        return {};
-    }
 }
 
 bool keyword_is(std::string_view word, std::string_view lower) noexcept {
@@ -216,9 +193,41 @@ int compare_values(const Variant& a, const Variant& b) noexcept {
     return ra < rb ? -1 : 1;
 }
 
+// Every number a Variant holds, exactly: int64 and double fit a 64-bit
+// mantissa, and Currency / 10000 stays strictly increasing in it.
+static_assert(std::numeric_limits<long double>::digits >= 64, "sort keys need a 64-bit mantissa");
+
+namespace {
+
+long double number_key(const Variant& v) noexcept {
+    switch (v.type()) {
+    case VarType::Currency: return static_cast<long double>(v.int_value()) / 10000.0L;
+    case VarType::Single: case VarType::Double: case VarType::Decimal: case VarType::Date:
+        return v.double_value();
+    default: return static_cast<long double>(v.int_value());
+    }
+}
+
+}  // namespace
+
+int sort_order(const Variant& a, const Variant& b) noexcept {
+    int ra = rank(a), rb = rank(b);
+    if (ra != rb) return ra < rb ? -1 : 1;
+    if (ra != 1) return compare_values(a, b);
+    // same-kind pairs, the usual case of a typed column, need no wider number
+    const VarType ta = a.type(), tb = b.type();
+    if ((integer_kind(ta) && integer_kind(tb)) || (ta == VarType::Currency && tb == VarType::Currency))
+        return three_way(a.int_value(), b.int_value());
+    if (double_kind(ta) && double_kind(tb)) return compare_doubles(a.double_value(), b.double_value());
+    const long double x = number_key(a), y = number_key(b);
+    bool xn = std::isnan(x), yn = std::isnan(y);
+    if (xn || yn) return xn == yn ? 0 : (xn ? -1 : 1);
+    return three_way(x, y);
+}
+
 // ---------------------------------------------------------------- evaluation
 
-bool Criteria::eval(std::uint32_t index, const Variant* row) const noexcept {
+bool Criteria::eval(std::uint32_t index, const Variant* row) const {
     const Node& n = nodes_[index];
     switch (n.op) {
     case Op::And:
@@ -256,10 +265,12 @@ bool Criteria::eval(std::uint32_t index, const Variant* row) const noexcept {
 }
 
 // The pieces between wildcards must appear in order; taking the leftmost
-// occurrence of each is enough when the only wildcard is "any run".
-bool Criteria::like(const Pattern& p, const Variant& v) const noexcept {
-    char buf[40];
-    std::string_view t = value_text(v, buf);
+// occurrence of each is enough when the only wildcard is "any run". A number
+// or a date is matched on the text CStr gives it, so a date VB cannot show
+// raises 6 here, as CStr would.
+bool Criteria::like(const Pattern& p, const Variant& v) const {
+    vb::TextBuffer buf;
+    std::string_view t = v.is_string() ? v.str() : vb::scalar_text(v, buf);
     if (!v.is_string() && t.empty()) return false;
     std::size_t lo = 0, hi = t.size();
     std::size_t first = 0, last = p.pieces.size();

@@ -1,5 +1,5 @@
 // The parsers behind Recordset::Filter and Recordset::Sort, and the value
-// order both share. Internal to the record-set layer.
+// orders they use. Internal to the record-set layer.
 //
 // A criteria text is compiled once into a flat tree: literals are already
 // converted to their field's type and LIKE patterns split at their
@@ -35,8 +35,9 @@ public:
 
     // No clauses: every row passes.
     bool empty() const noexcept { return nodes_.empty(); }
-    // row holds the record's values, indexed by ColumnRef::index.
-    bool matches(const Variant* row) const noexcept { return nodes_.empty() || eval(root_, row); }
+    // row holds the record's values, indexed by ColumnRef::index. LIKE on a
+    // value CStr refuses (a date outside VB's range) raises CStr's error.
+    bool matches(const Variant* row) const { return nodes_.empty() || eval(root_, row); }
 
 private:
     friend class CriteriaParser;
@@ -59,8 +60,8 @@ private:
         Variant literal;          // comparisons: the value in the field's type
     };
 
-    bool eval(std::uint32_t node, const Variant* row) const noexcept;
-    bool like(const Pattern& p, const Variant& v) const noexcept;
+    bool eval(std::uint32_t node, const Variant* row) const;
+    bool like(const Pattern& p, const Variant& v) const;
 
     std::vector<Node> nodes_;
     std::vector<std::uint32_t> kids_;
@@ -83,5 +84,10 @@ std::vector<SortKey> parse_sort(std::string_view text, const ColumnLookup& looku
 // bytes otherwise); a number against a numeric text compares as numbers,
 // else the number comes first. Objects come last.
 int compare_values(const Variant& a, const Variant& b) noexcept;
+// The order Sort uses: compare_values made a strict weak order for any mix
+// of values, as a sort needs. Numbers compare by their exact value (as
+// Doubles, 2^53 + 1 would equal 2^53 + 0.0 which equals 2^53), and every
+// number comes before every text, numeric or not.
+int sort_order(const Variant& a, const Variant& b) noexcept;
 
 }  // namespace korvane::ado::detail

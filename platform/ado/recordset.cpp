@@ -126,7 +126,7 @@ Variant Field::Properties(std::string_view name) const {
 
 long FieldList::Count() const { return static_cast<long>(rs_->columns_.size()); }
 
-int FieldList::find(std::string_view name) const noexcept {
+int FieldList::find(std::string_view name) const {
     if (!rs_->storage_) return -1;
     auto& map = rs_->storage_->by_name;
     auto it = map.find(fold(name));
@@ -310,7 +310,7 @@ Variant Recordset::convert_for(int column, const Variant& v) const {
                 if (!vb::IsDate(v)) return mismatch();
                 return Variant::date(vb::CDate(v));
             }
-            return Variant::date(vb::CDbl(v));
+            return Variant::date(vb::CDate(v));  // a number outside the date range is refused
         }
         if (c.type == adBoolean) {
             if (v.is_bool()) return v;
@@ -335,7 +335,9 @@ Variant Recordset::convert_for(int column, const Variant& v) const {
             if (c.type == adUnsignedTinyInt) return Variant::byte(static_cast<std::uint8_t>(r));
             return Variant(static_cast<int>(r));
         }
-        case adSingle: return Variant::single(static_cast<float>(d));
+        case adSingle:
+            if (!(std::fabs(d) <= std::numeric_limits<float>::max())) return mismatch();  // the cast would be undefined
+            return Variant::single(static_cast<float>(d));
         case adCurrency: return Variant::currency(d);
         case adDecimal:
         case adNumeric: return Variant::decimal(d);
@@ -365,7 +367,7 @@ void Recordset::apply_order() {
     const auto& keys = sort_keys_;
     std::stable_sort(entries.begin(), entries.end(), [&keys](const Entry& a, const Entry& b) {
         for (const auto& k : keys) {
-            int c = detail::compare_values(a.row[k.column], b.row[k.column]);
+            int c = detail::sort_order(a.row[k.column], b.row[k.column]);
             if (c != 0) return k.descending ? c > 0 : c < 0;
         }
         return false;
@@ -374,17 +376,19 @@ void Recordset::apply_order() {
 }
 
 void Recordset::rebuild_view() {
-    view_.clear();
+    // built aside: a criteria that raises (LIKE on a date CStr refuses) leaves the view as it was
+    std::vector<std::uint32_t> view;
     if (bookmark_filter_) {
         for (std::uint32_t r : order_)
-            if (std::binary_search(filter_records_.begin(), filter_records_.end(), r)) view_.push_back(r);
+            if (std::binary_search(filter_records_.begin(), filter_records_.end(), r)) view.push_back(r);
     } else if (criteria_) {
-        view_.reserve(order_.size() / 4);
+        view.reserve(order_.size() / 4);
         for (std::uint32_t r : order_)
-            if (criteria_->matches(storage_->row(r))) view_.push_back(r);
+            if (criteria_->matches(storage_->row(r))) view.push_back(r);
     } else {
-        view_ = order_;
+        view = order_;
     }
+    view_ = std::move(view);
     view_pos_.clear();
     pos_ = 0;
     current_deleted_ = false;
@@ -417,12 +421,20 @@ void Recordset::put_Filter(const Variant& criteria) {
     } else {
         err::raise(err::kBadArgs, "Filter: a criteria text, adFilterNone or an array of bookmarks is needed");
     }
-    settle_edit();
+    auto previous = std::move(criteria_);
+    const bool by_bookmark = bookmark_filter_;
     criteria_ = (compiled && !compiled->empty()) ? compiled : nullptr;
     bookmark_filter_ = false;
+    try {
+        rebuild_view();
+    } catch (...) {
+        criteria_ = std::move(previous);
+        bookmark_filter_ = by_bookmark;
+        throw;
+    }
+    settle_edit();
     filter_records_.clear();
     filter_ = criteria.is_string() ? criteria : Variant(0);
-    rebuild_view();
 }
 
 void Recordset::put_Filter(const std::vector<Variant>& bookmarks) {
@@ -449,11 +461,19 @@ void Recordset::put_Filter(const std::vector<Variant>& bookmarks) {
 void Recordset::put_Sort(std::string_view keys) {
     require_open();
     auto parsed = detail::parse_sort(keys, lookup_of(*this));
+    std::vector<std::uint32_t> previous_order;
+    previous_order.swap(order_);
+    sort_keys_.swap(parsed);
+    try {
+        apply_order();
+        rebuild_view();  // the filter runs again and may raise
+    } catch (...) {
+        order_.swap(previous_order);
+        sort_keys_.swap(parsed);
+        throw;
+    }
     settle_edit();
-    sort_keys_ = std::move(parsed);
     sort_ = std::string(keys);
-    apply_order();
-    rebuild_view();
 }
 
 // ---------------------------------------------------------------- cursor
@@ -560,8 +580,9 @@ void Recordset::AddNew() {
     settle_edit();
     pos_before_add_ = pos_;
     std::uint32_t r = storage_->append();
+    // a new record's fields are Empty until given a value, as ADO's are
     Variant* values = storage_->write_row(r);
-    for (std::size_t i = 0; i < columns_.size(); ++i) values[i] = Variant::null();
+    for (std::size_t i = 0; i < columns_.size(); ++i) values[i] = Variant();
     order_.push_back(r);
     view_.push_back(r);
     if (view_pos_.size() == r) view_pos_.push_back(static_cast<std::int32_t>(view_.size() - 1));

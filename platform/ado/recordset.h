@@ -29,7 +29,8 @@
 //   - a field value read or written with no current record (3021);
 //   - a value that cannot be converted to the field's type (3421), a write
 //     to a read-only set (3251);
-//   - a malformed filter (3001), an unknown field or sort key (3265);
+//   - a malformed filter (3001), an unknown field or sort key (3265), a
+//     LIKE filter on a value CStr refuses, such as a date before 100-01-01 (6);
 //   - Fields.Append on an open set (3219), Open on an open set (3705), any
 //     cursor operation on a closed set (3704).
 // Moving off a record with an edit in progress settles the edit (Update),
@@ -114,7 +115,7 @@ public:
                 int attributes = adFldIsNullable | adFldMayBeNull | adFldUpdatable,
                 int precision = 0, int numeric_scale = 0);
     // The 0-based index of a field, -1 when there is none.
-    int find(std::string_view name) const noexcept;
+    int find(std::string_view name) const;
 
 private:
     friend class Recordset;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -196,8 +197,54 @@ TEST(SortKeys, RefuseUnknownFieldsAndMalformedLists) {
     }
 }
 
+// LIKE compares a number or a date on the text CStr gives it.
+TEST(FilterCriteria, LikeOnNumbersAndDatesReadsTheirVbText) {
+    const std::vector<std::vector<Variant>> r = {
+        {Variant("A"), Variant(), Variant(5.6789e-5), Variant(1), day(2024, 5, 1, 12), Variant(), Variant::currency(0.5),
+         Variant()},
+        {Variant("B"), Variant(), Variant(5.6789e-11), Variant(2), day(2024, 5, 1), Variant(), Variant::currency(12),
+         Variant()},
+        {Variant("C"), Variant(), Variant(1e-12), Variant(3), Variant(), Variant(), Variant::currency_scaled(INT64_MAX),
+         Variant()},
+    };
+    auto pick = [&r](const std::string& text) {
+        Criteria c = parse_criteria(text, lookup());
+        std::vector<int> out;
+        for (int i = 0; i < static_cast<int>(r.size()); ++i)
+            if (c.matches(r[i].data())) out.push_back(i);
+        return out;
+    };
+    EXPECT_EQ(pick("iQuantity LIKE '0.0000*'"), (std::vector<int>{0, 1}));
+    EXPECT_EQ(pick("iQuantity LIKE '*56789'"), (std::vector<int>{0, 1}));
+    EXPECT_EQ(pick("iQuantity LIKE '*E-12'"), (std::vector<int>{2}));
+    EXPECT_EQ(pick("mPrice LIKE '0.5'"), (std::vector<int>{0}));
+    EXPECT_EQ(pick("mPrice LIKE '*.5807'"), (std::vector<int>{2}));
+    EXPECT_EQ(pick("dDate LIKE '2024-05-01 12:00:00'"), (std::vector<int>{0}));
+    EXPECT_EQ(pick("dDate LIKE '2024-05-01'"), (std::vector<int>{1}));
+}
+
+// A date the driver can read but VB cannot show: LIKE raises CStr's error
+// instead of ending the process; comparisons still work on the number.
+TEST(FilterCriteria, LikeOnADateOutsideVbsRangeRaisesOverflow) {
+    const std::vector<Variant> early = {Variant("A"), Variant(), Variant(), Variant(), Variant::date(-675000.0),
+                                        Variant(), Variant(), Variant()};
+    const std::vector<Variant> late = {Variant("B"), Variant(), Variant(), Variant(), Variant::date(3e6),
+                                       Variant(), Variant(), Variant()};
+    Criteria like = parse_criteria("dDate LIKE '00*'", lookup());
+    for (const auto* row : {&early, &late})
+        EXPECT_EQ(error_of([&] { (void)like.matches(row->data()); }).first, err::kOverflow);
+    Criteria first = parse_criteria("cInvCode LIKE 'A*' OR dDate LIKE '*'", lookup());
+    EXPECT_TRUE(first.matches(early.data()));  // decided before the date is read
+    EXPECT_EQ(error_of([&] { (void)first.matches(late.data()); }).first, err::kOverflow);
+    EXPECT_TRUE(parse_criteria("dDate < #1900-01-01#", lookup()).matches(early.data()));
+    EXPECT_TRUE(parse_criteria("dDate > #9999-12-31#", lookup()).matches(late.data()));
+}
+
 int sign(int v) { return (v > 0) - (v < 0); }
-std::string describe(const Variant& v) { return v.is_null() ? "Null" : v.is_empty() ? "Empty" : vb::CStr(v); }
+std::string describe(const Variant& v) {
+    if (v.is_number() && std::isnan(v.number())) return "NaN";
+    return v.is_null() ? "Null" : v.is_empty() ? "Empty" : vb::CStr(v);
+}
 
 TEST(ValueOrder, NullsFirstNumbersByValueTextFolded) {
     struct Case {
@@ -231,6 +278,44 @@ TEST(ValueOrder, NullsFirstNumbersByValueTextFolded) {
         EXPECT_EQ(sign(compare_values(c.a, c.b)), c.expected) << describe(c.a) << " vs " << describe(c.b);
         EXPECT_EQ(sign(compare_values(c.b, c.a)), -c.expected) << describe(c.b) << " vs " << describe(c.a);
     }
+}
+
+// What Sort uses must be a strict weak order whatever a column mixes, or a
+// stable sort may misplace rows; compare_values follows VB (numbers as
+// Doubles, numeric texts as numbers) and is not one.
+TEST(ValueOrder, SortOrderIsAStrictWeakOrderOverMixedValues) {
+    const std::vector<Variant> v = {
+        Variant(), Variant::null(), Variant(9007199254740993LL), Variant(9007199254740992LL),
+        Variant(9007199254740992.0), Variant::currency_scaled(9007199254740993LL),
+        Variant::currency_scaled(9007199254740992LL), Variant(900719925474.0992), Variant(10), Variant(9.5),
+        Variant("9"), Variant("10"), Variant(" 9.5"), Variant(std::nan("")), Variant("abc"), Variant("ABC"),
+        Variant(true), Variant::date(2.5), Variant::currency(0.1), Variant(0.1), Variant::single(0.1f),
+    };
+    for (const Variant& a : v) {
+        EXPECT_EQ(sort_order(a, a), 0) << describe(a);
+        for (const Variant& b : v) {
+            const int ab = sign(sort_order(a, b));
+            ASSERT_EQ(ab, -sign(sort_order(b, a))) << describe(a) << " vs " << describe(b);
+            for (const Variant& c : v) {
+                const int bc = sign(sort_order(b, c)), ac = sign(sort_order(a, c));
+                auto seen = [&] { return describe(a) + ", " + describe(b) + ", " + describe(c); };
+                if (ab < 0 && bc < 0) {
+                    ASSERT_LT(ac, 0) << seen();
+                }
+                if (ab == 0 && bc == 0) {
+                    ASSERT_EQ(ac, 0) << seen();
+                }
+                if ((ab < 0 && bc == 0) || (ab == 0 && bc < 0)) {
+                    ASSERT_LT(ac, 0) << seen();
+                }
+            }
+        }
+    }
+    EXPECT_EQ(sort_order(Variant(9007199254740993LL), Variant(9007199254740992.0)), 1);
+    EXPECT_EQ(compare_values(Variant(9007199254740993LL), Variant(9007199254740992.0)), 0);  // as VB compares
+    EXPECT_EQ(sort_order(Variant(10), Variant("9")), -1);  // every number before every text
+    EXPECT_EQ(sort_order(Variant::currency(1.5), Variant(1.5)), 0);
+    EXPECT_EQ(sort_order(Variant::null(), Variant()), 0);
 }
 
 TEST(ValueOrder, MixedColumnSortsNullsNumbersThenText) {

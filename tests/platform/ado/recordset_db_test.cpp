@@ -21,7 +21,7 @@ protected:
                     .string();
         std::filesystem::remove(path_);
         con_ = Connection::create();
-        con_->Open("Provider=SQLite;Data Source=" + path_);
+        con_->Open("Provider=SQLite;Mode=Create;Data Source=" + path_);
         con_->Execute(
             "create table Inventory (cInvCode nvarchar(20) COLLATE NOCASE, cInvName nvarchar(60) COLLATE NOCASE) "
             "create table RdRecords (AutoID int primary key, cInvCode nvarchar(20) COLLATE NOCASE, "
@@ -128,6 +128,31 @@ TEST_F(RecordsetOnDatabase, SessionListInTheTemporaryDatabaseJoinsTheAccount) {
     auto other = Connection::create();
     other->Open(con_->ConnectionString());
     EXPECT_THROW(other->Execute("select count(*) from " + name), Error);  // each connection has its own
+}
+
+// A DATETIME column holding a day before VB's range reads as a Date; a LIKE
+// filter on it raises VB's overflow as a catchable error, the set and the
+// account stay as they were.
+TEST_F(RecordsetOnDatabase, LikeOnADateBeforeVbsRangeRaisesAndChangesNothing) {
+    con_->Execute("update RdRecords set dVDate = '0050-01-01' where AutoID = 2");
+    auto rs = Recordset::create();
+    rs->Open("select AutoID, dVDate from RdRecords order by AutoID", con_);
+    rs->MoveLast();
+    ASSERT_EQ((*rs)("dVDate").type(), VarType::Date);
+    try {
+        rs->put_Filter(Variant("dVDate LIKE '0050*'"));
+        ADD_FAILURE() << "no error";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.number(), err::kOverflow);
+    }
+    EXPECT_EQ(rs->RecordCount(), 2);
+    EXPECT_EQ(rs->AbsolutePosition(), 2);
+    EXPECT_EQ(rs->Filter().str(), "");
+    rs->put_Filter(Variant("dVDate < #1900-01-01#"));  // comparing needs no text
+    EXPECT_EQ(rs->RecordCount(), 1);
+    auto again = Recordset::create();
+    again->Open("select count(*) as n from RdRecords where dVDate = '0050-01-01'", con_);
+    EXPECT_EQ(vb::CStr((*again)("n")), "1");
 }
 
 TEST_F(RecordsetOnDatabase, EmptyResultIsBofAndEofWithFields) {

@@ -49,7 +49,7 @@ std::vector<std::string> column(Recordset& rs, const char* name) {
     if (rs.RecordCount() == 0) return out;
     for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) {
         const Variant& v = rs.Fields(name).Value();
-        out.push_back(v.is_null() ? "<null>" : vb::CStr(v));
+        out.push_back(v.is_null() ? "<null>" : v.is_empty() ? "<empty>" : vb::CStr(v));
     }
     return out;
 }
@@ -121,6 +121,42 @@ TEST(RecordsetFields, UnknownNamesAndIndexesRaiseItemNotFound) {
     EXPECT_EQ(error_number([&] { fresh->Fields().Append("A", adInteger); }), 3367);
 }
 
+// A filter or sort that raises while it runs over the rows (LIKE on a date VB
+// cannot show) leaves the view, the position and the settings as they were.
+TEST(RecordsetFilter, AFilterThatRaisesOnARowLeavesTheSetAsItWas) {
+    auto rs = stock_set(kRows);
+    rs->put_AbsolutePosition(5);
+    rs->Fields("dVDate").put_Value(Variant::date(-700000.0));  // a driver can read such a date
+    rs->Update();
+    rs->put_Sort("cInvCode DESC");
+    rs->put_Filter(Variant("cWhCode = '01'"));
+    const Strings before = column(*rs, "cInvCode");
+    rs->put_AbsolutePosition(2);
+
+    EXPECT_EQ(error_number([&] { rs->put_Filter(Variant("dVDate LIKE '2024*'")); }), err::kOverflow);
+    EXPECT_EQ(rs->Filter().str(), "cWhCode = '01'");
+    EXPECT_EQ(rs->AbsolutePosition(), 2);
+    EXPECT_EQ(rs->Sort(), "cInvCode DESC");
+    EXPECT_EQ(column(*rs, "cInvCode"), before);
+    rs->put_Filter(Variant("cBatch LIKE 'B*' OR dVDate LIKE '*'"));  // every row decided before its date
+    EXPECT_EQ(rs->RecordCount(), 4);
+
+    // A sort runs the filter again: a row changed since may now raise.
+    rs->put_Filter(Variant("cWhCode = '01' OR dVDate LIKE '*'"));
+    const Strings filtered = column(*rs, "cInvCode");
+    ASSERT_EQ(filtered, (Strings{"A003", "A001", "a001"}));
+    rs->MoveFirst();
+    rs->Fields("cWhCode").put_Value("03");
+    rs->Update();
+    rs->put_AbsolutePosition(3);
+    EXPECT_EQ(error_number([&] { rs->put_Sort("cInvCode"); }), err::kOverflow);
+    EXPECT_EQ(rs->Sort(), "cInvCode DESC");
+    EXPECT_EQ(rs->AbsolutePosition(), 3);
+    EXPECT_EQ(column(*rs, "cInvCode"), filtered);
+    rs->put_Filter(Variant(0));
+    EXPECT_EQ(column(*rs, "cInvCode"), (Strings{"螺栓M8", "A003", "A002", "A001", "a001"}));
+}
+
 TEST(RecordsetFilter, CriteriaSelectAndClear) {
     auto rs = stock_set(kRows);
     rs->put_Filter(Variant("cWhCode = '01' AND iQuantity > 0"));
@@ -161,10 +197,10 @@ TEST(RecordsetFilter, BookmarkArrayKeepsOnlyThoseRecords) {
 TEST(RecordsetSort, StableMultiKeyWithNullsFirstAndFoldedText) {
     auto rs = stock_set(kRows);
     rs->put_Sort("cBatch, cWhCode DESC");
-    // Null batch first; B1 rows keep warehouse 02 before 01; A001 and a001 compare equal.
+    // The batch never given first; B1 rows keep warehouse 02 before 01; A001 and a001 compare equal.
     EXPECT_EQ(column(*rs, "cInvCode"), (Strings{"A002", "螺栓M8", "a001", "A001", "A003"}));
     rs->put_Sort("cInvCode");
-    EXPECT_EQ(column(*rs, "cBatch"), (Strings{"B2", "B1", "<null>", "B3", "B1"}));
+    EXPECT_EQ(column(*rs, "cBatch"), (Strings{"B2", "B1", "<empty>", "B3", "B1"}));
     rs->put_Sort("iQuantity DESC");
     EXPECT_EQ(column(*rs, "iQuantity"), (Strings{"7", "5", "3", "0", "-2"}));
     EXPECT_EQ(error_number([&] { rs->put_Sort("nosuch"); }), err::kItemNotFound);
@@ -203,7 +239,7 @@ TEST(RecordsetEdit, CancelUpdateRestoresAndDropsNewRecords) {
     rs->CancelUpdate();
     EXPECT_DOUBLE_EQ(rs->Fields("iQuantity").Value().number(), 5);
     rs->AddNew();
-    EXPECT_TRUE(rs->Fields("cInvCode").Value().is_null());
+    EXPECT_TRUE(rs->Fields("cInvCode").Value().is_empty());
     EXPECT_EQ(rs->RecordCount(), 6);
     rs->CancelUpdate();
     EXPECT_EQ(rs->RecordCount(), 5);
@@ -212,6 +248,23 @@ TEST(RecordsetEdit, CancelUpdateRestoresAndDropsNewRecords) {
     rs->MovePrevious();
     EXPECT_DOUBLE_EQ(rs->Fields("iQuantity").Value().number(), 8);
     EXPECT_DOUBLE_EQ(rs->Fields("iQuantity").OriginalValue().number(), 5);
+}
+
+// A field of a new record reads Empty until it is given a value: CStr gives
+// "" and "= Null" still finds it; a value written and then cleared is Null.
+TEST(RecordsetEdit, FieldsOfANewRecordAreEmptyUntilGiven) {
+    auto rs = stock_set(kRows);
+    rs->AddNew();
+    rs->Fields("cInvCode").put_Value("NEW");
+    for (const char* name : {"cWhCode", "cBatch", "iQuantity", "dVDate"}) {
+        EXPECT_TRUE(rs->Fields(name).Value().is_empty()) << name;
+        EXPECT_EQ(vb::CStr(rs->Fields(name).Value()), "") << name;
+    }
+    rs->Fields("cBatch").put_Value(Variant());
+    EXPECT_TRUE(rs->Fields("cBatch").Value().is_null());  // as ADO stores an Empty assignment
+    rs->Update();
+    rs->put_Filter(Variant("cWhCode = Null"));
+    EXPECT_EQ(column(*rs, "cInvCode"), (Strings{"NEW"}));
 }
 
 TEST(RecordsetEdit, DeleteLeavesAHoleUntilTheNextMove) {
@@ -314,7 +367,7 @@ TEST(RecordsetCopy, ACopySharesRowsUntilEitherSideWritesThem) {
     ASSERT_EQ(copy->RecordCount(), n);
     copy->MoveLast();
     EXPECT_EQ(vb::CStr((*copy)("cInvCode")), "NEW");
-    EXPECT_TRUE((*copy)("iQuantity").is_null());
+    EXPECT_TRUE((*copy)("iQuantity").is_empty());
     copy->Delete();
     EXPECT_EQ(quantities(*copy), expected);
 }
@@ -334,8 +387,8 @@ TEST(RecordsetCopy, ACopyOfASortedOrFilteredViewKeepsItsOrder) {
     auto prefix = rs->copy_detached(true);
     EXPECT_EQ(quantities(*prefix), range(0, 1500));
     prefix->AddNew();
-    EXPECT_TRUE((*prefix)("iQuantity").is_null());
-    EXPECT_TRUE((*prefix)("cInvCode").is_null());
+    EXPECT_TRUE((*prefix)("iQuantity").is_empty());
+    EXPECT_TRUE((*prefix)("cInvCode").is_empty());
     prefix->Fields("iQuantity").put_Value(-5.0);
     prefix->Update();
     rs->put_Filter(Variant(0));
