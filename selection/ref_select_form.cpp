@@ -320,7 +320,20 @@ void frmRefSelect::set_columns() {
         bal_q = stock_count_ ? c - 7 : c - 11;
         bal_n = stock_count_ ? c - 6 : c - 10;
     }
-    // A selection shorter than its tail has no amounts to work on.
+    // The amounts are found by their place from the end; a selection that
+    // does not end in its tail would allocate into the wrong columns.
+    if (fields > 0) {
+        const bool red = ref_type_ == 2;
+        const std::pair<long, const char*> needed[] = {
+            {out_q, stock_count_ ? "盘点数量" : red ? "退回数量" : "出库数量"},
+            {out_n, stock_count_ ? "盘点件数" : red ? "退回件数" : "出库件数"},
+            {bal_q, stock_count_ ? "账面数量" : "结存数量"},
+            {bal_n, stock_count_ ? "账面件数" : "结存件数"},
+        };
+        for (const auto& [k, name] : needed)
+            if (k < 1 || k >= c || data_->Fields().Item(Variant(k - 1)).Name() != name)
+                err::raise(err::kItemNotFound, std::string(texts::kMissingColumn) + name + "”");
+    }
     auto col = [c](long k) { return static_cast<std::int16_t>(k >= 1 && k < c ? k : -1); };
     out_q_col_ = col(out_q);
     out_n_col_ = conversion_kind_ == 0 ? -1 : col(out_n);

@@ -84,6 +84,8 @@ inline constexpr const char* kLessThanQuantity = "修改的数量小于已分配
 inline constexpr const char* kLessThanPieces = "修改的数量小于已分配的件数";
 inline constexpr const char* kReallocate = "，是否重新分配？";
 inline constexpr const char* kNoNegativeRate = "换算率不能输入负数";
+// Ours: a selection statement that does not end in the columns the dialog reads.
+inline constexpr const char* kMissingColumn = "选择语句的结尾缺少列“";
 
 // Toolbar keys and images.
 inline constexpr const char* kKeyOk = "ok";

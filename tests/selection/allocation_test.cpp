@@ -239,7 +239,30 @@ TEST_F(Allocation, OutcomesAsMessageBoxesWhenNoTextIsAsked) {
     std::string sql;
     host::account_receipt_line_query_builder(permission)->GetReceiptLineSql(sql, "01", "A001", {}, "", "");
     EXPECT_EQ(auto_refer(s, 5, 1, sql), "没有找到对应的入库信息，不能自动分配");
+    host::account_receipt_line_query_builder(permission)->GetRedReceiptLineSql(sql, "01", "A001", {}, "", "");
     EXPECT_EQ(auto_refer(s, 5, 2, sql), "") << "returns report nothing";
+}
+
+TEST_F(Allocation, ASelectionWithoutTheColumnsTheDialogReadsIsRefusedByName) {
+    stock("B1", 6);
+    RefSelect s;
+    std::string err = " ";
+    auto refused = [&](const std::string& sql, std::int32_t ref_type) {
+        try {
+            s.AutoRefer(login, std::string("01"), std::string("A001"), RefSelect::CollectionPtr(), 5.0, 0.0, 0.0,
+                        ref_type, sql, false, true, std::string(), err);
+            return std::string("allocated");
+        } catch (const Error& e) {
+            EXPECT_EQ(e.number(), err::kItemNotFound);
+            return e.description();
+        }
+    };
+    EXPECT_EQ(refused("select cBatch as 批号, iQuantity as 结存数量 from CurrentStock", 0), "选择语句的结尾缺少列“出库数量”");
+    std::string receipt;
+    host::account_receipt_line_query_builder(permission)->GetReceiptLineSql(receipt, "01", "A001", {}, "", "");
+    EXPECT_EQ(refused(receipt, 2), "选择语句的结尾缺少列“退回数量”") << "a receipt-line text is no return text";
+    EXPECT_EQ(refused(batch_sql(), 0), "allocated");
+    EXPECT_EQ(s.ReturnData()->RecordCount(), 1);
 }
 
 TEST_F(Allocation, ThreeLinesOfARunNeverTakeTheSameStockTwice) {
