@@ -16,7 +16,7 @@ void ReturnInvSet::put_RecordsetValue(ado::RecordsetPtr rs) { module().returned_
 void ReturnInvSet::frmShow(const session::LoginPtr& oLogin, std::int16_t, Ref<std::string> sWhere) {
     renew_permission(oLogin);
     module().selection_where = sWhere.get();
-    not_yet("ReturnInvSet.frmShow");  // the inventory picker dialog comes with the form runtime
+    not_yet("ReturnInvSet.frmShow");
 }
 
 const ClassInfo& ReturnInvSet::info() {
