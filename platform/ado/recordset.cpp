@@ -2,10 +2,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
+#include <memory>
 #include <unordered_map>
 
 #include <fmt/format.h>
+#if __has_include(<sys/mman.h>)
+#include <sys/mman.h>
+#endif
 
 #include "platform/ado/criteria.h"
 #include "platform/ado/driver.h"
@@ -36,6 +41,104 @@ detail::ColumnLookup lookup_of(const Recordset& rs) {
         return detail::ColumnRef{i, rs.Fields(Variant(i)).Type()};
     };
 }
+
+// Where the chunks of a set being read take their memory. A small set takes
+// each chunk from the heap. Past kHeapChunks chunks, they come in blocks of
+// a growing number of chunks, advised for huge pages: reading a large set
+// otherwise faults in every 4 KB page anew (the heap gives the memory of
+// the last set back), and on a virtual machine a fault costs more than
+// reading the rows that fill the page.
+class ChunkMemory {
+public:
+    explicit ChunkMemory(std::size_t chunk_bytes) : chunk_bytes_(chunk_bytes) {}
+
+    struct Room {
+        Variant* values;
+        std::shared_ptr<void> block;  // none: the chunk's own heap memory
+    };
+    Room next() {
+        if (handed_ < kHeapChunks) {
+            ++handed_;
+            return {static_cast<Variant*>(::operator new(chunk_bytes_)), nullptr};
+        }
+        if (left_ == 0) {
+            const std::size_t chunks = std::min<std::size_t>(kHeapChunks << blocks_, kMaxBlockChunks);
+            const std::size_t bytes = (chunks * chunk_bytes_ + kHugePage - 1) / kHugePage * kHugePage;
+            void* p = std::aligned_alloc(kHugePage, bytes);
+            if (!p) throw std::bad_alloc();
+#ifdef MADV_HUGEPAGE
+            ::madvise(p, bytes, MADV_HUGEPAGE);  // only advice: without huge pages the block works the same
+#endif
+            block_ = std::shared_ptr<void>(p, [](void* q) { std::free(q); });
+            next_ = static_cast<char*>(p);
+            left_ = bytes / chunk_bytes_;
+            ++blocks_;
+        }
+        Variant* values = reinterpret_cast<Variant*>(next_);
+        next_ += chunk_bytes_;
+        --left_;
+        ++handed_;
+        return {values, block_};
+    }
+
+private:
+    static constexpr std::size_t kHeapChunks = 8;
+    static constexpr std::size_t kMaxBlockChunks = 256;
+    static constexpr std::size_t kHugePage = std::size_t(2) << 20;
+
+    std::size_t chunk_bytes_;
+    std::size_t handed_ = 0, blocks_ = 0, left_ = 0;
+    char* next_ = nullptr;
+    std::shared_ptr<void> block_;
+};
+
+// A chunk of rows read from a driver. Each row is made (Empty) just before
+// the driver writes it, while it is in cache, instead of the whole chunk
+// being zeroed first and written over later. On every way out the slots not
+// reached are made too, so the chunk is always destroyed whole.
+class ReadChunk {
+public:
+    ReadChunk(ChunkMemory::Room room, std::size_t size) : size_(size), room_(std::move(room)) {}
+    ~ReadChunk() {
+        if (room_.values) Destroy{size_, std::move(room_.block)}(complete());
+    }
+    ReadChunk(const ReadChunk&) = delete;
+    ReadChunk& operator=(const ReadChunk&) = delete;
+
+    Variant* next_row(std::size_t width) {
+        Variant* row = room_.values + made_;
+        std::uninitialized_value_construct_n(row, width);
+        made_ += width;
+        return row;
+    }
+    std::shared_ptr<Variant[]> release() {
+        Variant* values = complete();
+        room_.values = nullptr;
+        return std::shared_ptr<Variant[]>(values, Destroy{size_, std::move(room_.block)});
+    }
+
+private:
+    // Destroys the values; the memory goes back to the heap, or to its
+    // block, which is freed with its last chunk.
+    struct Destroy {
+        std::size_t size;
+        std::shared_ptr<void> block;
+        void operator()(Variant* p) noexcept {
+            std::destroy_n(p, size);
+            if (!block) ::operator delete(static_cast<void*>(p));
+            block.reset();
+        }
+    };
+    Variant* complete() noexcept {
+        std::uninitialized_value_construct_n(room_.values + made_, size_ - made_);
+        made_ = size_;
+        return room_.values;
+    }
+
+    std::size_t size_;
+    std::size_t made_ = 0;
+    ChunkMemory::Room room_;
+};
 
 }  // namespace
 
@@ -203,15 +306,14 @@ void Recordset::Open(std::string_view source, const ConnectionPtr& connection, i
         columns.push_back(std::move(c));
     }
     storage->width = columns.size();
-    if (!columns.empty()) {
-        for (;;) {
-            std::uint32_t r = storage->append();
-            if (!reader->next(storage->write_row(r))) {
-                storage->status.pop_back();
-                if (r % kChunkRows == 0) storage->chunks.pop_back();
-                break;
-            }
-        }
+    ChunkMemory memory(storage->chunk_size() * sizeof(Variant));
+    for (bool more = !columns.empty(); more;) {
+        ReadChunk chunk(memory.next(), storage->chunk_size());
+        std::size_t rows = 0;
+        while (rows < kChunkRows && (more = reader->next(chunk.next_row(storage->width)))) ++rows;
+        if (rows == 0) break;
+        storage->chunks.push_back(chunk.release());
+        storage->status.resize(storage->status.size() + rows, kLive);
     }
 
     columns_ = std::move(columns);

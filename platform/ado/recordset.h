@@ -3,7 +3,9 @@
 //
 // Storage. Open reads every row of the result into memory at once: rows are
 // arrays of Variants (16 bytes a field) kept in chunks of kChunkRows, so a
-// million-row set never moves a row once read. Each record has a status
+// million-row set never moves a row once read. Past its first eight chunks
+// a set being read takes them from larger blocks advised for huge pages, so
+// a large read faults in few pages. Each record has a status
 // (live, new, deleted). Nothing is written back to the database; Update only
 // settles the edit in memory, as a disconnected batch-optimistic set does.
 //
@@ -12,7 +14,7 @@
 // operation works on `view_`; a position is an index into it.
 //
 // Costs (n records, v in the view):
-//   Open                         O(n) reads, one allocation per chunk
+//   Open                         O(n) reads, one allocation per chunk or block
 //   Move*, Fields, Value         O(1)
 //   AbsolutePosition (get, put)  O(1)
 //   Bookmark get O(1), put O(1) (a record-to-view index rebuilt in O(n)
