@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -34,6 +35,13 @@ bool is_blank(const Variant& v) {
     }
 }
 
+// A number pattern of the session's options: "##0" or "##0." and `decimals`
+// zeros.
+struct Pattern {
+    std::string text;
+    int decimals = 0;
+};
+
 // What a field column is, decided once per fill from its name and type.
 struct FieldPlan {
     Amount amount = Amount::None;
@@ -51,7 +59,7 @@ struct Plan {
     Body body = Body::None;
     std::vector<FieldPlan> columns;
     // Number patterns by Amount; none when the session's options could not be had.
-    std::array<std::optional<std::string>, 4> patterns;
+    std::array<std::optional<Pattern>, 4> patterns;
     // Field positions of the computed columns' operands, -1 when rs lacks one.
     int quantity = -1, pieces = -1, group_type = -1, rate = -1;
     std::vector<int> quantity_done, pieces_done;
@@ -89,12 +97,55 @@ ui::InputKind kind_of(int ado_type) {
 
 double operand(const Variant* values, int field) {
     if (field < 0) err::raise(err::kItemNotFound);
-    return vb::CDbl(NvlValue(values[field], Variant(0)));
+    const Variant& v = values[field];
+    if (v.is_null()) return 0;
+    return v.is_number() ? v.number() : vb::CDbl(v);
 }
 
-std::string formatted(const Variant& v, const std::optional<std::string>& pattern) {
+// Format(d, "##0.00…") for the numbers a list holds, without Format's
+// digit strings: d scaled to whole hundredths (or whatever the decimals are)
+// and rounded half away from zero. The rounding agrees with Format's (which
+// rounds the shortest text that reads back as d) except within a hair of a
+// half, where the text decides (2.675 rounds up, its double lies below it):
+// such values, and those too large to scale exactly, are left to Format.
+// False when it leaves d to Format.
+bool write_decimals(double d, int decimals, std::string& out) {
+    static constexpr double kScale[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+    if (decimals < 0 || decimals > 9) return false;
+    const double scaled = std::fabs(d) * kScale[decimals];
+    if (!(scaled < 2147483648.0)) return false;  // NaN too
+    const double whole = std::floor(scaled);
+    const double rest = scaled - whole;
+    if (std::fabs(rest - 0.5) < 1e-6) return false;
+    std::uint64_t n = static_cast<std::uint64_t>(whole) + (rest > 0.5 ? 1 : 0);
+    char buf[24];
+    char* p = buf + sizeof buf;
+    for (int i = 0; i < decimals; ++i, n /= 10) *--p = static_cast<char>('0' + n % 10);
+    if (decimals > 0) *--p = '.';
+    do {
+        *--p = static_cast<char>('0' + n % 10);
+        n /= 10;
+    } while (n > 0);
+    const bool zero = std::all_of(p, buf + sizeof buf, [](char c) { return c == '0' || c == '.'; });
+    if (d < 0 && !zero) *--p = '-';
+    out.assign(p, static_cast<std::size_t>(buf + sizeof buf - p));
+    return true;
+}
+
+void format_into(std::string& out, const Variant& v, const std::optional<Pattern>& pattern) {
     if (!pattern) err::raise(err::kObjectNotSet);
-    return vb::Format(NvlValue(v, Variant(std::string())), *pattern);
+    if (v.is_null() || v.is_empty()) {
+        out.clear();
+        return;
+    }
+    if ((v.is_number() || v.is_bool() || v.type() == VarType::Date) && write_decimals(v.number(), pattern->decimals, out))
+        return;
+    out = vb::Format(v, pattern->text);
+}
+
+void format_into(std::string& out, double d, const std::optional<Pattern>& pattern) {
+    if (!pattern) err::raise(err::kObjectNotSet);
+    if (!write_decimals(d, pattern->decimals, out)) out = vb::Format(Variant(d), pattern->text);
 }
 
 Plan make_plan(const FormServices& services, const ado::Recordset& rs, const ui::Grid& list, bool mark) {
@@ -121,9 +172,10 @@ Plan make_plan(const FormServices& services, const ado::Recordset& rs, const ui:
     // without a session the formatted cells stay empty
     if (services.permission) {
         auto options = services.permission->GetOptions();
-        p.patterns[static_cast<int>(Amount::Quantity)] = vb::decimals_pattern(options->QuanDecDgt());
-        p.patterns[static_cast<int>(Amount::Pieces)] = vb::decimals_pattern(options->NumDecDgt());
-        p.patterns[static_cast<int>(Amount::Rate)] = vb::decimals_pattern(options->ExchRateDecDgt());
+        auto pattern = [](int decimals) { return Pattern{vb::decimals_pattern(decimals), std::max(decimals, 0)}; };
+        p.patterns[static_cast<int>(Amount::Quantity)] = pattern(options->QuanDecDgt());
+        p.patterns[static_cast<int>(Amount::Pieces)] = pattern(options->NumDecDgt());
+        p.patterns[static_cast<int>(Amount::Rate)] = pattern(options->ExchRateDecDgt());
     }
     if (p.body != Body::None) {
         const ado::FieldList& fl = rs.Fields();
@@ -149,12 +201,23 @@ Plan make_plan(const FormServices& services, const ado::Recordset& rs, const ui:
     return p;
 }
 
-const std::optional<std::string>& pattern(const Plan& p, Amount a) { return p.patterns[static_cast<int>(a)]; }
+const std::optional<Pattern>& pattern(const Plan& p, Amount a) { return p.patterns[static_cast<int>(a)]; }
 
-std::string cell_text(const Plan& p, const FieldPlan& c, const Variant& v) {
-    if (c.amount != Amount::None) return formatted(v, pattern(p, c.amount));
-    if (v.is_string()) return std::string(v.str());
-    return vb::text_or_empty(v);
+// The cell's text written over what it held, reusing its storage.
+void cell_text(std::string& out, const Plan& p, const FieldPlan& c, const Variant& v) {
+    if (c.amount != Amount::None) return format_into(out, v, pattern(p, c.amount));
+    switch (v.type()) {
+    case VarType::Null:
+    case VarType::Empty: out.clear(); return;
+    case VarType::String: out.assign(v.str()); return;
+    case VarType::Object:
+    case VarType::Error: out = vb::text_or_empty(v); return;
+    default: {
+        vb::TextBuffer buf;
+        out.assign(vb::scalar_text(v, buf));
+        return;
+    }
+    }
 }
 
 bool is_return(const Plan& p, const Variant* values) {
@@ -184,7 +247,7 @@ void write_row(const Plan& p, const Variant* values, const StockAmounts* stock, 
         else if (blank && !p.head) color = c.grey_when_blank ? ui::kGrey : ui::kWhite;
         else color = c.white_when_filled ? ui::kWhite : ui::kGrey;
         try {
-            cells[f + 1] = cell_text(p, c, v);
+            cell_text(cells[f + 1], p, c, v);
         } catch (const std::exception&) {
             cells[f + 1].clear();
         }
@@ -197,7 +260,7 @@ void write_row(const Plan& p, const Variant* values, const StockAmounts* stock, 
         remaining = operand(values, p.quantity);
         for (int f : p.quantity_done) remaining -= operand(values, f);
         have_remaining = true;
-        computed[0] = formatted(Variant(remaining), pattern(p, Amount::Quantity));
+        format_into(computed[0], remaining, pattern(p, Amount::Quantity));
     } catch (const std::exception&) {
         computed[0].clear();
     }
@@ -217,7 +280,7 @@ void write_row(const Plan& p, const Variant* values, const StockAmounts* stock, 
             pieces = operand(values, p.pieces);
             for (int f : p.pieces_done) pieces -= operand(values, f);
         }
-        computed[1] = formatted(Variant(pieces), pattern(p, Amount::Pieces));
+        format_into(computed[1], pieces, pattern(p, Amount::Pieces));
     } catch (const std::exception&) {
         computed[1].clear();
     }
@@ -228,13 +291,13 @@ void write_row(const Plan& p, const Variant* values, const StockAmounts* stock, 
     }
     try {
         if (!stock->has_quantity) err::raise(err::kNoCurrentRecord);
-        computed[2] = formatted(stock->quantity, pattern(p, Amount::Quantity));
+        format_into(computed[2], stock->quantity, pattern(p, Amount::Quantity));
     } catch (const std::exception&) {
         computed[2].clear();
     }
     try {
         if (!stock->has_pieces) err::raise(err::kNoCurrentRecord);
-        computed[3] = formatted(stock->pieces, pattern(p, Amount::Pieces));
+        format_into(computed[3], stock->pieces, pattern(p, Amount::Pieces));
     } catch (const std::exception&) {
         computed[3].clear();
     }
@@ -428,15 +491,24 @@ void FillSourceGrid(const FormServices& services, const ado::RecordsetPtr& rs, u
                 rs->MoveLast();
                 rs->MoveNext();
                 list.fill_rows_on_first_use(first, 0, [source, first](long row, std::string* cells, std::uint32_t* colors) {
+                    const Plan& plan = source->plan;
                     const std::size_t i = static_cast<std::size_t>(row - first);
-                    for (long c = 0; c < source->plan.cols; ++c) {
+                    const Variant* values = source->rows.row(i);
+                    const bool none = !values && plan.fields > 0;
+                    // A refilled row holds the last fill's texts: what write_row
+                    // leaves alone starts empty and white.
+                    const long written = none ? 0 : std::min(plan.fields, plan.cols - 1) + 1;
+                    if (plan.cols > 0) colors[0] = ui::kWhite;
+                    for (long c = written; c < plan.cols; ++c) {
                         cells[c].clear();
                         colors[c] = ui::kWhite;
                     }
-                    const Variant* values = source->rows.row(i);
-                    if (!values && source->plan.fields > 0) return;
+                    if (none) {
+                        if (plan.cols > 0) cells[0].clear();
+                        return;
+                    }
                     const StockAmounts* stock = i < source->stock.size() ? &source->stock[i] : nullptr;
-                    write_row(source->plan, values, stock, cells, colors);
+                    write_row(plan, values, stock, cells, colors);
                 });
             }
         }

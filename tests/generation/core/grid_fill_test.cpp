@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/vb/convert.h"
 #include "session/options.h"
 #include "session/permission_service.h"
 #include "tests/support/services.h"
@@ -208,6 +209,40 @@ TEST_F(GridFill, FailingCellsStayEmptyAndTheFillGoesOn) {
     EXPECT_TRUE(h.Redraw());
     EXPECT_EQ(ModuleCtl::NvlValue(kNull, Variant(0)), Variant(0));
     EXPECT_EQ(ModuleCtl::NvlValue(Variant(""), Variant(0)), Variant(""));
+}
+
+TEST_F(GridFill, AmountsAreWrittenAsFormatWritesThem) {
+    // Halves as written (2.675 lies just below its double), values on both
+    // sides of them, the sign of what rounds to zero, and values too large to
+    // scale: each cell must read as Format gives it.
+    std::vector<double> values = {0, 2.675, -2.675, 1.0005, 1.00049999, 0.0005, -0.0005, -0.0004, 0.05, 0.15, 0.25,
+                                  0.35, 1e-9, 2147483.6475, 2147483.6485, 123456789.123456, -987654321.5, 1e15, 3e300};
+    for (long k = 0; k < 4000; ++k) {
+        values.push_back(double(k) / 2000.0);        // every half of the third decimal
+        values.push_back(-double(k) * 0.05 - 0.0005);
+        values.push_back(double(k) * 1234.5678901);
+        values.push_back(double(k) / 3.0);
+    }
+    std::vector<std::vector<double>> lines;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const double v = values[i], w = values[values.size() - 1 - i];
+        lines.push_back({i % 2 ? 1.0 : 0.0, w, v, w, v / 7, 0, w / 3, 0});
+    }
+    ui::Grid g("lstDdBody");
+    auto rs = order_lines(lines);
+    FillSourceGrid(services(), rs, g, true);
+    const long cols = g.Cols();
+    long r = 1;
+    for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext(), ++r) {
+        // the rate, quantities and pieces; the group type and iArrNum are no amounts
+        for (long c : {6, 8, 9, 10, 12, 13}) {
+            const std::string pattern = vb::decimals_pattern(c == 6 ? 4 : c == 9 || c == 13 ? 1 : 3);
+            EXPECT_EQ(g.TextMatrix(r, c), vb::Format((*rs)(Variant(static_cast<int>(c - 1))), pattern)) << r << ":" << c;
+        }
+        const double left = vb::CDbl((*rs)(Variant("iQuantity"))) - vb::CDbl((*rs)(Variant("iArrQTY"))) -
+                            vb::CDbl((*rs)(Variant("iReceivedQTY")));
+        EXPECT_EQ(g.TextMatrix(r, cols - 4), vb::Format(Variant(left), "##0.000")) << r;
+    }
 }
 
 TEST_F(GridFill, ListViewShowsPropertiesQuantitiesAndChecks) {
