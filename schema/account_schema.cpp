@@ -243,7 +243,7 @@ void create_account(const std::string& path) {
     try {
         // The driver opens a new file in WAL mode; the tables come all or none.
         ado::Connection account;
-        account.Open(account_connection_string(path));
+        account.Open(account_connection_string(path) + ";Mode=Create");
         account.BeginTrans();
         account.Execute(kDdl);
         account.CommitTrans();

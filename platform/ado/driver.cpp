@@ -84,7 +84,16 @@ std::unique_ptr<DriverConnection> open_driver(std::string_view connection_string
     const std::string* file = find_value(pairs, "Data Source");
     if (!file || file->empty())
         throw Error(err::kProvider, "The connection string names no Data Source.");
-    return std::make_unique<sqlite::SqliteConnection>(*file);
+    sqlite::OpenMode mode = sqlite::OpenMode::kReadWrite;
+    if (const std::string* m = find_value(pairs, "Mode"); m && !m->empty()) {
+        if (vb::iequals_ascii(*m, "Read"))
+            mode = sqlite::OpenMode::kRead;
+        else if (vb::iequals_ascii(*m, "Create"))
+            mode = sqlite::OpenMode::kCreate;
+        else if (!vb::iequals_ascii(*m, "ReadWrite"))
+            throw Error(err::kProvider, "The connection string's Mode is not Read, ReadWrite or Create: " + *m);
+    }
+    return std::make_unique<sqlite::SqliteConnection>(*file, mode);
 }
 
 }  // namespace korvane::ado

@@ -54,6 +54,10 @@ public:
 };
 
 // "Provider=SQLite;Data Source=FILE" and "Data Source=:memory:" (the default provider).
+// The file must exist. "Mode=Read" opens it for reading only; "Mode=ReadWrite"
+// (the default) for both, or for reading only when it cannot be written;
+// "Mode=Create" also creates a missing file, which only an account's creation
+// asks for.
 std::unique_ptr<DriverConnection> open_driver(std::string_view connection_string);
 
 }  // namespace korvane::ado

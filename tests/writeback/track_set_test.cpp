@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include "component/track_set.h"
 #include "platform/vb/convert.h"
 #include "platform/vb/error.h"
 #include "tests/support/account.h"
@@ -213,6 +214,26 @@ TEST_F(WriteBack, AmountsBeyondTheArithmeticOverflowAndNullAmountsCountAsNothing
               "update CurrentStock set iQuantity = iQuantity -0, iNum = iNum -0 where cWhCode = '01' and "
               "cInvCode = 'A001' and cBatch = 'B1' and cFree3 = 'red'");
     EXPECT_EQ(value("select iQuantity || ':' || iNum from CurrentStock where AutoID = 7"), "50:5");
+}
+
+// Through the public class on an account opened for reading only: the
+// database's refusal comes back in ErrMsg, and the account keeps its amounts.
+TEST_F(WriteBack, ReadOnlyAccountLeavesTheRefusalInErrMsg) {
+    auto read_only = ado::Connection::create();
+    read_only->Open(account_.connection_string() + ";Mode=Read");
+    Voucher v("01", "A001", "B1", 5, 1, {{3, "red"}});
+    auto track = component::TrackSet::create();
+    std::string message;
+    EXPECT_FALSE(track->WritCountofRD_CS("", v.head, v.body, read_only, false, message, false));
+    const std::string expected = "TrackSet:WritCountofRD_CS" + std::to_string(err::kProvider) +
+                                 "\r\nattempt to write a readonly database (in statement: update CurrentStock ";
+    EXPECT_EQ(message.substr(0, expected.size()), expected) << message;
+    EXPECT_EQ(value("select iQuantity || ':' || iNum from CurrentStock where AutoID = 7"), "50:5");
+    EXPECT_EQ(value("select iSOutQuantity from RdRecords where AutoID = 501"), "30");
+
+    // The same line on the connection that can write goes through.
+    EXPECT_TRUE(track->WritCountofRD_CS("", v.head, v.body, con_, false, message, false));
+    EXPECT_EQ(value("select iQuantity from CurrentStock where AutoID = 7"), "45");
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ using Rows = std::vector<std::vector<Variant>>;
 class CommandOnDatabase : public ::testing::Test {
 protected:
     void SetUp() override {
-        con_.Open("Provider=SQLite;Data Source=" + path_);
+        con_.Open("Provider=SQLite;Mode=Create;Data Source=" + path_);
         con_.Execute("create table Warehouse (cWhCode nvarchar(10) primary key, cWhName nvarchar(40), bWhPos bit)");
     }
     void TearDown() override {

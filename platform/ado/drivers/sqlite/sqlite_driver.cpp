@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
 #include <limits>
 #include <optional>
 #include <utility>
@@ -632,17 +633,46 @@ private:
 
 }  // namespace
 
-SqliteConnection::SqliteConnection(const std::string& file) : open_(std::make_shared<bool>(false)) {
-    sqlite3* raw = nullptr;
+// The file as a URI that opens it read-only. The connection itself stays
+// read-write, so the tempdb attached to it still takes the session's own
+// tables (an attached database inherits the connection's flags).
+std::string read_only_uri(const std::string& file) {
+    if (file.rfind("file:", 0) == 0) return file + (file.find('?') == std::string::npos ? "?" : "&") + "mode=ro";
+    std::string uri = "file:";
+    for (char c : file) {
+        if (c == '%') uri += "%25";
+        else if (c == '?') uri += "%3F";
+        else if (c == '#') uri += "%23";
+        else uri += c;
+    }
+    return uri + "?mode=ro";
+}
+
+SqliteConnection::SqliteConnection(const std::string& file, OpenMode mode) : open_(std::make_shared<bool>(false)) {
+    const bool memory = in_memory(file);
     // No mutex per call: a connection and its readers serve one thread at a
     // time, and the per-value calls of a read would otherwise each take it.
-    constexpr int kFlags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX;
-    const int rc = sqlite3_open_v2(file.c_str(), &raw, kFlags, nullptr);
+    constexpr int kFlags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX;
+    // A missing account is an error, never a new empty database.
+    const int create = mode == OpenMode::kCreate || memory ? SQLITE_OPEN_CREATE : 0;
+    sqlite3* raw = nullptr;
+    int rc = sqlite3_open_v2(mode == OpenMode::kRead && !memory ? read_only_uri(file).c_str() : file.c_str(), &raw,
+                             kFlags | create, nullptr);
+    if ((rc == SQLITE_READONLY || rc == SQLITE_CANTOPEN) && mode == OpenMode::kReadWrite && !memory) {
+        // A file that exists but cannot be written is still there to read.
+        std::error_code ec;
+        if (std::filesystem::is_regular_file(file, ec)) {
+            sqlite3_close_v2(raw);
+            raw = nullptr;
+            rc = sqlite3_open_v2(read_only_uri(file).c_str(), &raw, kFlags, nullptr);
+        }
+    }
     db_ = std::shared_ptr<sqlite3>(raw, [](sqlite3* d) { sqlite3_close_v2(d); });
     const Where opening{file, 0, 1, "opening"};
     check(raw, rc, opening);
     check(raw, sqlite3_busy_timeout(raw, 10000), opening);
-    if (!in_memory(file)) {
+    // Switching the journal writes the file, so a read-only one keeps its own.
+    if (!memory && sqlite3_db_readonly(raw, "main") == 0) {
         exec_setup(raw, "PRAGMA journal_mode=WAL", file);
         exec_setup(raw, "PRAGMA synchronous=NORMAL", file);  // WAL keeps commits safe from crashes of the process
     }

@@ -1,6 +1,6 @@
 // The embedded driver: an account file (or :memory:) opened through SQLite.
 //
-// Each connection runs in WAL mode (readers never wait for the writer), waits
+// Each connection that can write runs in WAL mode (readers never wait for the writer), waits
 // up to 10 s for a lock before giving up, and has its own empty temporary
 // database attached as tempdb, the way the server gives each session its own
 // temporary objects. Statements arrive as T-SQL and pass through translate_batch
@@ -19,10 +19,15 @@ struct sqlite3;
 
 namespace korvane::ado::sqlite {
 
+// How the file is opened: an existing file for reading and writing (read
+// only when it cannot be written), an existing file for reading only, or a
+// file created when missing (only an account's creation asks for that).
+enum class OpenMode { kReadWrite, kRead, kCreate };
+
 class SqliteConnection final : public DriverConnection {
 public:
-    // Opens (creating it when missing) the database file; raises on failure.
-    explicit SqliteConnection(const std::string& file);
+    // Opens the database file as `mode` says; raises on failure, naming the file.
+    explicit SqliteConnection(const std::string& file, OpenMode mode = OpenMode::kReadWrite);
     ~SqliteConnection() override;
 
     long execute(std::string_view sql) override;

@@ -140,6 +140,14 @@ TEST_P(DriverConformance, ChineseTextRoundTrips) {
 
 // --- batches and errors -----------------------------------------------------
 
+TEST_P(DriverConformance, MissingFileIsAnErrorNamingItAndIsNotCreated) {
+    const std::string missing = file_.path() + ".absent";
+    const Error e = raised([&] { open_driver(GetParam().connection_string(missing)); });
+    EXPECT_EQ(e.number(), err::kProvider);
+    EXPECT_NE(e.description().find(missing), std::string::npos) << e.description();
+    EXPECT_FALSE(std::filesystem::exists(missing));
+}
+
 TEST_P(DriverConformance, FailingStatementRaisesTheProviderErrorAndKeepsTheSession) {
     auto c = open();
     const Error missing = raised([&] { c->execute("create table A (x int) update NoSuchTable set x = 1"); });

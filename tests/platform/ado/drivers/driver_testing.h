@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -39,10 +40,11 @@ Error raised(F f) {
     return Error(0, "");
 }
 
-// A database file of its own, gone (with its journal files) when the test ends.
+// A database file of its own, empty (a new database) until the test fills it,
+// gone (with its journal files) when the test ends.
 class DatabaseFile {
 public:
-    DatabaseFile() : path_(korvane::testing::temp_path("driver")) {}
+    DatabaseFile() : path_(korvane::testing::temp_path("driver")) { std::ofstream(path_, std::ios::binary); }
     ~DatabaseFile() {
         std::error_code ec;
         for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(path_ + suffix, ec);

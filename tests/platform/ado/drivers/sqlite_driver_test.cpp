@@ -3,6 +3,7 @@
 // codes its native errors carry. What every driver must do is in
 // conformance_test.cpp.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <ostream>
@@ -56,6 +57,70 @@ TEST_F(SqliteDriver, UnopenableFileRaisesWithItsName) {
     EXPECT_EQ(e.number(), err::kProvider);
     EXPECT_EQ(e.native_code(), 14);
     EXPECT_EQ(e.description(), "unable to open database file (opening: " + file_ + ".missing/x.db)");
+}
+
+TEST_F(SqliteDriver, OnlyModeCreateMakesAMissingFile) {
+    const std::string missing = file_ + ".absent";
+    for (const char* mode : {"", ";Mode=ReadWrite", ";Mode=Read"}) {
+        const Error e = raised([&] { open_driver("Data Source=" + missing + mode); });
+        EXPECT_EQ(e.number(), err::kProvider) << mode;
+        EXPECT_EQ(e.native_code(), 14) << mode;
+        EXPECT_EQ(e.description(), "unable to open database file (opening: " + missing + ")") << mode;
+        EXPECT_FALSE(fs::exists(missing)) << mode;
+    }
+    EXPECT_EQ(raised([&] { open_driver("Data Source=" + file_ + ";Mode=Share Deny None"); }).description(),
+              "The connection string's Mode is not Read, ReadWrite or Create: Share Deny None");
+    {
+        auto c = open_driver("Data Source=" + missing + "; mode = create");
+        EXPECT_EQ(query(*c, "PRAGMA journal_mode"), Rows{{Variant("wal")}});
+        c->execute("create table T (x int)");
+    }
+    EXPECT_TRUE(fs::exists(missing));
+    std::error_code ec;
+    for (const char* suffix : {"", "-wal", "-shm"}) fs::remove(missing + suffix, ec);
+}
+
+// A read-only open reads, refuses every write with the database's own text,
+// and leaves the file's journal as it was.
+TEST_F(SqliteDriver, ReadOnlyOpenReadsAndRefusesWrites) {
+    {
+        auto c = open();
+        c->execute("create table T (x int) insert into T values (1)");
+        c->execute("PRAGMA journal_mode='delete'");
+    }
+    const std::string read_only[] = {
+        "Data Source=" + file_ + ";Mode=Read",
+        // Read only by the file's own URI, with the default mode: the
+        // connection finds out it cannot write and keeps off the journal.
+        "Data Source=file:" + file_ + "?mode=ro",
+    };
+    for (const std::string& cs : read_only) {
+        auto r = open_driver(cs);
+        EXPECT_EQ(query(*r, "select x from T"), Rows{{Variant(1)}}) << cs;
+        EXPECT_EQ(query(*r, "PRAGMA journal_mode"), Rows{{Variant("delete")}}) << cs;
+        const Error e = raised([&] { r->execute("insert into T values (2)"); });
+        EXPECT_EQ(e.number(), err::kProvider) << cs;
+        EXPECT_EQ(e.native_code(), 8) << cs;
+        EXPECT_EQ(e.description(), "attempt to write a readonly database (in statement: insert into T values (2))")
+            << cs;
+        // The session's own temporary tables still take writes.
+        r->execute("create table tempdb.W (a int) insert into tempdb.W values (5)");
+        EXPECT_EQ(query(*r, "select a from tempdb.W"), Rows{{Variant(5)}}) << cs;
+    }
+    EXPECT_FALSE(fs::exists(file_ + "-wal"));
+    EXPECT_EQ(query(*open(), "select count(*) from T"), Rows{{Variant(1)}});
+}
+
+TEST_F(SqliteDriver, FileThatCannotBeWrittenOpensForReading) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root writes any file";
+    {
+        auto c = open();
+        c->execute("create table T (x int) insert into T values (1)");
+    }
+    fs::permissions(file_, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    auto r = open();
+    EXPECT_EQ(query(*r, "select x from T"), Rows{{Variant(1)}});
+    EXPECT_EQ(raised([&] { r->execute("insert into T values (2)"); }).native_code(), 8);
 }
 
 TEST_F(SqliteDriver, ComputedColumnsAreTypedByTheirFirstValue) {
