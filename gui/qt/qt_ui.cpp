@@ -1,5 +1,8 @@
 #include "gui/qt/qt_ui.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -559,7 +562,11 @@ QWidget* FormView::widget_of(const std::string& name) const {
     return it == impl_->widgets.end() ? nullptr : it->second;
 }
 
-bool FormView::save_png(const QString& path) { return grab().save(path, "PNG"); }
+bool FormView::save_png(const QString& path) {
+    // a screenshot asked into a folder not made yet goes there all the same
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    return grab().save(path, "PNG");
+}
 
 void FormView::closeEvent(QCloseEvent* e) {
     // The close box asks the form; QueryUnload may keep it open.
