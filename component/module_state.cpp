@@ -66,10 +66,18 @@ std::shared_ptr<session::SharedHelper> shared_helper() {
     return m.shared_helper;
 }
 
+ado::ConnectionPtr account_connection(const session::LoginPtr& login) {
+    if (!login) err::raise(err::kObjectNotSet);
+    ado::ConnectionPtr& kept = module().connections[login->ConnectionString()];
+    if (!kept) kept = ado::Connection::create();
+    return kept;
+}
+
 namespace {
 session::PermissionServicePtr renew(const session::LoginPtr& login, bool with_options) {
     auto service = session::PermissionService::create();
     service->InitFromSession(login);
+    service->SetConnection(account_connection(login));
     if (with_options) session::load_session_options(service);
     // only a service that could serve the session replaces the current one
     module().permission = service;

@@ -47,10 +47,11 @@ struct ModuleState {
     // ReturnInvSet.frmShow's sWhere, for the inventory selection dialog.
     std::string selection_where;
 
-    // The scratch-table members' own connections, one per session
-    // connection string, kept across calls: opening one costs more than the
-    // statement it runs.
-    std::map<std::string, ado::ConnectionPtr> scratch_connections;
+    // Connections to the sessions' accounts, one per connection string,
+    // kept across calls: opening one (SQLite reads the account's schema)
+    // costs more than most calls that use it. Each entry point's new
+    // PermissionService and the scratch-table members work on these.
+    std::map<std::string, ado::ConnectionPtr> connections;
 
     // The one the latest entry point made; every form works with it.
     session::PermissionServicePtr permission;
@@ -93,8 +94,13 @@ void reset();
 // The module-wide SharedHelper, created on first use.
 std::shared_ptr<session::SharedHelper> shared_helper();
 
-// A new PermissionService initialised from the session and made the current
-// one (the entry points' first step). Raises 91 without a session.
+// The kept connection to the session's account (see `connections`), opened
+// by its first user. Raises 91 without a session.
+ado::ConnectionPtr account_connection(const session::LoginPtr& login);
+
+// A new PermissionService initialised from the session, working on the kept
+// connection to its account, and made the current one (the entry points'
+// first step). Raises 91 without a session.
 session::PermissionServicePtr renew_permission(const session::LoginPtr& login);
 // The same with a fresh options object loaded from the session's keys.
 session::PermissionServicePtr renew_permission_with_options(const session::LoginPtr& login);

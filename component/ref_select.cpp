@@ -16,17 +16,12 @@ namespace korvane::component {
 using namespace table;
 
 namespace {
-// The scratch-table members' connection: a private session service's, not
-// the module-wide one, kept for the next call on the same account.
+// The scratch-table members' connection: the kept one of the account,
+// without making a session service the module-wide one.
 ado::ConnectionPtr scratch_connection(const session::LoginPtr& login) {
-    if (!login) err::raise(err::kObjectNotSet);
-    ado::ConnectionPtr& kept = module().scratch_connections[login->ConnectionString()];
-    if (!kept || kept->State() != ado::adStateOpen) {
-        auto service = session::PermissionService::create();
-        service->InitFromSession(login);
-        kept = service->GetConnection();
-    }
-    return kept;
+    ado::ConnectionPtr con = account_connection(login);
+    if (con->State() != ado::adStateOpen) con->Open(login->ConnectionString());
+    return con;
 }
 }  // namespace
 

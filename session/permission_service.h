@@ -32,6 +32,11 @@ public:
     // it). Raises 91 before InitFromSession, the driver's error when the
     // account cannot be opened.
     ado::ConnectionPtr GetConnection();
+    // The connection GetConnection opens (when closed) and hands out from
+    // now on, in place of one of its own: an entry point gives each new
+    // service the one it keeps for the session's account, so that a call
+    // does not open the account anew. InitFromSession lets go of it.
+    void SetConnection(ado::ConnectionPtr connection) { connection_ = std::move(connection); }
     LoginPtr GetSession() const { return login_; }
     // The options given by SetOptions; without one, the session's options
     // are loaded on first use.
