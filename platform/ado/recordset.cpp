@@ -92,50 +92,54 @@ private:
     std::shared_ptr<void> block_;
 };
 
+// Destroys a chunk's values; its memory goes back to the heap, or to its
+// block, which is freed with the block's last chunk.
+struct ChunkDelete {
+    std::size_t size;
+    std::shared_ptr<void> block;
+    void operator()(Variant* p) noexcept {
+        std::destroy_n(p, size);
+        if (!block) ::operator delete(static_cast<void*>(p));
+        block.reset();
+    }
+};
+
 // A chunk of rows read from a driver. Each row is made (Empty) just before
 // the driver writes it, while it is in cache, instead of the whole chunk
-// being zeroed first and written over later. On every way out the slots not
-// reached are made too, so the chunk is always destroyed whole.
+// being zeroed first and written over later. A chunk the read did not fill
+// is handed over at the size of its rows, so a small result neither zeroes
+// nor faults in the room of a thousand rows.
 class ReadChunk {
 public:
-    ReadChunk(ChunkMemory::Room room, std::size_t size) : size_(size), room_(std::move(room)) {}
+    ReadChunk(ChunkMemory::Room room, std::size_t width) : width_(width), room_(std::move(room)) {}
     ~ReadChunk() {
-        if (room_.values) Destroy{size_, std::move(room_.block)}(complete());
+        if (room_.values) ChunkDelete{made_, std::move(room_.block)}(room_.values);
     }
     ReadChunk(const ReadChunk&) = delete;
     ReadChunk& operator=(const ReadChunk&) = delete;
 
-    Variant* next_row(std::size_t width) {
+    Variant* next_row() {
         Variant* row = room_.values + made_;
-        std::uninitialized_value_construct_n(row, width);
-        made_ += width;
+        std::uninitialized_value_construct_n(row, width_);
+        made_ += width_;
         return row;
     }
-    std::shared_ptr<Variant[]> release() {
-        Variant* values = complete();
-        room_.values = nullptr;
-        return std::shared_ptr<Variant[]>(values, Destroy{size_, std::move(room_.block)});
+    // The first `rows` rows read: the room itself when it is full, else a
+    // chunk of their size (the room goes with this object).
+    std::shared_ptr<Variant[]> release(std::size_t rows) {
+        const std::size_t size = rows * width_;
+        if (rows == Recordset::kChunkRows) {
+            Variant* values = room_.values;
+            room_.values = nullptr;
+            return std::shared_ptr<Variant[]>(values, ChunkDelete{size, std::move(room_.block)});
+        }
+        auto* exact = static_cast<Variant*>(::operator new(std::max<std::size_t>(size, 1) * sizeof(Variant)));
+        std::uninitialized_move_n(room_.values, size, exact);
+        return std::shared_ptr<Variant[]>(exact, ChunkDelete{size, nullptr});
     }
 
 private:
-    // Destroys the values; the memory goes back to the heap, or to its
-    // block, which is freed with its last chunk.
-    struct Destroy {
-        std::size_t size;
-        std::shared_ptr<void> block;
-        void operator()(Variant* p) noexcept {
-            std::destroy_n(p, size);
-            if (!block) ::operator delete(static_cast<void*>(p));
-            block.reset();
-        }
-    };
-    Variant* complete() noexcept {
-        std::uninitialized_value_construct_n(room_.values + made_, size_ - made_);
-        made_ = size_;
-        return room_.values;
-    }
-
-    std::size_t size_;
+    std::size_t width_;
     std::size_t made_ = 0;
     ChunkMemory::Room room_;
 };
@@ -154,6 +158,7 @@ struct Recordset::Storage {
     // Chunks are shared with the snapshots taken of the set; a write copies
     // a shared chunk first, so a snapshot never sees a later edit.
     std::vector<std::shared_ptr<Variant[]>> chunks;
+    std::size_t last_rows = kChunkRows;  // room of the last chunk; a read may leave it short
     std::vector<std::uint8_t> status;
     std::unordered_map<std::string, int> by_name;  // folded name -> column
     std::unordered_map<std::uint32_t, std::vector<Variant>> originals;  // values as read, for edited records
@@ -163,18 +168,29 @@ struct Recordset::Storage {
     const Variant* row(std::uint32_t r) const noexcept {
         return chunks[r / kChunkRows].get() + (r % kChunkRows) * width;
     }
+    std::size_t rows_of(std::size_t chunk) const noexcept {
+        return chunk + 1 == chunks.size() ? last_rows : kChunkRows;
+    }
+    // Chunk `c` copied into a chunk of full room, for this set alone.
+    void own_whole(std::size_t c) {
+        std::shared_ptr<Variant[]> own(new Variant[chunk_size()]);
+        std::copy(chunks[c].get(), chunks[c].get() + rows_of(c) * width, own.get());
+        if (c + 1 == chunks.size()) last_rows = kChunkRows;
+        chunks[c] = std::move(own);
+    }
     Variant* write_row(std::uint32_t r) {
-        std::shared_ptr<Variant[]>& chunk = chunks[r / kChunkRows];
-        if (chunk.use_count() > 1) {
-            std::shared_ptr<Variant[]> own(new Variant[chunk_size()]);
-            std::copy(chunk.get(), chunk.get() + chunk_size(), own.get());
-            chunk = std::move(own);
-        }
-        return chunk.get() + (r % kChunkRows) * width;
+        const std::size_t c = r / kChunkRows;
+        if (chunks[c].use_count() > 1) own_whole(c);
+        return chunks[c].get() + (r % kChunkRows) * width;
     }
     std::uint32_t append() {
         std::uint32_t r = size();
-        if (r % kChunkRows == 0) chunks.emplace_back(new Variant[chunk_size()]);
+        if (r % kChunkRows == 0) {
+            chunks.emplace_back(new Variant[chunk_size()]);
+            last_rows = kChunkRows;
+        } else if (r % kChunkRows >= last_rows) {
+            own_whole(chunks.size() - 1);
+        }
         status.push_back(kLive);
         return r;
     }
@@ -308,11 +324,12 @@ void Recordset::Open(std::string_view source, const ConnectionPtr& connection, i
     storage->width = columns.size();
     ChunkMemory memory(storage->chunk_size() * sizeof(Variant));
     for (bool more = !columns.empty(); more;) {
-        ReadChunk chunk(memory.next(), storage->chunk_size());
+        ReadChunk chunk(memory.next(), storage->width);
         std::size_t rows = 0;
-        while (rows < kChunkRows && (more = reader->next(chunk.next_row(storage->width)))) ++rows;
+        while (rows < kChunkRows && (more = reader->next(chunk.next_row()))) ++rows;
         if (rows == 0) break;
-        storage->chunks.push_back(chunk.release());
+        storage->chunks.push_back(chunk.release(rows));
+        storage->last_rows = rows;
         storage->status.resize(storage->status.size() + rows, kLive);
     }
 
@@ -755,6 +772,7 @@ RecordsetPtr Recordset::copy_detached(bool with_rows) const {
             for (std::size_t k = 1; aligned && k < count; ++k) aligned = view_[first + k] == from + k;
             if (aligned) {
                 to.chunks.push_back(storage_->chunks[from / kChunkRows]);
+                to.last_rows = storage_->rows_of(from / kChunkRows);
                 continue;
             }
             std::shared_ptr<Variant[]> own(new Variant[to.chunk_size()]);
@@ -762,6 +780,7 @@ RecordsetPtr Recordset::copy_detached(bool with_rows) const {
                 std::copy(storage_->row(view_[first + k]), storage_->row(view_[first + k]) + to.width,
                           own.get() + k * to.width);
             to.chunks.push_back(std::move(own));
+            to.last_rows = kChunkRows;
         }
     }
     copy->open_ = true;
