@@ -77,6 +77,34 @@ TEST(LargeRecordset, EveryRowReadsBackAndEditsStayInTheirChunk) {
     }
     EXPECT_EQ(snapshot.size(), static_cast<std::size_t>(kRows));
     EXPECT_EQ(copy->RecordCount(), kRows);
+    // The copy shares the short last chunk; its own new records go to it alone.
+    copy->AddNew();
+    copy->Fields("id").put_Value(Variant(-2));
+    copy->Update();
+    EXPECT_EQ(copy->RecordCount(), kRows + 1);
+    EXPECT_EQ(vb::text_or_empty(snapshot.row(kRows - 1)[3]), (kRows - 1) % 3 ? long_text(kRows - 1) : "");
+}
+
+TEST(LargeRecordset, ASmallResultTakesNewRecordsPastItsRows) {
+    auto con = numbered_rows();
+    auto rs = Recordset::create();
+    rs->Open("select id, note from T where id < 3 order by id", con);
+    auto snapshot = rs->view_snapshot();
+    for (int i = 0; i < 2000; ++i) {  // past the read rows, then past the first chunk
+        rs->AddNew();
+        rs->Fields("id").put_Value(Variant(100 + i));
+        rs->Fields("note").put_Value(Variant(long_text(100 + i)));
+        rs->Update();
+    }
+    ASSERT_EQ(rs->RecordCount(), 2003);
+    long i = 0;
+    for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext(), ++i) {
+        const long id = i < 3 ? i : 97 + i;
+        ASSERT_EQ(vb::CLng((*rs)("id")), id);
+        ASSERT_EQ(vb::text_or_empty((*rs)("note")), i >= 3 || id % 3 ? long_text(id) : "") << i;
+    }
+    EXPECT_EQ(snapshot.size(), 3u);
+    EXPECT_EQ(vb::text_or_empty(snapshot.row(2)[1]), long_text(2));
 }
 
 TEST(LargeRecordset, AReadThatFailsLateLeavesTheSetClosed) {
