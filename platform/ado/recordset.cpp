@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 
 #include <fmt/format.h>
@@ -42,12 +43,12 @@ detail::ColumnLookup lookup_of(const Recordset& rs) {
     };
 }
 
-// Where the chunks of a set being read take their memory. A small set takes
-// each chunk from the heap. Past kHeapChunks chunks, they come in blocks of
-// a growing number of chunks, advised for huge pages: reading a large set
-// otherwise faults in every 4 KB page anew (the heap gives the memory of
-// the last set back), and on a virtual machine a fault costs more than
-// reading the rows that fill the page.
+// Where the chunks of a set take their memory, read or copied on a write. A
+// small set takes each chunk from the heap. Past kHeapChunks chunks, they
+// come in blocks of a growing number of chunks, advised for huge pages: a
+// large set otherwise faults in every 4 KB page anew (the heap gives the
+// memory of the last set back), and on a virtual machine a fault costs more
+// than reading the rows that fill the page.
 class ChunkMemory {
 public:
     explicit ChunkMemory(std::size_t chunk_bytes) : chunk_bytes_(chunk_bytes) {}
@@ -159,6 +160,7 @@ struct Recordset::Storage {
     // a shared chunk first, so a snapshot never sees a later edit.
     std::vector<std::shared_ptr<Variant[]>> chunks;
     std::size_t last_rows = kChunkRows;  // room of the last chunk; a read may leave it short
+    std::optional<ChunkMemory> memory;   // made with the first chunk, once the width is known
     std::vector<std::uint8_t> status;
     std::unordered_map<std::string, int> by_name;  // folded name -> column
     std::unordered_map<std::uint32_t, std::vector<Variant>> originals;  // values as read, for edited records
@@ -171,10 +173,21 @@ struct Recordset::Storage {
     std::size_t rows_of(std::size_t chunk) const noexcept {
         return chunk + 1 == chunks.size() ? last_rows : kChunkRows;
     }
+    ChunkMemory::Room room() {
+        if (!memory) memory.emplace(chunk_size() * sizeof(Variant));
+        return memory->next();
+    }
+    // A chunk of full room for this set: `count` values copied from `from`,
+    // Empty after them.
+    std::shared_ptr<Variant[]> new_chunk(const Variant* from = nullptr, std::size_t count = 0) {
+        ChunkMemory::Room r = room();
+        std::uninitialized_copy_n(from, count, r.values);
+        std::uninitialized_value_construct_n(r.values + count, chunk_size() - count);
+        return std::shared_ptr<Variant[]>(r.values, ChunkDelete{chunk_size(), std::move(r.block)});
+    }
     // Chunk `c` copied into a chunk of full room, for this set alone.
     void own_whole(std::size_t c) {
-        std::shared_ptr<Variant[]> own(new Variant[chunk_size()]);
-        std::copy(chunks[c].get(), chunks[c].get() + rows_of(c) * width, own.get());
+        std::shared_ptr<Variant[]> own = new_chunk(chunks[c].get(), rows_of(c) * width);
         if (c + 1 == chunks.size()) last_rows = kChunkRows;
         chunks[c] = std::move(own);
     }
@@ -186,7 +199,7 @@ struct Recordset::Storage {
     std::uint32_t append() {
         std::uint32_t r = size();
         if (r % kChunkRows == 0) {
-            chunks.emplace_back(new Variant[chunk_size()]);
+            chunks.push_back(new_chunk());
             last_rows = kChunkRows;
         } else if (r % kChunkRows >= last_rows) {
             own_whole(chunks.size() - 1);
@@ -322,9 +335,8 @@ void Recordset::Open(std::string_view source, const ConnectionPtr& connection, i
         columns.push_back(std::move(c));
     }
     storage->width = columns.size();
-    ChunkMemory memory(storage->chunk_size() * sizeof(Variant));
     for (bool more = !columns.empty(); more;) {
-        ReadChunk chunk(memory.next(), storage->width);
+        ReadChunk chunk(storage->room(), storage->width);
         std::size_t rows = 0;
         while (rows < kChunkRows && (more = reader->next(chunk.next_row()))) ++rows;
         if (rows == 0) break;
@@ -775,7 +787,7 @@ RecordsetPtr Recordset::copy_detached(bool with_rows) const {
                 to.last_rows = storage_->rows_of(from / kChunkRows);
                 continue;
             }
-            std::shared_ptr<Variant[]> own(new Variant[to.chunk_size()]);
+            std::shared_ptr<Variant[]> own = to.new_chunk();
             for (std::size_t k = 0; k < count; ++k)
                 std::copy(storage_->row(view_[first + k]), storage_->row(view_[first + k]) + to.width,
                           own.get() + k * to.width);
