@@ -31,10 +31,13 @@ test: build
 	@scripts/check-layers
 	@cd $(BUILD) && ctest -j$(JOBS) --output-on-failure --timeout 300
 
+# `make bench`: every benchmark program, each printing its figures against
+# their goals; the build's own output shows only when the build fails.
 bench: configure
-	@cmake --build $(BUILD) -j$(JOBS) --target benches
+	@cmake --build $(BUILD) -j$(JOBS) --target benches -- --no-print-directory >$(BUILD)/bench-build.log 2>&1 \
+	  || { cat $(BUILD)/bench-build.log; exit 1; }
 	@for b in $(BUILD)/bench_*; do \
-	  if [ -f "$$b" ] && [ -x "$$b" ]; then KORVANE_BENCH_DIR=$(BUILD) "$$b" || exit 1; fi; \
+	  if [ -f "$$b" ] && [ -x "$$b" ]; then echo; KORVANE_BENCH_DIR=$(BUILD) "$$b" || exit 1; fi; \
 	done
 
 fuzz:
