@@ -62,7 +62,7 @@ std::string_view Variant::str() const noexcept {
     return {inline_chars(), small_len_};
 }
 
-ObjectPtr Variant::object() const {
+ObjectPtr Variant::object() const noexcept {
     if (kind_ != VarType::Object || !num_.obj) return {};
     return num_.obj->ptr;
 }

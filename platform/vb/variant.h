@@ -106,7 +106,7 @@ public:
     double double_value() const noexcept { return num_.d; }      // Single, Double, Decimal, Date
     bool bool_value() const noexcept { return num_.i != 0; }
     std::string_view str() const noexcept;                        // String; empty for other kinds
-    ObjectPtr object() const;                                     // Object; empty for other kinds
+    ObjectPtr object() const noexcept;                            // Object; empty for other kinds
     template <class T>
     std::shared_ptr<T> as() const { return std::dynamic_pointer_cast<T>(object()); }
 

@@ -155,6 +155,24 @@ TEST_F(RecordsetOnDatabase, LikeOnADateBeforeVbsRangeRaisesAndChangesNothing) {
     EXPECT_EQ(vb::CStr((*again)("n")), "1");
 }
 
+// Currency holds about 9.2E+14; a money column beyond that fails the open
+// with VB's overflow instead of reading a wrapped amount.
+TEST_F(RecordsetOnDatabase, AMoneyAmountCurrencyCannotHoldFailsTheOpenWithOverflow) {
+    con_->Execute("create table Prices (id int, mPrice money) insert into Prices values (1, 12.5) "
+                  "insert into Prices values (2, 1e300)");
+    auto rs = Recordset::create();
+    try {
+        rs->Open("select mPrice from Prices order by id", con_);
+        ADD_FAILURE() << "no error";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.number(), err::kOverflow);
+    }
+    EXPECT_EQ(rs->State(), adStateClosed);
+    rs->Open("select mPrice from Prices where id = 1", con_);
+    EXPECT_EQ((*rs)("mPrice").type(), VarType::Currency);
+    EXPECT_EQ(vb::CStr((*rs)("mPrice")), "12.5");
+}
+
 TEST_F(RecordsetOnDatabase, EmptyResultIsBofAndEofWithFields) {
     auto rs = Recordset::create();
     rs->Open("select AutoID, cInvCode from RdRecords where 1 = 0", con_);
