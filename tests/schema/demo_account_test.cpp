@@ -79,7 +79,6 @@ TEST(DemoGenerator, HoldsAsManyStockRowsAsAskedAndReceiptsInProportion) {
     EXPECT_GE(d.count("Vendor"), 10);
     EXPECT_GE(d.count("Person"), 10);
     EXPECT_GE(d.count("Department where bDepEnd = 1"), 3);
-    EXPECT_TRUE(d.progress.empty()) << "a run under a second reports nothing";
 }
 
 TEST(DemoGenerator, ValuesAreStoredInTheirColumnsKinds) {
