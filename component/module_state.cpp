@@ -102,6 +102,7 @@ generation::FormServices form_services(const session::PermissionServicePtr& perm
     s.user_define = m.make_user_define;
     s.source_query = source_query_service();
     s.stock_option = [] { return new_stock_option_service(); };
+    s.production_order = m.make_production_order;
     s.layout = &m.layout;
     s.registry = &m.registry.local_machine();
     return s;

@@ -47,11 +47,16 @@ std::string heads(const std::string& kind, const std::string& where, bool leave_
     return sql + and_where(where) + " order by cCode";
 }
 
+// The product lines read through a table named pp_pomain whose project class
+// is never Null, so that the form's project condition on re-reading
+// (citem_class = '') also finds a product without a project.
 std::string products(const std::string& kind, const std::string& id) {
     return "select pp_pomain.mainid, pp_pomain.id, pp_pomain.cInvCode, i.cInvName, i.cInvStd, u.cComUnitName as "
            "cInvM_Unit, pp_pomain.fQuantity, pp_pomain.fInQuantity, pp_pomain.dStartDate, pp_pomain.dEndDate, "
            "pp_pomain.cItemCode, pp_pomain.cItemName, pp_pomain.cItem_class, pp_pomain.cItem_Name, "
-           "pp_pomain.cFree1, pp_pomain.cFree2, pp_pomain.cFree3 from pp_pomain "
+           "pp_pomain.cFree1, pp_pomain.cFree2, pp_pomain.cFree3 from (select mainid, id, cInvCode, fQuantity, "
+           "fInQuantity, dStartDate, dEndDate, cItemCode, cItemName, coalesce(cItem_class, '') as cItem_class, "
+           "cItem_Name, cFree1, cFree2, cFree3, bThrow from pp_pomain) pp_pomain "
            "inner join pp_pohead h on h.id = pp_pomain.id left join Inventory i on i.cInvCode = pp_pomain.cInvCode "
            "left join ComputationUnit u on u.cComunitCode = i.cComUnitCode where pp_pomain.bThrow = 0 and " +
            kind + " and pp_pomain.id = " + sql_quoted(id) + " order by pp_pomain.mainid";

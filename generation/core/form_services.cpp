@@ -41,6 +41,11 @@ std::unique_ptr<host::ReceiptLineQueryBuilder> FormServices::receipt_query_build
     return host::account_receipt_line_query_builder(session(), user_define);
 }
 
+std::unique_ptr<host::ProductionOrderComponent> FormServices::production_order_component() const {
+    if (production_order) return production_order();
+    return host::account_production_order_component();
+}
+
 FormServices standard_services(ui::UiHost& ui, session::PermissionServicePtr permission,
                                ModuleCtl::LayoutState& layout, registry::Registry& registry) {
     FormServices s;

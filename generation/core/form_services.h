@@ -20,6 +20,7 @@
 
 #include "host/business_objects.h"
 #include "host/calendar.h"
+#include "host/production_order.h"
 #include "host/reference_list.h"
 #include "host/stock_queries.h"
 #include "host/user_define.h"
@@ -60,6 +61,9 @@ struct FormServices {
     // the free items through `user_define`.
     std::function<std::unique_ptr<host::BatchQueryBuilder>()> batch_queries;
     std::function<std::unique_ptr<host::ReceiptLineQueryBuilder>()> receipt_queries;
+    // The production-order component a production form makes at load;
+    // empty: ours over the account.
+    std::function<std::unique_ptr<host::ProductionOrderComponent>()> production_order;
     // The module's list-layout state and the machine's settings store.
     ModuleCtl::LayoutState* layout = nullptr;
     registry::Registry* registry = nullptr;
@@ -72,6 +76,7 @@ struct FormServices {
     registry::Registry& settings() const;
     std::unique_ptr<host::BatchQueryBuilder> batch_query_builder() const;
     std::unique_ptr<host::ReceiptLineQueryBuilder> receipt_query_builder() const;
+    std::unique_ptr<host::ProductionOrderComponent> production_order_component() const;
 };
 
 // Our components over the account of `permission`. The layout state and the

@@ -1,0 +1,23 @@
+// The handlers every generation form gives its row of filter fields: the
+// floating reference button placed in the field that gets the focus, the
+// typed text checked when the user leaves (unless for the button itself),
+// the tooltip following the text, F2 and the button opening the field's
+// reference list, and every typed key through the key filter.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "generation/core/form_services.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/form.h"
+
+namespace korvane::generation::ModuleCtl {
+
+// Takes over the form's focus, validate and key handlers for `fields`;
+// `services` must live as long as the form. A refused entry is told in a
+// message box titled `title` and keeps the focus.
+void WireFilterFields(ui::Form& form, const FormServices& services, ui::CommandButton& refers,
+                      std::vector<ui::TextBox*> fields, std::string title);
+
+}  // namespace korvane::generation::ModuleCtl
