@@ -1,0 +1,49 @@
+// The demo host's production vouchers: a production receipt (产成品入库单)
+// or a material issue (材料出库单) with a head and a body grid. 生单 runs
+// ProduceOrder.load and fills the body from "Sub" (products) or "Child"
+// (materials); 保存 passes each receipt line's quantity back to its product
+// line with WritefQuantity on the same ProduceOrder instance. The window is
+// a form model: the Qt host renders it, the scripted demo drives it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "component/produce_order.h"
+#include "platform/ui/form.h"
+#include "platform/ui/grid.h"
+#include "session/login.h"
+
+namespace korvane::app {
+
+class ProductionVoucher : public ui::Form {
+public:
+    enum class Kind { Receipt, Issue };
+    // The host's voucher types of the two kinds.
+    static constexpr std::int32_t kReceiptType = 10, kIssueType = 11;
+    // Body columns.
+    enum Col : long { kLine = 0, kOrder, kInv, kName, kPlanned, kDone, kQuantity, kCols };
+
+    ProductionVoucher(ui::UiHost& host, session::LoginPtr login, Kind kind);
+
+    // 生单: the production form for this voucher, its choice in the body.
+    // False when the user left it or it failed (the reason was shown).
+    bool generate(const std::string& order_code = {});
+    // 保存: the write-back of every line; the number of lines written back.
+    int save();
+
+    ui::Grid& body() { return *body_; }
+    ui::TextBox& order() { return *order_; }
+    component::ProduceOrder& producer() { return producer_; }
+
+private:
+    void refresh_done();
+
+    session::LoginPtr login_;
+    Kind kind_;
+    component::ProduceOrder producer_;  // its connection serves the write-backs
+    ui::TextBox *code_, *date_, *order_, *dept_;
+    ui::Grid* body_;
+};
+
+}  // namespace korvane::app
