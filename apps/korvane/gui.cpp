@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include "apps/korvane/demo.h"
+#include "apps/korvane/voucher_production.h"
 #include "component/module_state.h"
 #include "component/ref_select.h"
 #include "generation/core/module_ctl.h"
@@ -122,6 +123,7 @@ public:
             select_stock(this->host(), login_, permission_, control_as<ui::TextBox>("cmbWhName").LinkItem(),
                          control_as<ui::TextBox>("cmbInv").LinkItem());
         };
+        add_production_voucher_buttons(*this, login_, 150, 4450);
         auto& exit = add<ui::CommandButton>("cmdExit");
         exit.put_Caption("退出(&X)");
         exit.Move(5800, 4450, 1250, 400);

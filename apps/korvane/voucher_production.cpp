@@ -155,4 +155,19 @@ void ProductionVoucher::refresh_done() {
     }
 }
 
+void add_production_voucher_buttons(ui::Form& window, const session::LoginPtr& login, int left, int top) {
+    auto add = [&](const char* name, const char* caption, ProductionVoucher::Kind kind) {
+        auto& b = window.add<ui::CommandButton>(name);
+        b.put_Caption(caption);
+        b.Move(left, top, 1300, 400);
+        left += 1400;
+        b.on_click = [&window, login, kind] {
+            ProductionVoucher voucher(window.host(), login, kind);
+            voucher.Show(ui::vbModal);
+        };
+    };
+    add("cmdProductReceipt", "产成品入库单", ProductionVoucher::Kind::Receipt);
+    add("cmdMaterialIssue", "材料出库单", ProductionVoucher::Kind::Issue);
+}
+
 }  // namespace korvane::app

@@ -46,4 +46,8 @@ private:
     ui::Grid* body_;
 };
 
+// The host window's two buttons that open these vouchers modally, placed
+// side by side from (left, top).
+void add_production_voucher_buttons(ui::Form& window, const session::LoginPtr& login, int left, int top);
+
 }  // namespace korvane::app

@@ -105,7 +105,7 @@ void frmProduceOrder::place_controls() {
         l->put_FullRowSelect(true);
     }
     parent_->Move(120, 1860, 11160, 1950);
-    sub_->Move(120, 3870, 11160, 1900);
+    sub_->Move(120, 3870, 11160, 3760);
     child_->Move(120, 5830, 11160, 1800);
     tabs_->place(*child_, 1);
 
@@ -290,6 +290,8 @@ void frmProduceOrder::read_materials(const std::string& mainid) {
 
 void frmProduceOrder::tab_changed() {
     put_Caption(tabs_->Tab() == 0 ? T::kOrdersCaption : T::kPlansCaption);
+    // Without the materials the products take their room.
+    sub_->put_Height(materials_in_use() ? 1900 : 3760);
     if (!materials_in_use()) {
         clear_materials();
         return;

@@ -224,7 +224,10 @@ struct FormView::Impl {
             for (const auto& c : lv.columns()) headers << q(c.text);
             w->setColumnCount(std::max<int>(1, headers.size()));
             w->setHeaderLabels(headers);
-            for (int i = 0; i < static_cast<int>(lv.columns().size()); ++i) w->setColumnWidth(i, lv.columns()[i].width / 15);
+            for (int i = 0; i < static_cast<int>(lv.columns().size()); ++i) {
+                w->setColumnWidth(i, lv.columns()[i].width / 15);
+                w->setColumnHidden(i, lv.columns()[i].width == 0);
+            }
             for (const auto& it : lv.items()) {
                 auto* item = new QTreeWidgetItem(w);
                 item->setText(0, q(it.text));
@@ -236,8 +239,11 @@ struct FormView::Impl {
         // A handler run from one of the list's own signals may change the
         // items: the rebuild then waits until that signal is over.
         auto in_signal = std::make_shared<bool>(false);
-        auto rebuild = [w, rebuild_now, in_signal] {
-            if (*in_signal) QTimer::singleShot(0, w, rebuild_now);
+        // A list hidden while it fills is rebuilt once, when it shows again.
+        auto dirty = std::make_shared<bool>(false);
+        auto rebuild = [&lv, w, rebuild_now, in_signal, dirty] {
+            if (!lv.Visible()) *dirty = true;
+            else if (*in_signal) QTimer::singleShot(0, w, rebuild_now);
             else rebuild_now();
         };
         rebuild();
@@ -258,15 +264,41 @@ struct FormView::Impl {
             lv.check_item(index, item->checkState(0) == Qt::Checked);
             *in_signal = false;
         });
+        // A right click is the list's MouseUp with button 2 (its pop-up menu).
+        w->setContextMenuPolicy(Qt::CustomContextMenu);
+        QObject::connect(w, &QWidget::customContextMenuRequested, [&lv](const QPoint&) {
+            lv.mouse_up(2, vb_shift(QGuiApplication::keyboardModifiers()));
+        });
         QObject::connect(w, &QTreeWidget::itemClicked, [&lv, w, in_signal](QTreeWidgetItem* item, int) {
             *in_signal = true;
             lv.click_item(w->indexOfTopLevelItem(item) + 1);
             *in_signal = false;
         });
         place(lv, w);
-        lv.on_changed = [this, rebuild](ui::Control& c, std::string_view p) {
+        // A layout renames and hides columns in place and shows the list
+        // again when it is done: the headers follow when it reappears.
+        auto sync_headers = [&lv, w] {
+            const auto& cols = lv.columns();
+            if (static_cast<int>(cols.size()) != w->columnCount()) return;
+            for (int i = 0; i < static_cast<int>(cols.size()); ++i) {
+                w->headerItem()->setText(i, q(cols[static_cast<std::size_t>(i)].text));
+                w->setColumnWidth(i, cols[static_cast<std::size_t>(i)].width / 15);
+                w->setColumnHidden(i, cols[static_cast<std::size_t>(i)].width == 0);
+            }
+        };
+        lv.on_changed = [this, rebuild, sync_headers, dirty](ui::Control& c, std::string_view p) {
             if (p == "Items" || p == "Columns" || p == "Checkboxes") rebuild();
-            else changed(c, p);
+            else {
+                if (p == "Visible" && c.Visible()) {
+                    if (*dirty) {
+                        *dirty = false;
+                        rebuild();
+                    } else {
+                        sync_headers();
+                    }
+                }
+                changed(c, p);
+            }
         };
     }
 
@@ -478,10 +510,13 @@ struct FormView::Impl {
                 auto* w = new QTabBar(self);
                 for (long i = 0; i < ts->Tabs(); ++i) w->addTab(q(ts->TabCaption(i)));
                 w->setCurrentIndex(static_cast<int>(ts->Tab()));
-                QObject::connect(w, &QTabBar::tabBarClicked, [ts, w](int i) {
+                QObject::connect(w, &QTabBar::tabBarClicked, [this, ts, w, &form](int i) {
                     ts->click_tab(i);
                     w->setCurrentIndex(static_cast<int>(ts->Tab()));
+                    self->setWindowTitle(q(form.Caption()));  // a form may caption itself by its tab
+                    for (long t = 0; t < ts->Tabs(); ++t) w->setTabEnabled(static_cast<int>(t), ts->TabEnabled(t));
                 });
+                for (long t = 0; t < ts->Tabs(); ++t) w->setTabEnabled(static_cast<int>(t), ts->TabEnabled(t));
                 tabs = ts;
                 place(c, w);
                 ts->on_changed = [this, ts, w](ui::Control& ctl, std::string_view p) {
