@@ -50,4 +50,9 @@ private:
 // side by side from (left, top).
 void add_production_voucher_buttons(ui::Form& window, const session::LoginPtr& login, int left, int top);
 
+// `korvane gui --production`: the production receipt voucher in a window,
+// or generated and rendered into `screenshot` (and the production form
+// beside it, "_form" added to the name); the process exit code.
+int run_production_gui(const std::string& db, const std::string& screenshot);
+
 }  // namespace korvane::app
