@@ -21,12 +21,9 @@ namespace korvane::app {
 
 namespace {
 
-std::string text(const ado::RecordsetPtr& rs, const char* field) { return vb::text_or_empty((*rs)(Variant(field))); }
-double number(const ado::RecordsetPtr& rs, const char* field) {
-    const Variant& v = (*rs)(Variant(field));
-    return v.is_null() ? 0.0 : vb::CDbl(v);
-}
-std::string amount(double v) { return vb::Format(Variant(v), "##0.00"); }
+constexpr auto text = field_text;
+constexpr auto number = field_number;
+constexpr auto amount = amount_text;
 
 }  // namespace
 

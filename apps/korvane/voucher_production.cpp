@@ -7,14 +7,20 @@
 
 namespace korvane::app {
 
-namespace {
-
-std::string text(const ado::RecordsetPtr& rs, const char* field) { return vb::text_or_empty((*rs)(Variant(field))); }
-double number(const ado::RecordsetPtr& rs, const char* field) {
+std::string field_text(const ado::RecordsetPtr& rs, const char* field) {
+    return vb::text_or_empty((*rs)(Variant(field)));
+}
+double field_number(const ado::RecordsetPtr& rs, const char* field) {
     const Variant& v = (*rs)(Variant(field));
     return v.is_null() ? 0.0 : vb::CDbl(v);
 }
-std::string amount(double v) { return vb::Format(Variant(v), "##0.00"); }
+std::string amount_text(double v) { return vb::Format(Variant(v), "##0.00"); }
+
+namespace {
+
+constexpr auto text = field_text;
+constexpr auto number = field_number;
+constexpr auto amount = amount_text;
 
 ado::RecordsetPtr item(const component::ProduceOrder::CollectionPtr& c, const char* key) {
     return std::dynamic_pointer_cast<ado::Recordset>(c->Item(Variant(key)).object());

@@ -10,11 +10,18 @@
 #include <string>
 
 #include "component/produce_order.h"
+#include "platform/ado/recordset.h"
 #include "platform/ui/form.h"
 #include "platform/ui/grid.h"
 #include "session/login.h"
 
 namespace korvane::app {
+
+// A field of the current record as text ("" for Null), as a number (0 for
+// Null), and an amount as the vouchers show it.
+std::string field_text(const ado::RecordsetPtr& rs, const char* field);
+double field_number(const ado::RecordsetPtr& rs, const char* field);
+std::string amount_text(double v);
 
 class ProductionVoucher : public ui::Form {
 public:

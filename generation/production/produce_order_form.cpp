@@ -136,6 +136,8 @@ void frmProduceOrder::place_controls() {
 
 void frmProduceOrder::form_load() {
     host().set_app_title("");
+    // The module's flags: the body lists of the next form are laid out afresh.
+    services_.layouts().BodyLaidOutA = services_.layouts().BodyLaidOutB = false;
     component_ = services_.production_order_component();
 
     const auto& permission = services_.session();

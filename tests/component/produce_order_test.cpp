@@ -102,6 +102,28 @@ TEST_F(ProduceOrderTest, ProductionFormHandsOverParentSubAndOnTheMaterialsTabChi
     EXPECT_EQ(po.oCollection(), nullptr);
 }
 
+// The whole road on the account: the id restricts the list to its order,
+// the clerk keeps one product, and that line's receipt is written back.
+TEST_F(ProduceOrderTest, ClerkGeneratesFromTheOrderOfTheIdAndTheReceiptIsWrittenBack) {
+    on_show<frmProduceOrder>(frmProduceOrder::kFormName, [](frmProduceOrder& f) {
+        f.cmdFilter().click();
+        ASSERT_EQ(f.lstParent().item_count(), 1);
+        f.lstParent().check_item(1, true);
+        f.lstSub().check_item(f.lstSub().index_of("k12"), false);
+        f.cmdOk().click();
+        EXPECT_FALSE(f.loaded());
+    });
+    ASSERT_TRUE(po.load("0000000001", login, got, err));
+    ASSERT_EQ(keys(got), (Keys{"Parent", "Sub"}));
+    auto sub = std::dynamic_pointer_cast<ado::Recordset>(got->Item(Variant("Sub")).object());
+    ASSERT_EQ(sub->RecordCount(), 1);
+    EXPECT_EQ(vb::CStr((*sub)(Variant("mainid"))), "11");
+    EXPECT_TRUE(po.WritefQuantity(11, vb::CDbl((*sub)(Variant("fQuantity"))) - 20, err, false, "P001")) << err;
+    EXPECT_EQ(scalar("select fInQuantity from pp_pomain where mainid = 11"), "100");
+    EXPECT_EQ(scalar("select fInQuantity from pp_pomain where mainid = 12"), "0");
+    EXPECT_TRUE(ui.messages().empty());
+}
+
 TEST_F(ProduceOrderTest, FreshInstanceOpensWithoutAFilterClause) {
     on_show<frmStockOrder>(frmStockOrder::kFormName, [](frmStockOrder& f) {
         EXPECT_EQ(f.context().filter_clause, "");
