@@ -131,21 +131,28 @@ int ProductionVoucher::save() {
         host().MsgBox("材料出库单已保存", ui::vb::vbInformation, Caption());
         return 0;
     }
-    int written = 0;
+    int written = 0, closed = 0;
     std::string failures;
     for (long r = 1; r < body_->Rows(); ++r) {
         const double q = vb::Val(body_->TextMatrix(r, kQuantity));
         if (q == 0) continue;
+        const auto line = static_cast<std::int32_t>(vb::Val(body_->TextMatrix(r, kLine)));
         std::string err;
-        if (producer_.WritefQuantity(static_cast<std::int32_t>(vb::Val(body_->TextMatrix(r, kLine))), q, err, false,
-                                     body_->TextMatrix(r, kInv)))
-            ++written;
-        else
+        if (!producer_.WritefQuantity(line, q, err, false, body_->TextMatrix(r, kInv))) {
             failures += "\n" + err;
+            continue;
+        }
+        ++written;
+        // A line received in full is closed, so no later generation lists it.
+        if (vb::Val(body_->TextMatrix(r, kDone)) + q >= vb::Val(body_->TextMatrix(r, kPlanned))) {
+            if (producer_.WritebThrow(line, true, err)) ++closed;
+            else failures += "\n" + err;
+        }
     }
     refresh_done();
-    host().MsgBox("已保存，回写 " + std::to_string(written) + " 行累计入库数量" + failures, ui::vb::vbInformation,
-                  Caption());
+    std::string told = "已保存，回写 " + std::to_string(written) + " 行累计入库数量";
+    if (closed > 0) told += "，关闭 " + std::to_string(closed) + " 行";
+    host().MsgBox(told + failures, ui::vb::vbInformation, Caption());
     return written;
 }
 

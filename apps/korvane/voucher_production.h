@@ -2,7 +2,8 @@
 // or a material issue (材料出库单) with a head and a body grid. 生单 runs
 // ProduceOrder.load and fills the body from "Sub" (products) or "Child"
 // (materials); 保存 passes each receipt line's quantity back to its product
-// line with WritefQuantity on the same ProduceOrder instance. The window is
+// line with WritefQuantity on the same ProduceOrder instance, and closes a
+// line received in full with WritebThrow. The window is
 // a form model: the Qt host renders it, the scripted demo drives it.
 #pragma once
 
