@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "host/reference_list.h"
 #include "platform/vb/convert.h"
 #include "session/login.h"
 #include "tests/support/account.h"
@@ -348,6 +349,24 @@ TEST_F(ProductionForm, FilterFieldsDropBadKeysAndCheckWhatWasTyped) {
     EXPECT_EQ(f.active_control(), &f.cmbPerson()) << "a person that is not there keeps the focus";
     ASSERT_FALSE(svc->headless.messages().empty());
     EXPECT_EQ(svc->headless.messages().back().title, "系统提示");
+
+    // F2 opens the vendor list; the chosen vendor's code is what the filter uses
+    f.cmbPerson().put_Text("");
+    f.set_focus(&f.cmbVen());
+    svc->headless.on_show(host::ReferenceListForm::kFormName, [](ui::Form& list) {
+        auto& rl = dynamic_cast<host::ReferenceListForm&>(list);
+        for (long r = 1; r < rl.grid().Rows(); ++r)
+            if (rl.grid().TextMatrix(r, 1) == "V01") rl.grid().click(r, 0);
+        list.control_as<ui::CommandButton>("cmdOK").click();
+    });
+    f.key_down(113);
+    EXPECT_EQ(f.cmbVen().Text(), "华东钢铁");
+    EXPECT_EQ(f.cmbVen().LinkItem(), "V01");
+    f.cmbDept().put_Text("");
+    f.cmbPOID().put_Text("");
+    f.cmdFilter().click();
+    EXPECT_EQ(f.last_filter(), " cVenCode = 'V01'");
+    EXPECT_EQ(keys(f.lstParent()), (Texts{"k3"}));
     f.Unload();
 }
 
