@@ -228,10 +228,16 @@ struct FormView::Impl {
                 w->setColumnWidth(i, lv.columns()[i].width / 15);
                 w->setColumnHidden(i, lv.columns()[i].width == 0);
             }
+            const auto& cols = lv.columns();
             for (const auto& it : lv.items()) {
                 auto* item = new QTreeWidgetItem(w);
                 item->setText(0, q(it.text));
-                for (std::size_t s = 0; s < it.sub_items.size(); ++s) item->setText(static_cast<int>(s + 1), q(it.sub_items[s]));
+                for (std::size_t s = 0; s < it.sub_items.size(); ++s) {
+                    item->setText(static_cast<int>(s + 1), q(it.sub_items[s]));
+                    // numbers line up on the right, as the list's headers say
+                    if (s + 1 < cols.size() && cols[s + 1].align == ui::Alignment::Right)
+                        item->setTextAlignment(static_cast<int>(s + 1), Qt::AlignRight | Qt::AlignVCenter);
+                }
                 if (lv.Checkboxes()) item->setCheckState(0, it.checked ? Qt::Checked : Qt::Unchecked);
             }
             syncing = false;
