@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "generation/core/grid_fill.h"
 #include "generation/core/module_ctl.h"
 #include "invselect/texts.h"
 #include "platform/vb/convert.h"
@@ -31,9 +30,9 @@ std::string replaced(std::string text, const std::string& from, const std::strin
 bool contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
 
 constexpr int kMargin = 90;
-constexpr int kToolbarHeight = 450;
+constexpr int kToolbarHeight = 720;
 constexpr int kStatusHeight = 300;
-constexpr int kTreeWidth = 3300;
+constexpr int kTreeWidth = 3900;
 
 }  // namespace
 
@@ -218,11 +217,30 @@ void frmReturnInvSet::load_list() {
     if (!inventories) err::raise(err::kObjectNotSet);
     inventories->put_Login(services_.session());
     auto rs = inventories->load_by_condition(list_condition_);
-    generation::ModuleCtl::FillSourceGrid(services_, rs, *list_, false);
+    const long fields = rs->Fields().Count();
+    list_->put_Redraw(false);
+    list_->fill_rows_on_first_use(0, 0, {});  // the old rows go unwritten
+    list_->put_Rows(1);
+    list_->put_Cols(fields + 1);
+    list_->put_TextMatrix(0, 0, texts::kMarkCaption);
     list_->put_ColWidth(0, 450);
     list_->put_ColAlignment(0, ui::Alignment::Center);
-    const int widths[] = {1200, 1800, 1400, 1000, 900, 900, 900, 900};
-    for (long c = 1; c < list_->Cols() && c <= 8; ++c) list_->put_ColWidth(c, widths[c - 1]);
+    for (long f = 0; f < fields; ++f) {
+        const std::string name = rs->Fields().Item(Variant(f)).Name();
+        const auto* caption = texts::column_caption(name);
+        list_->put_TextMatrix(0, f + 1, caption ? caption->text : name);
+        list_->put_ColWidth(f + 1, caption ? caption->width : 1200);
+    }
+    // The texts are written when a row is first shown or read, from the
+    // values as loaded: a class of 100,000 inventories costs what is seen.
+    auto rows = std::make_shared<const ado::RecordSnapshot>(rs->view_snapshot());
+    list_->put_Rows(static_cast<long>(rows->size()) + 1);
+    list_->fill_rows_on_first_use(1, 1, [rows, fields](long r, std::string* cells, std::uint32_t*) {
+        const Variant* values = rows->row(static_cast<std::size_t>(r - 1));
+        for (long f = 0; values && f < fields; ++f) cells[f] = vb::text_or_empty(values[f]);
+    });
+    list_->select(list_->Rows() > 1 ? 1 : 0, 1);
+    list_->put_Redraw(true);
     status_->set_panel_text(2, texts::kCountPrefix + std::to_string(list_->Rows() - 1) + texts::kRowSuffix);
     status_->set_panel_text(3, list_condition_);
     show_row();

@@ -137,8 +137,8 @@ void fill_positions(Db& db) {
                 db.run(pos);
             }
     db.exec("insert into InvPositionSum (cWhCode, cPosCode, cInvCode, cBatch, iQuantity, iNum) "
-            "select s.cWhCode, (select p.cPosCode from Position p where p.cWhCode = s.cWhCode "
-            "order by p.cPosCode limit 1 offset (s.AutoID % 16)), s.cInvCode, s.cBatch, s.iQuantity, s.iNum "
+            "select s.cWhCode, s.cWhCode || substr('ABC', (s.AutoID % 16) / 6 + 1, 1) || "
+            "printf('%02d', (s.AutoID % 16) % 6 + 1), s.cInvCode, s.cBatch, s.iQuantity, s.iNum "
             "from CurrentStock s where s.cWhCode in ('01', '04') and s.iQuantity > 0");
 }
 

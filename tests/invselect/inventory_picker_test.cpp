@@ -139,7 +139,7 @@ TEST_F(Picker, MarkSortAndConfirmHandOverTheCheckedInventoriesInTheCaptionsOrder
         EXPECT_EQ(f.list_condition(), "cInvCCode like '01%'");
         auto& list = f.ListView1();
         ASSERT_EQ(list.Rows(), 5);
-        EXPECT_EQ(list.TextMatrix(0, 1), "cInvCode");
+        EXPECT_EQ(list.TextMatrix(0, 1), "存货编码");
         EXPECT_EQ(f.StatusBar1().panel_text(2), "共4条");
         list.click(2, 3);  // not the check column: no mark
         EXPECT_EQ(f.StatusBar1().panel_text(1), "第2条");
