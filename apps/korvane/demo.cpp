@@ -1,4 +1,5 @@
 #include "apps/korvane/demo.h"
+#include "apps/korvane/demo_positions.h"
 
 #include <cmath>
 #include <unistd.h>
@@ -373,6 +374,7 @@ int run_demo(const std::string& db) {
     std::printf("demo account: %s\n\n", db.c_str());
     stock_report(con);
     issue_and_write_back(con);
+    positions_and_picker(db);
     allocation(con, db);
     source_documents(db);
     return 0;

@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include "apps/korvane/demo.h"
+#include "apps/korvane/gui_picker.h"
 #include "component/module_state.h"
 #include "component/ref_select.h"
 #include "generation/core/module_ctl.h"
@@ -122,6 +123,14 @@ public:
             select_stock(this->host(), login_, permission_, control_as<ui::TextBox>("cmbWhName").LinkItem(),
                          control_as<ui::TextBox>("cmbInv").LinkItem());
         };
+        auto& picker = add<ui::CommandButton>("cmdPicker");
+        picker.put_Caption("选择存货(&I)");
+        picker.Move(150, 4450, 1250, 400);
+        picker.on_click = [this] { pick_inventories(this->host(), login_); };
+        auto& positions = add<ui::CommandButton>("cmdPositions");
+        positions.put_Caption("批量货位(&P)");
+        positions.Move(1550, 4450, 1250, 400);
+        positions.on_click = [this] { batch_positions(this->host(), login_); };
         auto& exit = add<ui::CommandButton>("cmdExit");
         exit.put_Caption("退出(&X)");
         exit.Move(5800, 4450, 1250, 400);
