@@ -1,5 +1,8 @@
 #include "platform/ado/drivers/sqlite/sqlite_driver.h"
 
+#include <algorithm>
+#include <cctype>
+
 #include <sqlite3.h>
 
 #include <cmath>
@@ -694,12 +697,39 @@ sqlite3* SqliteConnection::db() const {
     return db_.get();
 }
 
+namespace {
+// A statement that opens or ends a transaction itself; a batch holding one
+// runs as its statements say.
+bool controls_transaction(const std::string& statement) {
+    const auto first = statement.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos) return false;
+    std::string word;
+    for (std::size_t i = first; i < statement.size() && std::isalpha(static_cast<unsigned char>(statement[i])); ++i)
+        word += static_cast<char>(std::toupper(static_cast<unsigned char>(statement[i])));
+    return word == "BEGIN" || word == "COMMIT" || word == "END" || word == "ROLLBACK" || word == "SAVEPOINT" ||
+           word == "RELEASE";
+}
+}  // namespace
+
 long SqliteConnection::execute(std::string_view sql) {
     sqlite3* db = this->db();
     const std::vector<std::string> statements = translate_batch(sql);
+    // A batch of several statements outside a transaction commits once, at
+    // its end, not once per statement (a scratch table filled by thousands
+    // of inserts would otherwise write its journal thousands of times). What
+    // ran before a failing statement stays, as when each committed alone.
+    bool grouped = statements.size() > 1 && sqlite3_get_autocommit(db) != 0 &&
+                   std::none_of(statements.begin(), statements.end(), controls_transaction);
+    if (grouped) run_to_end(db, "SAVEPOINT korvane_batch", Where{"SAVEPOINT korvane_batch"});
     long changed = 0;
-    for (std::size_t i = 0; i < statements.size(); ++i)
-        changed += run_to_end(db, statements[i], Where{statements[i], i, statements.size()});
+    try {
+        for (std::size_t i = 0; i < statements.size(); ++i)
+            changed += run_to_end(db, statements[i], Where{statements[i], i, statements.size()});
+    } catch (...) {
+        if (grouped && sqlite3_get_autocommit(db) == 0) sqlite3_exec(db, "RELEASE korvane_batch", nullptr, nullptr, nullptr);
+        throw;
+    }
+    if (grouped) run_to_end(db, "RELEASE korvane_batch", Where{"RELEASE korvane_batch"});
     return changed;
 }
 
