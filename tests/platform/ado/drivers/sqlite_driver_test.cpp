@@ -204,6 +204,22 @@ TEST_F(SqliteDriver, FailedStatementLeavesTheRowsBeforeIt) {
     EXPECT_EQ(query(*c, "select count(*) from U"), Rows{{Variant(1)}});
 }
 
+// A batch commits once at its end; one that fails keeps what ran before the
+// failing statement, visible to others, and leaves no transaction open. In
+// the caller's transaction it is the caller's to keep or undo.
+TEST_F(SqliteDriver, ABatchFailingHalfWayKeepsItsEarlierStatements) {
+    auto c = open();
+    auto other = open();
+    c->execute("create table U (x int primary key) insert into U values (1)");
+    raised([&] { c->execute("insert into U values (2) insert into U values (3) insert into U values (1) "
+                            "insert into U values (4)"); });
+    EXPECT_EQ(query(*other, "select count(*) from U"), Rows{{Variant(3)}});
+    c->begin_transaction();
+    c->execute("insert into U values (5) insert into U values (6)");
+    c->rollback();
+    EXPECT_EQ(query(*other, "select count(*) from U"), Rows{{Variant(3)}});
+}
+
 TEST_F(SqliteDriver, PreparedStatementErrorsNameTheirStatement) {
     auto c = open();
     c->execute("create table U (x int primary key)");
