@@ -9,6 +9,7 @@
 #include "platform/vb/convert.h"
 #include "session/login.h"
 #include "tests/support/account.h"
+#include "tests/support/module_ui.h"
 #include "tests/support/services.h"
 
 namespace korvane::invselect {
@@ -44,14 +45,11 @@ TEST(ScratchText, TheOneCommandForASessionTagRunsOnTheAccount) {
 
 struct Picker : ::testing::Test {
     testing::TestAccount account;
-    ui::HeadlessUi ui;
-    std::vector<std::string> failures;
+    testing::ModuleUi module;
+    ui::HeadlessUi& ui = module.ui;
     session::LoginPtr login;
 
     void SetUp() override {
-        component::reset();
-        component::set_ui_host(&ui);
-        ui.on_failure = [this](const std::string& w) { failures.push_back(w); };
         account.exec("insert into CodeRule values ('InventoryClass', '2,2,3')");
         account.exec("insert into InventoryClass (cInvCCode, cInvCName, iInvCGrade, bInvCEnd) values "
                      "('01', '原材料', 1, 0), ('0101', '金属件', 2, 0), ('0101001', '螺纹件', 3, 1), "
@@ -63,12 +61,6 @@ struct Picker : ::testing::Test {
         login = session::AccountLogin::create(
             session::LoginSettings{.connection_string = account.connection_string(), .operator_code = "demo",
                                    .session_tag = "a.b"});
-    }
-    void TearDown() override {
-        EXPECT_TRUE(failures.empty()) << failures.front();
-        EXPECT_TRUE(ui.script_done());
-        component::set_ui_host(nullptr);
-        component::reset();
     }
     // Runs the picker through the public class with `script` while it is open.
     ado::RecordsetPtr pick(std::function<void(frmReturnInvSet&)> script, std::string where = "") {

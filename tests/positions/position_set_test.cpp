@@ -9,6 +9,7 @@
 #include "positions/batch_position_form.h"
 #include "session/login.h"
 #include "tests/support/account.h"
+#include "tests/support/module_ui.h"
 
 namespace korvane::positions {
 namespace {
@@ -18,14 +19,11 @@ using host::InvPosition;
 
 struct Positions : ::testing::Test {
     testing::TestAccount account;
-    ui::HeadlessUi ui;
-    std::vector<std::string> failures;
+    testing::ModuleUi module;
+    ui::HeadlessUi& ui = module.ui;
     session::LoginPtr login;
 
     void SetUp() override {
-        component::reset();
-        component::set_ui_host(&ui);
-        ui.on_failure = [this](const std::string& w) { failures.push_back(w); };
         account.add_warehouse("01", "原料仓");
         account.add_warehouse("04", "五金仓");
         account.exec("insert into Position values ('01A01', 'A区1号货架', '01', null), ('01A02', 'A区2号货架', '01', null), "
@@ -35,12 +33,6 @@ struct Positions : ::testing::Test {
         login = session::AccountLogin::create(session::LoginSettings{
             .connection_string = account.connection_string(), .operator_code = "demo", .position_key = "001"});
         component::renew_permission(login);  // the position service works on the current session's account
-    }
-    void TearDown() override {
-        EXPECT_TRUE(failures.empty()) << failures.front();
-        EXPECT_TRUE(ui.script_done());
-        component::set_ui_host(nullptr);
-        component::reset();
     }
     std::string name_of(const std::string& code) {
         return account.scalar("select cPosName from Position where cPosCode = '" + code + "'");
