@@ -698,16 +698,17 @@ sqlite3* SqliteConnection::db() const {
 }
 
 namespace {
-// A statement that opens or ends a transaction itself; a batch holding one
+// A statement that opens or ends a transaction itself, or that the engine
+// refuses inside one (a pragma, attaching, vacuuming); a batch holding one
 // runs as its statements say.
-bool controls_transaction(const std::string& statement) {
+bool outside_transactions(const std::string& statement) {
     const auto first = statement.find_first_not_of(" \t\r\n");
     if (first == std::string::npos) return false;
     std::string word;
     for (std::size_t i = first; i < statement.size() && std::isalpha(static_cast<unsigned char>(statement[i])); ++i)
         word += static_cast<char>(std::toupper(static_cast<unsigned char>(statement[i])));
     return word == "BEGIN" || word == "COMMIT" || word == "END" || word == "ROLLBACK" || word == "SAVEPOINT" ||
-           word == "RELEASE";
+           word == "RELEASE" || word == "PRAGMA" || word == "ATTACH" || word == "DETACH" || word == "VACUUM";
 }
 }  // namespace
 
@@ -797,17 +798,23 @@ long SqliteConnection::execute(std::string_view sql) {
     // its end, not once per statement (a scratch table filled by thousands
     // of inserts would otherwise write its journal thousands of times). What
     // ran before a failing statement stays, as when each committed alone.
-    bool grouped = statements.size() > 1 && sqlite3_get_autocommit(db) != 0 &&
-                   std::none_of(statements.begin(), statements.end(), controls_transaction);
-    if (grouped) run_to_end(db, "SAVEPOINT korvane_batch", Where{"SAVEPOINT korvane_batch"});
+    // The write lock is taken first, waiting as a single write would: a batch
+    // that read before it wrote could find another connection's commit in
+    // between and fail at once instead of waiting.
+    const bool grouped = statements.size() > 1 && sqlite3_get_autocommit(db) != 0 &&
+                         sqlite3_db_readonly(db, "main") == 0 &&
+                         std::none_of(statements.begin(), statements.end(), outside_transactions);
+    if (grouped) run_to_end(db, "BEGIN IMMEDIATE", Where{"BEGIN IMMEDIATE"});
     long changed = 0;
     try {
         changed = run_statements(db, statements);
     } catch (...) {
-        if (grouped && sqlite3_get_autocommit(db) == 0) sqlite3_exec(db, "RELEASE korvane_batch", nullptr, nullptr, nullptr);
+        if (grouped && sqlite3_get_autocommit(db) == 0 &&
+            sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+            sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
         throw;
     }
-    if (grouped) run_to_end(db, "RELEASE korvane_batch", Where{"RELEASE korvane_batch"});
+    if (grouped) run_to_end(db, "COMMIT", Where{"COMMIT"});
     return changed;
 }
 
