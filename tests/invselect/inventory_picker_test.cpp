@@ -170,6 +170,24 @@ TEST_F(Picker, NothingCheckedGivesAnEmptyResultAndQuitGivesNone) {
     EXPECT_FALSE(rs);
 }
 
+TEST_F(Picker, AConfirmWhoseCommandFailsStillClosesAndHandsNothingOver) {
+    login = session::AccountLogin::create(session::LoginSettings{
+        .connection_string = account.connection_string(), .operator_code = "demo", .session_tag = "x'y"});
+    component::ReturnInvSet picker;
+    picker.put_RecordsetValue(ado::Recordset::create());
+    ui.on_show(frmReturnInvSet::kFormName, [](ui::Form& f) {
+        auto& form = dynamic_cast<frmReturnInvSet&>(f);
+        form.treeMenu().check_node("m02", true);
+        form.ListView1().click(1, 0);
+        click_ok(form);
+        EXPECT_FALSE(form.loaded());
+    });
+    picker.frmShow(login, 1, std::string());
+    auto kept = picker.RecordsetValue();
+    ASSERT_TRUE(kept);  // neither replaced nor cleared
+    EXPECT_EQ(kept->State(), ado::adStateClosed);
+}
+
 TEST_F(Picker, TheBaseConditionNarrowsEveryListAndSelectAllMarksThemAll) {
     ui.answer(ui::vb::vbOK);
     auto rs = pick(
