@@ -193,6 +193,8 @@ void frmReturnInvSet::AddClassNodes(const std::string& key) {
         if (!last) node.expanded_image = texts::kImageOpen;
         grades_[child_key] = grade;
         tree_->node_changed(child_key);
+        // a last-level class is open from the start: it offers nothing to expand
+        if (last) tree_->expand(child_key);
     }
     classes_->put_Filter(Variant(0));
 }
