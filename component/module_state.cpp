@@ -29,6 +29,14 @@ ModuleState::ModuleState() {
     make_business = [] { return host::account_business_objects(); };
     make_reference_list = [] { return host::account_reference_list(); };
     make_calendar = [] { return host::account_calendar(); };
+    make_position_service = [] {
+        return host::account_position_service([]() -> ado::ConnectionPtr {
+            const auto& p = module().permission;
+            return p ? p->GetConnection() : nullptr;
+        });
+    };
+    make_voucher_list = [] { return host::account_voucher_list_service(); };
+    make_filter_service = [] { return host::account_filter_service(ui_host()); };
     system::register_terminal_component(objects);
 }
 

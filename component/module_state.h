@@ -16,6 +16,7 @@
 #include "generation/core/form_services.h"
 #include "host/business_objects.h"
 #include "host/calendar.h"
+#include "host/positions.h"
 #include "host/production_order.h"
 #include "host/reference_list.h"
 #include "host/user_define.h"
@@ -46,6 +47,11 @@ struct ModuleState {
     ado::RecordsetPtr returned_recordset;
     // ReturnInvSet.frmShow's sWhere, for the inventory selection dialog.
     std::string selection_where;
+    // The inventory selection dialog's connection, taken from the current
+    // PermissionService when first needed; and the dialog a modeless show
+    // leaves open.
+    ado::ConnectionPtr selection_connection;
+    std::shared_ptr<ui::Form> selection_dialog;
 
     // Connections to the sessions' accounts, one per connection string,
     // kept across calls: opening one (SQLite reads the account's schema)
@@ -80,6 +86,11 @@ struct ModuleState {
     std::function<std::shared_ptr<host::BusinessObjects>()> make_business;
     std::function<std::shared_ptr<host::ReferenceList>()> make_reference_list;
     std::function<std::shared_ptr<host::Calendar>()> make_calendar;
+    // PositionSet's components; our position service works on the current
+    // session's account.
+    std::function<host::PositionServicePtr()> make_position_service;
+    std::function<host::VoucherListServicePtr()> make_voucher_list;
+    std::function<host::FilterServicePtr()> make_filter_service;
 };
 
 ModuleState& module();

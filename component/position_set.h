@@ -4,6 +4,8 @@
 #include <string>
 
 #include "component/dispatch.h"
+#include "host/positions.h"
+#include "platform/ui/form.h"
 #include "session/login.h"
 
 namespace korvane::component {
@@ -21,6 +23,20 @@ public:
     bool Insert(const ObjectPtr& oInvPos);
     bool Update(const ObjectPtr& oInvPos);
     void BatchInvPos(const session::LoginPtr& oLogin, const std::string& StrName, std::string& sReturnWhere);
+
+    // What the last BatchInvPos left: the filter's result code (1 confirmed)
+    // and the form the list service handed back.
+    std::int32_t filter_result() const { return filter_result_; }
+    const std::shared_ptr<ui::Form>& bound_form() const { return form_; }
+
+private:
+    host::PositionServicePtr service_;
+    ado::ConnectionPtr connection_;
+    host::VoucherListServicePtr lists_;
+    host::FilterServicePtr filter_;
+    std::int32_t filter_result_ = 0;
+    host::FilterConditionPtr condition_;
+    std::shared_ptr<ui::Form> form_;
 };
 
 }  // namespace korvane::component

@@ -4,6 +4,7 @@
 #include "component/guard.h"
 #include "component/ids.h"
 #include "component/module_state.h"
+#include "invselect/return_inv_set_form.h"
 
 namespace korvane::component {
 
@@ -13,10 +14,16 @@ ReturnInvSet::ReturnInvSet() { ModuleStartup(); }
 ReturnInvSet::~ReturnInvSet() { module().selection_where.clear(); }
 ado::RecordsetPtr ReturnInvSet::RecordsetValue() const { return module().returned_recordset; }
 void ReturnInvSet::put_RecordsetValue(ado::RecordsetPtr rs) { module().returned_recordset = std::move(rs); }
-void ReturnInvSet::frmShow(const session::LoginPtr& oLogin, std::int16_t, Ref<std::string> sWhere) {
-    renew_permission(oLogin);
-    module().selection_where = sWhere.get();
-    not_yet("ReturnInvSet.frmShow");
+void ReturnInvSet::frmShow(const session::LoginPtr& oLogin, std::int16_t ShowMode, Ref<std::string> sWhere) {
+    auto permission = renew_permission(oLogin);
+    ModuleState& m = module();
+    m.selection_where = sWhere.get();
+    invselect::SelectionState state{&m.returned_recordset, &m.selection_where, &m.selection_connection};
+    auto dialog = std::make_shared<invselect::frmReturnInvSet>(form_services(permission), state);
+    // a modeless dialog stays with the module until the next one
+    if (ShowMode != ui::vbModal) m.selection_dialog = dialog;
+    dialog->Show(ShowMode);
+    if (ShowMode == ui::vbModal && dialog->loaded()) dialog->Unload();
 }
 
 const ClassInfo& ReturnInvSet::info() {

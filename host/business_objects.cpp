@@ -4,6 +4,7 @@
 
 #include "platform/ado/recordset.h"
 #include "platform/vb/convert.h"
+#include "platform/vb/error.h"
 
 namespace korvane::host {
 
@@ -79,6 +80,42 @@ private:
     session::PermissionServicePtr login_;
 };
 
+// The fields each record collection hands back, code first.
+struct RecordKind {
+    const char* kind;
+    const char* select;
+};
+
+constexpr RecordKind kRecordKinds[] = {
+    {"inventoryclass", "select cInvCCode, cInvCName, iInvCGrade, bInvCEnd, cEcoCode from InventoryClass"},
+    {"inventory",
+     "select cInvCode, cInvName, cInvStd, cInvCCode, cComUnitCode, cAssComUnitCode, iGroupType, iChangRate "
+     "from Inventory"},
+};
+
+class AccountRecordCollection : public RecordCollection {
+public:
+    explicit AccountRecordCollection(const RecordKind& kind) : kind_(kind) {}
+    void put_Login(session::PermissionServicePtr login) override { login_ = std::move(login); }
+    ado::RecordsetPtr load_by_condition(const std::string& where) override {
+        if (!login_) err::raise(err::kObjectNotSet);
+        std::string sql = kind_.select;
+        // a condition that is only an order by takes no where
+        const auto first = where.find_first_not_of(' ');
+        if (first != std::string::npos) {
+            const bool order_only = vb::LCase(where.substr(first, 8)) == "order by";
+            sql += order_only ? " " + where : " where " + where;
+        }
+        auto rs = ado::Recordset::create();
+        rs->Open(sql, login_->GetConnection(), ado::adOpenStatic, ado::adLockReadOnly);
+        return rs;
+    }
+
+private:
+    const RecordKind& kind_;
+    session::PermissionServicePtr login_;
+};
+
 class AccountBusinessObjects : public BusinessObjects {
 public:
     std::unique_ptr<BusinessCollection> create(std::string_view kind) override {
@@ -89,6 +126,12 @@ public:
     }
     void remember_choice(std::string_view kind, const BusinessItem& item) override {
         chosen_[vb::LCase(kind)][item.name] = item.id;
+    }
+    std::unique_ptr<RecordCollection> create_records(std::string_view kind) override {
+        std::string k = vb::LCase(kind);
+        for (const auto& info : kRecordKinds)
+            if (k == info.kind) return std::make_unique<AccountRecordCollection>(info);
+        return nullptr;
     }
 
 private:

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/ado/recordset.h"
 #include "session/permission_service.h"
 
 namespace korvane::host {
@@ -31,6 +32,17 @@ public:
                       const std::string& linked = {}) = 0;
 };
 
+// A collection that loads the records a condition selects (the inventory
+// classes, the inventories) as a record set.
+class RecordCollection {
+public:
+    virtual ~RecordCollection() = default;
+    virtual void put_Login(session::PermissionServicePtr login) = 0;
+    // `where` is a condition on the kind's table, possibly ending in an
+    // order by; empty loads every record. Database errors travel as raised.
+    virtual ado::RecordsetPtr load_by_condition(const std::string& where) = 0;
+};
+
 class BusinessObjects {
 public:
     virtual ~BusinessObjects() = default;
@@ -40,6 +52,9 @@ public:
     // The user chose this item of a kind from the reference list: its name
     // now means this item to the collections this object creates.
     virtual void remember_choice(std::string_view kind, const BusinessItem& item) = 0;
+    // The record collection of a kind ("inventoryclass", "inventory");
+    // null for a kind that has none.
+    virtual std::unique_ptr<RecordCollection> create_records(std::string_view kind) = 0;
 };
 
 // Our collections over the account tables, read through the login's connection.

@@ -221,6 +221,16 @@ create table pp_pochild (
   cFree7 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '', cFree8 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '',
   cFree9 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '', cFree10 nvarchar(20) COLLATE NOCASE NOT NULL DEFAULT '');
 create index pp_pochild_product on pp_pochild (mainid);
+-- Storage places inside a warehouse, and what lies at each (one row per place, inventory and batch).
+create table Position (
+  cPosCode nvarchar(20) COLLATE NOCASE primary key, cPosName nvarchar(40) COLLATE NOCASE NOT NULL,
+  cWhCode nvarchar(10) COLLATE NOCASE NOT NULL, cPosMemo nvarchar(60) COLLATE NOCASE);
+create index Position_warehouse on Position (cWhCode);
+create table InvPositionSum (
+  AutoID integer primary key, cWhCode nvarchar(10) COLLATE NOCASE NOT NULL, cPosCode nvarchar(20) COLLATE NOCASE NOT NULL,
+  cInvCode nvarchar(20) COLLATE NOCASE NOT NULL, cBatch nvarchar(60) COLLATE NOCASE NOT NULL DEFAULT '',
+  iQuantity decimal(20,6) NOT NULL DEFAULT 0, iNum decimal(20,6) NOT NULL DEFAULT 0);
+create index InvPositionSum_position on InvPositionSum (cPosCode);
 )SQL";
 
 }  // namespace

@@ -122,6 +122,26 @@ struct Item {
     double out_excess;  // fOutExcess, 0 for none
 };
 
+// Storage places in the raw-material and hardware warehouses: areas A to C,
+// six shelves each. The stock of those warehouses lies on the first sixteen
+// places of its warehouse; the last two stay empty.
+void fill_positions(Db& db) {
+    auto pos = db.prepare("insert into Position (cPosCode, cPosName, cWhCode, cPosMemo) values (?,?,?,?)");
+    for (const char* wh : {"01", "04"})
+        for (char area : {'A', 'B', 'C'})
+            for (int shelf = 1; shelf <= 6; ++shelf) {
+                text(pos, 1, std::string(wh) + area + code(shelf, 2));
+                text(pos, 2, std::string(1, area) + "区" + std::to_string(shelf) + "号货架");
+                text(pos, 3, wh);
+                text(pos, 4, shelf == 1 ? "靠近出入口" : "");
+                db.run(pos);
+            }
+    db.exec("insert into InvPositionSum (cWhCode, cPosCode, cInvCode, cBatch, iQuantity, iNum) "
+            "select s.cWhCode, s.cWhCode || substr('ABC', (s.AutoID % 16) / 6 + 1, 1) || "
+            "printf('%02d', (s.AutoID % 16) % 6 + 1), s.cInvCode, s.cBatch, s.iQuantity, s.iNum "
+            "from CurrentStock s where s.cWhCode in ('01', '04') and s.iQuantity > 0");
+}
+
 }  // namespace
 
 static void fill(const DemoOptions& o) {
@@ -706,6 +726,7 @@ static void fill(const DemoOptions& o) {
         text(option, 4, value);
         db.run(option);
     }
+    fill_positions(db);
     db.commit();
     report("init-demo: done, " + std::to_string(o.rows) + " current-stock rows, " + std::to_string(lines) +
                " receipt lines",

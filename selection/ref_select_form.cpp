@@ -276,21 +276,7 @@ void frmRefSelect::form_load() {
     model_.set_mode(mode);
     if (fill_on_load_) FillGrid(*grid_, data_);
 
-    if (generation::ModuleCtl::GetToolbarStyle(services_.settings()) == 1) {
-        for (const auto& b : tbr_tool_->buttons()) {
-            auto& copy = toolbar_control_->add_button(b.key, b.caption, b.check);
-            copy.tooltip = b.tooltip;
-            copy.enabled = b.enabled;
-            copy.visible = b.visible;
-            copy.image = b.image;
-        }
-        toolbar_control_->put_Style(1);
-        toolbar_control_->put_Visible(true);
-        tbr_tool_->put_Visible(false);
-    } else {
-        toolbar_control_->put_Visible(false);
-        tbr_tool_->put_Visible(true);
-    }
+    generation::ModuleCtl::ApplyToolbarStyle(services_.settings(), *tbr_tool_, *toolbar_control_);
 }
 
 void frmRefSelect::show_header_amounts() {

@@ -1,5 +1,6 @@
 #include "apps/korvane/demo.h"
 #include "apps/korvane/demo_production.h"
+#include "apps/korvane/demo_positions.h"
 
 #include <cmath>
 #include <unistd.h>
@@ -375,6 +376,7 @@ int run_demo(const std::string& db) {
     stock_report(con);
     issue_and_write_back(con);
     production_generation(db);
+    positions_and_picker(db);
     allocation(con, db);
     source_documents(db);
     return 0;

@@ -9,6 +9,7 @@
 
 #include "apps/korvane/demo.h"
 #include "apps/korvane/voucher_production.h"
+#include "apps/korvane/gui_picker.h"
 #include "component/module_state.h"
 #include "component/ref_select.h"
 #include "generation/core/module_ctl.h"
@@ -94,7 +95,7 @@ public:
         : ui::Form("frmKorvaneHost", host), services_(std::move(services)), login_(std::move(login)),
           permission_(std::move(permission)) {
         put_Caption("KORVANE 演示 - 过滤条件");
-        resize(7200, 5200);
+        resize(7200, 5700);
         put_KeyPreview(true);
         auto& frame = add<ui::Frame>("Frame1");
         frame.put_Caption("过滤条件：");
@@ -124,9 +125,17 @@ public:
                          control_as<ui::TextBox>("cmbInv").LinkItem());
         };
         add_production_voucher_buttons(*this, login_, 150, 4450);
+        auto& picker = add<ui::CommandButton>("cmdPicker");
+        picker.put_Caption("选择存货(&I)");
+        picker.Move(150, 4950, 1300, 400);
+        picker.on_click = [this] { pick_inventories(this->host(), login_); };
+        auto& positions = add<ui::CommandButton>("cmdPositions");
+        positions.put_Caption("批量货位(&P)");
+        positions.Move(1550, 4950, 1300, 400);
+        positions.on_click = [this] { batch_positions(this->host(), login_); };
         auto& exit = add<ui::CommandButton>("cmdExit");
         exit.put_Caption("退出(&X)");
-        exit.Move(5800, 4450, 1250, 400);
+        exit.Move(5800, 4950, 1250, 400);
         exit.on_click = [this] { Unload(); };
 
         on_got_focus = [this](ui::Control& c) {

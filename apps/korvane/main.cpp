@@ -11,6 +11,7 @@
 #include "apps/korvane/demo.h"
 #include "apps/korvane/gui.h"
 #include "apps/korvane/voucher_production.h"
+#include "apps/korvane/gui_picker.h"
 #include "platform/vb/error.h"
 #include "schema/demo_generator.h"
 
@@ -102,6 +103,8 @@ int main(int argc, char** argv) {
     gui->add_flag("--select", select, "open the stock selection dialog for a demo issue line");
     bool production = false;
     gui->add_flag("--production", production, "open a production receipt voucher (生单 from production orders)");
+    std::string open_form;
+    gui->add_option("--open", open_form, "open one function alone: picker (inventory picker) or positions (batch positions)");
 
     CLI11_PARSE(app, argc, argv);
     try {
@@ -110,6 +113,7 @@ int main(int argc, char** argv) {
             if (!korvane::app::gui_platform_ready(!screenshot.empty())) return 1;
             if (int rc = init_demo(gui_db, 20000, 1, false, true)) return rc;
             if (production) return korvane::app::run_production_gui(gui_db, screenshot);
+            if (!open_form.empty()) return korvane::app::run_gui_form(gui_db, screenshot, open_form);
             return korvane::app::run_gui(gui_db, screenshot, select);
         }
         if (int rc = init_demo(demo_db, 20000, 1, false, true)) return rc;

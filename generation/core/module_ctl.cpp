@@ -68,6 +68,27 @@ std::int16_t GetToolbarStyle(const registry::Registry& hklm) {
     }
 }
 
+std::int16_t ApplyToolbarStyle(const registry::Registry& hklm, ui::Toolbar& standard, ui::Toolbar& control) {
+    const std::int16_t style = GetToolbarStyle(hklm);
+    if (style == 1) {
+        for (const auto& b : standard.buttons()) {
+            auto& copy = control.add_button(b.key, b.caption, b.check);
+            copy.tooltip = b.tooltip;
+            copy.enabled = b.enabled;
+            copy.visible = b.visible;
+            copy.pressed = b.pressed;
+            copy.image = b.image;
+        }
+        control.put_Style(1);
+        control.put_Visible(true);
+        standard.put_Visible(false);
+    } else {
+        control.put_Visible(false);
+        standard.put_Visible(true);
+    }
+    return style;
+}
+
 void WriteRegistryString(registry::Registry& hklm, const std::string& key_path, const std::string& value_name,
                          const std::string& value) {
     try {

@@ -8,6 +8,7 @@
 
 #include "platform/ado/recordset.h"
 #include "platform/registry/registry.h"
+#include "platform/ui/bars.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/ui_host.h"
 
@@ -26,6 +27,10 @@ void CloseRecordset(ado::RecordsetPtr& rs);
 bool ShowRefButton(ui::TextBox& field, ui::CommandButton& button, std::string& sErr);
 // 1 for the text-style toolbar (also when nothing is stored), else 2.
 std::int16_t GetToolbarStyle(const registry::Registry& hklm);
+// Shows the toolbar the stored style asks for: style 1 the ToolbarControl,
+// given copies of the standard toolbar's buttons; style 2 the standard
+// toolbar. Returns the style.
+std::int16_t ApplyToolbarStyle(const registry::Registry& hklm, ui::Toolbar& standard, ui::Toolbar& control);
 // Writes a string value under HKEY_LOCAL_MACHINE; fails silently.
 void WriteRegistryString(registry::Registry& hklm, const std::string& key_path, const std::string& value_name,
                          const std::string& value);

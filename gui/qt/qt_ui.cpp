@@ -428,6 +428,14 @@ struct FormView::Impl {
             for (const auto& en : hl->entries()) text += q(en.caption) + "：" + q(en.value) + "    ";
             static_cast<QLabel*>(w)->setText(text);
         } else if (auto* fr = dynamic_cast<ui::Frame*>(&c)) static_cast<QGroupBox*>(w)->setTitle(q(fr->Caption()));
+        else if (auto* sb = dynamic_cast<ui::StatusBar*>(&c)) {
+            const auto labels = w->findChildren<QLabel*>(Qt::FindDirectChildrenOnly);
+            for (long i = 1; i <= sb->panel_count() && i <= labels.size(); ++i) labels[i - 1]->setText(q(sb->panel_text(i)));
+        } else if (auto* g = dynamic_cast<ui::Grid*>(&c); g && p == "TopRow") {
+            auto* view = static_cast<QTableView*>(w);
+            auto* model = static_cast<GridModel*>(view->model());
+            view->scrollTo(model->index(model->model_row(g->TopRow()), 0), QAbstractItemView::PositionAtTop);
+        }
     }
 
     void build(ui::Form& form) {

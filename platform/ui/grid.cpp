@@ -302,4 +302,10 @@ bool Grid::edit_cell(long row, long col, std::string text) {
     return begin_edit(row, col) && commit_edit(std::move(text));
 }
 
+void Grid::put_TopRow(long row) {
+    check_row(row);
+    top_row_ = row;
+    changed("TopRow");
+}
+
 }  // namespace korvane::ui

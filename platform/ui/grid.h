@@ -110,6 +110,9 @@ public:
     void put_Row(long row) { select(row, col_); }
     void put_Col(long col) { select(row_, col); }
     void select(long row, long col);
+    // The first row shown below the fixed rows; views scroll to it.
+    long TopRow() const { return top_row_; }
+    void put_TopRow(long row);
     // The cell under the mouse at its last button event.
     long MouseRow() const { return mouse_row_; }
     long MouseCol() const { return mouse_col_; }
@@ -186,7 +189,7 @@ private:
     long fixed_rows_ = 1, fixed_cols_ = 0;
     std::vector<Column> columns_ = std::vector<Column>(2);
     bool redraw_ = true, editable_ = true, dirty_ = false;
-    long row_ = 1, col_ = 0, mouse_row_ = -1, mouse_col_ = -1;
+    long row_ = 1, col_ = 0, mouse_row_ = -1, mouse_col_ = -1, top_row_ = 1;
     bool editing_ = false;
     long edit_row_ = -1, edit_col_ = -1;
     std::string edit_text_;

@@ -1,5 +1,8 @@
 #include "platform/ado/drivers/sqlite/sqlite_driver.h"
 
+#include <algorithm>
+#include <cctype>
+
 #include <sqlite3.h>
 
 #include <cmath>
@@ -694,12 +697,124 @@ sqlite3* SqliteConnection::db() const {
     return db_.get();
 }
 
+namespace {
+// A statement that opens or ends a transaction itself, or that the engine
+// refuses inside one (a pragma, attaching, vacuuming); a batch holding one
+// runs as its statements say.
+bool outside_transactions(const std::string& statement) {
+    const auto first = statement.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos) return false;
+    std::string word;
+    for (std::size_t i = first; i < statement.size() && std::isalpha(static_cast<unsigned char>(statement[i])); ++i)
+        word += static_cast<char>(std::toupper(static_cast<unsigned char>(statement[i])));
+    return word == "BEGIN" || word == "COMMIT" || word == "END" || word == "ROLLBACK" || word == "SAVEPOINT" ||
+           word == "RELEASE" || word == "PRAGMA" || word == "ATTACH" || word == "DETACH" || word == "VACUUM";
+}
+}  // namespace
+
+namespace {
+// Where a single-row "insert into t (cols) values (...)" puts its row: the
+// offset of the row's "(", or npos for any other statement. The row must
+// end the statement, and the part before it hold no literal.
+std::size_t single_row_at(const std::string& st) {
+    constexpr std::string_view kInsert = "insert into ";
+    if (st.size() < kInsert.size() || !vb::iequals_ascii(std::string_view(st).substr(0, kInsert.size()), kInsert))
+        return std::string::npos;
+    std::size_t v = std::string::npos;
+    for (std::size_t i = kInsert.size(); i + 6 <= st.size(); ++i) {
+        const char c = st[i];
+        if (c == '\'' || c == '"' || c == '[' || c == '-' || c == '/') return std::string::npos;
+        if ((c == 'v' || c == 'V') && (st[i - 1] == ' ' || st[i - 1] == ')') &&
+            vb::iequals_ascii(std::string_view(st).substr(i, 6), "values")) {
+            v = i + 6;
+            break;
+        }
+        if ((c == 's' || c == 'S') && i + 6 <= st.size() && vb::iequals_ascii(std::string_view(st).substr(i, 6), "select"))
+            return std::string::npos;
+    }
+    if (v == std::string::npos) return v;
+    while (v < st.size() && st[v] == ' ') ++v;
+    if (v >= st.size() || st[v] != '(') return std::string::npos;
+    // the row runs to the statement's end: one "(" ... ")" with quotes skipped
+    int depth = 0;
+    for (std::size_t i = v; i < st.size(); ++i) {
+        const char c = st[i];
+        if (c == '\'') {
+            for (++i; i < st.size() && st[i] != '\''; ++i) {
+            }
+            if (i >= st.size()) return std::string::npos;
+        } else if (c == '(') {
+            ++depth;
+        } else if (c == ')') {
+            if (--depth == 0) return i + 1 == st.size() ? v : std::string::npos;
+        } else if (c == '"' || c == '[' || c == ';' || c == '-' || c == '/') {
+            return std::string::npos;
+        }
+    }
+    return std::string::npos;
+}
+
+// Runs a batch's statements in order; runs of single-row inserts into
+// the same table and columns go as one insert of many rows, a prepare for
+// the run instead of one per row. A run that fails is run again row by row,
+// so the rows before the failing one stay and the error names its statement.
+long run_statements(sqlite3* db, const std::vector<std::string>& statements) {
+    constexpr std::size_t kRowsPerInsert = 1000;
+    const std::size_t n = statements.size();
+    long changed = 0;
+    std::size_t i = 0;
+    while (i < n) {
+        const std::size_t at = single_row_at(statements[i]);
+        std::size_t j = i + 1;
+        if (at != std::string::npos) {
+            const std::string_view head(statements[i].data(), at);
+            while (j < n && j - i < kRowsPerInsert) {
+                const std::size_t next = single_row_at(statements[j]);
+                if (next != at || std::string_view(statements[j].data(), next) != head) break;
+                ++j;
+            }
+        }
+        if (j - i > 1) {
+            std::string merged(statements[i]);
+            for (std::size_t k = i + 1; k < j; ++k) merged.append(",").append(statements[k], at, std::string::npos);
+            try {
+                changed += run_to_end(db, merged, Where{statements[i], i, n});
+                i = j;
+                continue;
+            } catch (const Error&) {
+                // nothing of the failed insert stayed: the rows go one by one below
+            }
+        }
+        for (; i < j; ++i) changed += run_to_end(db, statements[i], Where{statements[i], i, n});
+    }
+    return changed;
+}
+}  // namespace
+
 long SqliteConnection::execute(std::string_view sql) {
     sqlite3* db = this->db();
     const std::vector<std::string> statements = translate_batch(sql);
+    // A batch of several statements outside a transaction commits once, at
+    // its end, not once per statement (a scratch table filled by thousands
+    // of inserts would otherwise write its journal thousands of times). What
+    // ran before a failing statement stays, as when each committed alone.
+    // The write lock is taken first, waiting as a single write would: a batch
+    // that read before it wrote could find another connection's commit in
+    // between and fail at once instead of waiting.
+    const bool grouped = statements.size() > 1 && sqlite3_get_autocommit(db) != 0 &&
+                         sqlite3_db_readonly(db, "main") == 0 &&
+                         std::none_of(statements.begin(), statements.end(), outside_transactions);
+    if (grouped) run_to_end(db, "BEGIN IMMEDIATE", Where{"BEGIN IMMEDIATE"});
     long changed = 0;
-    for (std::size_t i = 0; i < statements.size(); ++i)
-        changed += run_to_end(db, statements[i], Where{statements[i], i, statements.size()});
+    try {
+        changed = run_statements(db, statements);
+    } catch (...) {
+        if (grouped && sqlite3_get_autocommit(db) == 0 &&
+            sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+            sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+    if (grouped) run_to_end(db, "COMMIT", Where{"COMMIT"});
     return changed;
 }
 

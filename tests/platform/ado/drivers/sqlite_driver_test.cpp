@@ -204,6 +204,33 @@ TEST_F(SqliteDriver, FailedStatementLeavesTheRowsBeforeIt) {
     EXPECT_EQ(query(*c, "select count(*) from U"), Rows{{Variant(1)}});
 }
 
+// A batch commits once at its end; one that fails keeps what ran before the
+// failing statement, visible to others, and leaves no transaction open. In
+// the caller's transaction it is the caller's to keep or undo.
+TEST_F(SqliteDriver, ABatchFailingHalfWayKeepsItsEarlierStatements) {
+    auto c = open();
+    auto other = open();
+    c->execute("create table U (x int primary key) insert into U values (1)");
+    raised([&] { c->execute("insert into U values (2) insert into U values (3) insert into U values (1) "
+                            "insert into U values (4)"); });
+    EXPECT_EQ(query(*other, "select count(*) from U"), Rows{{Variant(3)}});
+    // a run of one-row inserts goes as one; a failing row still names itself and keeps the rows before it
+    const Error e = raised([&] {
+        c->execute("insert into U (x) values (10) insert into U (x) values (11) insert into U (x) values (2) "
+                   "insert into U (x) values (12)");
+    });
+    EXPECT_EQ(e.description(), "UNIQUE constraint failed: U.x (in statement 3 of 4: insert into U (x) values (2))");
+    EXPECT_EQ(query(*other, "select count(*) from U"), Rows{{Variant(5)}});
+    EXPECT_EQ(c->execute("create table V (s nvarchar(9)) insert into V (s) values ('it''s') "
+                         "insert into V (s) values ('a)b') insert into V (s) values (upper('c'))"),
+              3);
+    EXPECT_EQ(query(*other, "select group_concat(s, '|') from V"), Rows{{Variant("it's|a)b|C")}});
+    c->begin_transaction();
+    c->execute("insert into U values (5) insert into U values (6)");
+    c->rollback();
+    EXPECT_EQ(query(*other, "select count(*) from U"), Rows{{Variant(5)}});
+}
+
 TEST_F(SqliteDriver, PreparedStatementErrorsNameTheirStatement) {
     auto c = open();
     c->execute("create table U (x int primary key)");
