@@ -1,0 +1,422 @@
+// The purchase generation form driven as a clerk drives it: filters run on
+// the account, heads marked, lines edited under the receipt limits, OK.
+#include "generation/purchase/stock_order_form.h"
+
+#include <gtest/gtest.h>
+
+#include "generation/core/body_rows.h"
+#include "generation/core/texts.h"
+#include "platform/vb/convert.h"
+#include "session/login.h"
+#include "session/options_loader.h"
+#include "tests/support/account.h"
+#include "tests/support/services.h"
+
+namespace korvane::generation {
+namespace {
+
+using namespace ui::vb;
+
+constexpr const char* kToArrivals = "选择到货单将取消订单的所有选择,是否继续?";
+constexpr const char* kToOrders = "选择订单将取消到货单的所有选择,是否继续?";
+
+struct Owner : FormOwner {
+    std::shared_ptr<Collection> got;
+    bool set = false;
+    void putref_oCollection(std::shared_ptr<Collection> c) override {
+        got = std::move(c);
+        set = true;
+    }
+    std::int32_t eVouchType() const override { return 0; }
+    void put_sErrMsg(std::string) override {}
+};
+
+struct StockOrderTest : ::testing::Test {
+    testing::TestAccount account;
+    std::vector<std::string> failures;
+    std::unique_ptr<testing::Services> fixture;
+    std::unique_ptr<frmStockOrder> form;
+    Owner owner;
+
+    void SetUp() override {
+        account.add_warehouse("01", "原料仓");
+        account.add_warehouse("02", "成品仓");
+        account.add_inventory("A001");
+        account.add_inventory("A002", 2, 10);
+        testing::InventoryRow dated;
+        dated.code = "A003";
+        dated.batch = dated.quality = true;
+        dated.mass_days = 30;
+        account.add_inventory(dated);
+        account.exec(
+            "insert into zpurpoheader (POID, cPOID, dPODate, cBusType, cVenAbbName, cDepCode, cDepName) values "
+            "(1, 'PO001', '2024-05-01', '普通采购', '华东精密', '01', '采购部'),"
+            "(2, 'PO002', '2024-05-10', '', '华东精密', '02', '销售部'),"
+            "(3, 'PO003', '2024-06-01', '受托代销', '南方五金', '01', '采购部')");
+        account.exec(
+            "insert into PO_Podetails (ID, POID, cInvCode, iQuantity, iNum, iInvExchRate, iReceivedQTY, iReceivedNum, "
+            "dArriveDate) values (11, 1, 'A001', 100, null, null, 20, 0, '2024-05-20'),"
+            "(12, 1, 'A002', 50, 5, 10, 0, 0, '2024-06-20'), (21, 2, 'A003', 30, null, null, 0, 0, '2024-05-25'),"
+            "(31, 3, 'A001', 10, null, null, 0, 0, '2024-06-10')");
+        account.exec(
+            "insert into pu_ArrHead (ID, cCode, dDate, cBusType, cVenAbbName, cDepCode, cDepName) values "
+            "(1, 'DH001', '2024-05-05', '普通采购', '华东精密', '01', '采购部'),"
+            "(2, 'DH002', '2024-06-02', '', '南方五金', '02', '销售部')");
+        account.exec(
+            "insert into PU_ArrivalVouchs (Autoid, ID, cInvCode, cWhCode, iQuantity, fValidInQuan) values "
+            "(101, 1, 'A001', '01', 40, 0), (102, 1, 'A003', null, 10, 4), (201, 2, 'A001', '02', 8, 0)");
+        account.exec(
+            "insert into VoucherColumnSet values (57, '仓库', 1, 0), (57, '批号', 1, 0), (57, '入库单号', 1, 1),"
+            "(57, '生产日期', 1, 0), (57, '失效日期', 1, 0), (57, '本次入库数量', 1, 0), (57, '本次入库件数', 1, 0)");
+        account.exec("insert into WarehouseInventory values ('01', 'A001'), ('01', 'A002'), ('02', 'A003')");
+        option("OverOrder", "False");
+        option("CheckWareInv", "True");
+    }
+    void TearDown() override {
+        EXPECT_TRUE(failures.empty()) << failures.front();
+        if (fixture) EXPECT_TRUE(fixture->headless.script_done());
+    }
+    void option(const char* name, const char* value) { account.set_option("001", "", name, value); }
+    ui::HeadlessUi& ui() { return fixture->headless; }
+
+    frmStockOrder& open(const std::string& user = "demo") {
+        auto permission = session::PermissionService::create();
+        permission->InitFromSession(session::AccountLogin::create(account.connection_string(), user));
+        session::load_session_options(permission);
+        fixture = std::make_unique<testing::Services>(permission);
+        ui().on_failure = [this](const std::string& w) { failures.push_back(w); };
+        form = std::make_unique<frmStockOrder>(fixture->services);
+        FormContext c;
+        c.owner = &owner;
+        form->set_context(c);
+        form->Load();
+        return *form;
+    }
+    // The texts of one column of a list, by its caption.
+    static std::vector<std::string> column(const ui::Grid& g, const char* caption) {
+        std::vector<std::string> v;
+        long c = std::string(caption) == "选择" ? 0 : ModuleCtl::CaptionColumn(g, caption);
+        if (c == 0 && std::string(caption) != "选择") c = -1;
+        for (long r = 1; r < g.Rows(); ++r) v.push_back(c >= 0 ? g.TextMatrix(r, c) : "?");
+        return v;
+    }
+    static void mark_order(frmStockOrder& f, long row) { f.lstDdHead().click(row, 0); }
+    static void mark_arrival(frmStockOrder& f, long row) {
+        f.lstDhdHead().click(row, 1);
+        f.lstDhdHead().mouse_up(ui::vbLeftButton, 0, row, 1);
+    }
+    // The order tab with PO001 marked and its lines shown.
+    frmStockOrder& order_lines() {
+        auto& f = open();
+        f.Check1().click();
+        f.cmdFilter().click();
+        mark_order(f, 1);
+        return f;
+    }
+    static long col(frmStockOrder& f, const char* caption) { return ModuleCtl::CaptionColumn(f.body_list(), caption); }
+};
+
+// ---- filtering ----
+
+TEST_F(StockOrderTest, FilterFragmentsAreExactAndSelectOnTheAccount) {
+    auto& f = open();
+    f.cmdFilter().click();
+    EXPECT_EQ(f.sWhere(), "");
+    EXPECT_EQ(column(f.lstDdHead(), "单据号"), (std::vector<std::string>{"PO001", "PO002", "PO003"}));
+
+    f.txtUDate().put_Text("2024-05-31");
+    f.cmdFilter().click();
+    EXPECT_EQ(f.sWhere(), "zpurpoheader.dpodate <= '2024-05-31'");
+    EXPECT_EQ(column(f.lstDdHead(), "单据号"), (std::vector<std::string>{"PO001", "PO002"}));
+
+    f.txtUDate().put_Text("");
+    f.cmbVen().put_Text("华东精密");
+    f.cmbBusType().drop_down();
+    ASSERT_EQ(f.cmbBusType().ListCount(), 2) << "the industrial edition offers no consigned type";
+    f.cmbBusType().put_ListIndex(1);
+    f.cmdFilter().click();
+    EXPECT_EQ(f.sWhere(),
+              "(( zpurpoheader.cVenAbbName = '华东精密' and zpurpoheader.cBusType = '普通采购') Or "
+              "( zpurpoheader.cVenAbbName = '华东精密' and zpurpoheader.cBusType = ''))");
+    EXPECT_EQ(column(f.lstDdHead(), "单据号"), (std::vector<std::string>{"PO001", "PO002"}))
+        << "the empty-type twin lists PO002 too";
+
+    ui().answer(kToArrivals, vbYes);
+    f.SSTab1().click_tab(1);
+    f.cmbVen().put_Text("");
+    f.txtUDate().put_Text("2024-05-31");
+    f.Command1().click();
+    EXPECT_EQ(f.sWhere(),
+              "((pu_ArrHead.ddate <= '2024-05-31' and pu_ArrHead.cBusType = '普通采购') Or "
+              "(pu_ArrHead.ddate <= '2024-05-31' and pu_ArrHead.cBusType = ''))");
+    EXPECT_EQ(column(f.lstDhdHead(), "单据号"), (std::vector<std::string>{"DH001"}));
+}
+
+TEST_F(StockOrderTest, RestrictedOperatorSeesItsDepartmentsAndTheLineConditions) {
+    account.restrict_rows("clerk", "department", "01");
+    account.restrict_rows("clerk", "inventory", "1");
+    account.restrict_rows("clerk", "warehouse", "01");
+    auto& f = open("clerk");
+    EXPECT_EQ(f.sWhere(), "(cDepCode in ('01') OR ISNULL(cDepCode, '') = '')") << "the scope of the load";
+    f.cmdFilter().click();
+    EXPECT_EQ(f.sWhere(), "(cDepCode in ('01') OR ISNULL(cDepCode, '') = '')");
+    EXPECT_EQ(column(f.lstDdHead(), "单据号"), (std::vector<std::string>{"PO001", "PO003"}));
+
+    EXPECT_EQ(f.OrderLineWhere(false), "Inventory.iId IN(1)");
+    f.txtLPlanArriveDate().put_Text("2024-05-01");
+    EXPECT_EQ(f.OrderLineWhere(true), "Inventory.iId IN(1) and dArriveDate >= '2024-05-01'");
+    // the click on column 0 passes the inventory condition alone
+    f.Check1().click();
+    f.txtLPlanArriveDate().put_Text("2024-06-01");
+    mark_order(f, 1);
+    EXPECT_EQ(column(f.lstDdBody(), "存货编码"), (std::vector<std::string>{"A001"}));
+    f.Check1().click();
+    f.Check1().click();  // the show-lines action passes the planned arrival too
+    EXPECT_EQ(f.lstDdBody().Rows(), 1);
+
+    ui().answer(kToArrivals, vbYes);
+    f.SSTab1().click_tab(1);
+    EXPECT_EQ(f.sWhere(), "(cDepCode in ('01') OR ISNULL(cDepCode, '') = '') AND "
+                          "(cWhCode in ('01') OR ISNULL(cWhCode,'') = '')");
+    f.cmbWhName().put_Text("原料仓");
+    EXPECT_EQ(f.ArrivalLineWhere(true),
+              "Inventory.iId IN(1) AND (PU_ArrivalVouchs.cWhCode in ('01') OR ISNULL(PU_ArrivalVouchs.cWhCode,'') = '')"
+              " and  cWhName = '原料仓'");
+    EXPECT_EQ(f.ArrivalLineWhere(false),
+              "Inventory.iId IN (1) AND (PU_ArrivalVouchs.cWhCode in ('01') OR ISNULL(PU_ArrivalVouchs.cWhCode,'') = '')");
+    f.Command1().click();
+    EXPECT_EQ(column(f.lstDhdHead(), "单据号"), (std::vector<std::string>{"DH001"}));
+    mark_arrival(f, 1);
+    EXPECT_EQ(column(f.lstDhdBody(), "存货编码"), (std::vector<std::string>{"A001"}))
+        << "A003 is not the clerk's inventory";
+}
+
+// ---- tabs and marking ----
+
+TEST_F(StockOrderTest, TabQuestionNoKeepsEverythingYesClearsTheOldTab) {
+    auto& f = order_lines();
+    ASSERT_EQ(f.lstDdBody().Rows(), 3);
+    ui().answer(kToArrivals, vbNo);
+    f.SSTab1().click_tab(1);
+    EXPECT_EQ(f.SSTab1().Tab(), 0);
+    EXPECT_EQ(f.lstDdHead().Rows(), 4) << "nothing cleared";
+    EXPECT_EQ(f.lstDdBody().Rows(), 3);
+    EXPECT_EQ(ui().messages().size(), 1u) << "no second question on the way back";
+    EXPECT_TRUE(f.cmbPOID().Enabled());
+
+    ui().answer(kToArrivals, vbYes);
+    f.SSTab1().click_tab(1);
+    EXPECT_EQ(f.lstDdHead().Rows(), 1);
+    EXPECT_EQ(f.lstDdBody().Rows(), 1);
+    EXPECT_FALSE(f.chkAll().Enabled());
+    EXPECT_FALSE(f.cmbPOID().Enabled());
+    EXPECT_TRUE(f.cmbArrID().Enabled());
+
+    f.Command1().click();
+    mark_arrival(f, 1);
+    ui().answer(kToOrders, vbNo);
+    f.SSTab1().click_tab(0);
+    EXPECT_EQ(f.SSTab1().Tab(), 1);
+    EXPECT_EQ(f.lstDhdBody().Rows(), 3);
+}
+
+TEST_F(StockOrderTest, BodyListHoldsExactlyTheMarkedHeadsLines) {
+    auto& f = open();
+    f.cmdFilter().click();
+    mark_order(f, 1);
+    EXPECT_EQ(f.lstDdBody().Rows(), 1) << "without Check1 no lines are fetched";
+    f.Check1().click();
+    EXPECT_EQ(column(f.lstDdBody(), "存货编码"), (std::vector<std::string>{"A001", "A002"}));
+    EXPECT_EQ(column(f.lstDdBody(), "选择"), (std::vector<std::string>{"Y", "Y"})) << "lines come marked";
+    mark_order(f, 2);
+    EXPECT_EQ(column(f.lstDdBody(), "存货编码"), (std::vector<std::string>{"A001", "A002", "A003"}));
+    EXPECT_EQ(column(f.lstDdBody(), "未入库数量"), (std::vector<std::string>{"80.00", "50.00", "30.00"}));
+    mark_order(f, 1);  // unmarked: its lines go
+    EXPECT_EQ(column(f.lstDdBody(), "存货编码"), (std::vector<std::string>{"A003"}));
+
+    f.txtWh().put_Text("原料仓");
+    f.Check1().click();
+    EXPECT_EQ(f.lstDdBody().Rows(), 1);
+    EXPECT_EQ(f.txtWh().Text(), "");
+    EXPECT_FALSE(f.txtWh().Enabled());
+}
+
+// ---- line edits ----
+
+TEST_F(StockOrderTest, QuantityAboveWhatIsLeftIsRefusedWithCellAndPartnerBack) {
+    auto& f = order_lines();
+    ui::Grid& body = f.lstDdBody();
+    const long q = body.Cols() - 2;
+    ui().answer("本次入库数量不能大于未入库数量", vbOK);
+    EXPECT_TRUE(body.edit_cell(1, q, "80.5"));
+    EXPECT_EQ(body.TextMatrix(1, q), "80.00");
+    EXPECT_EQ(ui().messages().back().title, "");
+    EXPECT_TRUE(body.edit_cell(1, q, "60"));
+    EXPECT_EQ(body.TextMatrix(1, q), "60.00");
+    EXPECT_EQ(ui().messages().size(), 1u) << "an accepted edit says nothing";
+}
+
+TEST_F(StockOrderTest, ExcessRatioAppliesWithOverOrder) {
+    option("OverOrder", "True");
+    account.exec("update Inventory set fInExcess = 0.1 where cInvCode = 'A001'");
+    auto& f = order_lines();
+    ui::Grid& body = f.lstDdBody();
+    const long q = body.Cols() - 2;
+    EXPECT_TRUE(body.edit_cell(1, q, "90"));  // (20 + 90 - 100) / 100 = 0.1
+    EXPECT_EQ(body.TextMatrix(1, q), "90.00");
+    ui().answer("本次入库数量不能大于入库上限范围！", vbOK);
+    EXPECT_TRUE(body.edit_cell(1, q, "91"));
+    EXPECT_EQ(body.TextMatrix(1, q), "90.00");
+}
+
+TEST_F(StockOrderTest, ReturnsAndFloatingLinesAreChecked) {
+    auto& f = order_lines();
+    ui::Grid& body = f.lstDdBody();
+    const long q = body.Cols() - 2, n = body.Cols() - 1;
+    ui().answer("本次退货数量/件数不能大于订单的累计入库数量/件数。", vbOK);
+    EXPECT_TRUE(body.edit_cell(1, q, "-25"));
+    EXPECT_EQ(body.TextMatrix(1, q), "80.00");
+    EXPECT_TRUE(body.edit_cell(1, q, "-20"));
+    EXPECT_EQ(body.TextMatrix(1, q), "-20.00");
+
+    // A002 converts at a floating rate and has 5 pieces
+    ui().answer("必须先修改[件数]为负数然后修改[数量]!", vbOK);
+    EXPECT_TRUE(body.edit_cell(2, q, "-3"));
+    EXPECT_EQ(body.TextMatrix(2, q), "50.00");
+    EXPECT_EQ(body.TextMatrix(2, n), "5.00");
+}
+
+TEST_F(StockOrderTest, DatesAndWarehouseCells) {
+    auto& f = open();
+    f.Check1().click();
+    f.cmdFilter().click();
+    mark_order(f, 2);  // A003: batch and shelf life of 30 days
+    ui::Grid& body = f.lstDdBody();
+    ui().answer("日期格式不正确，必须按格式YYYY-MM-DD输入", vbOK);
+    EXPECT_TRUE(body.edit_cell(1, col(f, "失效日期"), "2024-13-01"));
+    EXPECT_EQ(body.TextMatrix(1, col(f, "失效日期")), "");
+    EXPECT_EQ(ui().messages().back().title, "提示");
+    EXPECT_TRUE(body.edit_cell(1, col(f, "生产日期"), "2024-05-01"));
+    EXPECT_EQ(body.TextMatrix(1, col(f, "失效日期")), "2024-05-31");
+
+    ui().answer("仓库不合法！", vbOK);
+    EXPECT_TRUE(body.edit_cell(1, col(f, "仓库"), "没有的仓"));
+    EXPECT_EQ(body.TextMatrix(1, col(f, "仓库")), "");
+    ui().answer("[原料仓]在仓库存货对照表中不存在！是否继续？", vbNo);
+    EXPECT_TRUE(body.edit_cell(1, col(f, "仓库"), "01"));
+    EXPECT_EQ(body.TextMatrix(1, col(f, "仓库")), "");
+    EXPECT_TRUE(body.edit_cell(1, col(f, "仓库"), "02"));
+    EXPECT_EQ(body.TextMatrix(1, col(f, "仓库")), "成品仓");
+    EXPECT_EQ(f.sWhCode(), "02");
+
+    body.put_TextMatrix(1, col(f, "入库单号"), "RK0001");
+    ui().answer("已经指定了对应入库单号,不能修改仓库！", vbOK);
+    EXPECT_TRUE(body.edit_cell(1, col(f, "仓库"), "原料仓"));
+    EXPECT_EQ(body.TextMatrix(1, col(f, "仓库")), "成品仓") << "the old warehouse returns";
+}
+
+TEST_F(StockOrderTest, ReceiptWarehouseFillsTheFreeLines) {
+    auto& f = open();
+    f.Check1().click();
+    ui().answer("表体没有数据!", vbOK);
+    f.txtWh().put_Text("原料仓");
+    f.set_focus(&f.txtWh());
+    f.set_focus(&f.cmdOk());
+    EXPECT_EQ(f.txtWh().Text(), "");
+
+    f.cmdFilter().click();
+    mark_order(f, 1);
+    ui::Grid& body = f.lstDdBody();
+    body.select(1, 1);
+    f.txtWh().put_Text("01");
+    f.set_focus(&f.txtWh());
+    f.set_focus(&f.cmdOk());
+    EXPECT_EQ(f.txtWh().Text(), "原料仓");
+    EXPECT_EQ(column(body, "仓库"), (std::vector<std::string>{"原料仓", "原料仓"}));
+}
+
+// ---- OK ----
+
+TEST_F(StockOrderTest, OkRefusesWithoutHeadsOrLinesAndHandsOverMarkedLines) {
+    auto& f = open();
+    ui().answer("确认要生单吗？", vbNo);
+    f.cmdOk().click();
+    ui().answer("确认要生单吗？", vbYes);
+    ui().answer("采购订单表头为空！请重新生单", vbOK);
+    f.cmdOk().click();
+    EXPECT_EQ(ui().messages().back().icon, vbCritical);
+
+    f.cmdFilter().click();
+    ui().answer("确认要生单吗？", vbYes);
+    ui().answer("请选择记录！", vbOK);
+    f.cmdOk().click();  // no head marked: no lines fetched
+    EXPECT_FALSE(owner.set);
+
+    f.chkEdit().put_Value(1);
+    mark_order(f, 2);  // PO002 has no business type
+    ui().answer("确认要生单吗？", vbYes);
+    f.cmdOk().click();  // Check1 is checked by OK: the lines come marked
+    ASSERT_TRUE(owner.got);
+    EXPECT_TRUE(f.bStockOrder());
+    EXPECT_FALSE(f.visible());
+    auto head = owner.got->Item(Variant("Head")).as<ado::Recordset>();
+    auto body = owner.got->Item(Variant("Body")).as<ado::Recordset>();
+    ASSERT_EQ(head->RecordCount(), 1);
+    EXPECT_EQ(vb::CStr((*head)(Variant("cBusType"))), "普通采购");
+    ASSERT_EQ(body->RecordCount(), 1);
+    EXPECT_EQ(vb::CDbl((*body)(Variant("iQuantity"))), 30);
+    EXPECT_EQ(owner.got->Item(Variant("Date")).str(), f.txtOutDate().Text());
+    EXPECT_EQ(fixture->hklm.query_string(texts::kKcglKey, "orderform").value_or(""), "1");
+    EXPECT_EQ(fixture->hklm.query_string(texts::kKcglKey, "arrivalform").value_or(""), "0");
+    EXPECT_FALSE(fixture->layout.BodyLaidOutB);
+}
+
+TEST_F(StockOrderTest, CopiedLinesReturnsAndWholeArrivals) {
+    auto& f = order_lines();
+    ui::Grid& body = f.lstDdBody();
+    const long q = body.Cols() - 2;
+    body.select(1, q);
+    ui().answer_menu("mnuCopyLine");
+    body.mouse_up(ui::vbRightButton, 0, 1, q);
+    ASSERT_EQ(body.Rows(), 4);
+    EXPECT_TRUE(body.edit_cell(1, q, "50"));
+    EXPECT_TRUE(body.edit_cell(3, q, "-5"));
+    body.click(2, 0);  // unmark A002
+    ui().answer("确认要生单吗？", vbYes);
+    f.cmdOk().click();
+    auto lines = owner.got->Item(Variant("Body")).as<ado::Recordset>();
+    ASSERT_EQ(lines->RecordCount(), 2) << "the copied line is its own record";
+    lines->MoveFirst();
+    EXPECT_EQ(vb::CDbl((*lines)(Variant("iQuantity"))), 50);
+    EXPECT_TRUE(vb::CBool((*lines)(Variant("bQuanSign"))));
+    lines->MoveNext();
+    EXPECT_EQ(vb::CDbl((*lines)(Variant("iQuantity"))), -5);
+    EXPECT_FALSE(vb::CBool((*lines)(Variant("bQuanSign"))));
+
+    ui().answer(kToArrivals, vbYes);
+    f.SSTab1().click_tab(1);
+    f.Command1().click();
+    mark_arrival(f, 1);
+    ui::Grid& arrivals = f.lstDhdBody();
+    EXPECT_TRUE(arrivals.edit_cell(2, arrivals.Cols() - 2, "3"));
+    ui().answer("确认要生单吗？", vbYes);
+    f.cmdOk().click();
+    EXPECT_FALSE(f.bStockOrder());
+    lines = owner.got->Item(Variant("Body")).as<ado::Recordset>();
+    ASSERT_EQ(lines->RecordCount(), 2);
+    lines->MoveFirst();
+    EXPECT_EQ(vb::CLng((*lines)(Variant("bAll"))), 1) << "40 of 40 received";
+    lines->MoveNext();
+    EXPECT_EQ(vb::CLng((*lines)(Variant("bAll"))), 0) << "3 of the 6 left";
+}
+
+TEST_F(StockOrderTest, EmptyCopyHasTheFieldsAndNoRows) {
+    auto& f = order_lines();
+    auto copy = ModuleCtl::EmptyRecordsetCopy(f.rsBody());
+    EXPECT_EQ(copy->Fields().Count(), f.rsBody()->Fields().Count());
+    EXPECT_EQ(copy->RecordCount(), 0);
+    EXPECT_EQ(f.rsBody()->RecordCount(), 2) << "the source keeps its rows";
+}
+
+}  // namespace
+}  // namespace korvane::generation
