@@ -1,4 +1,5 @@
 #include "apps/korvane/demo.h"
+#include "apps/korvane/demo_purchase.h"
 
 #include <cmath>
 #include <unistd.h>
@@ -375,6 +376,7 @@ int run_demo(const std::string& db) {
     issue_and_write_back(con);
     allocation(con, db);
     source_documents(db);
+    purchase_generation(db);
     return 0;
 }
 

@@ -194,7 +194,13 @@ bool SetBodyCellState(const FormServices& services, std::int32_t vouch_kind, con
     auto service = services.stock_option ? services.stock_option() : nullptr;
     if (!service) err::raise(err::kObjectNotSet);
     if (!service->InitFromSession(services.session()->GetSession(), sMessage)) return false;
-    const auto settings = service->GetColumnSet(vouch_kind, head, line);
+    std::vector<session::ColumnSetting> settings;
+    try {
+        settings = service->GetColumnSet(vouch_kind, head, line);
+    } catch (const Error& e) {
+        sMessage = e.description();
+        return false;
+    }
     const bool returning = CellAmount(list, row, list.Cols() - 2) < 0;
     const session::ColumnSetting* invouch = nullptr;
     const session::ColumnSetting* batch = nullptr;

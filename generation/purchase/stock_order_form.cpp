@@ -372,6 +372,7 @@ void frmStockOrder::RunFilter() {
     ui::Grid& head = head_list();
     ModuleCtl::FillSourceGrid(services_, rs_head_, head, false, false);
     ModuleCtl::SetListLayout(services_, head, rs_head_);
+    head.put_ColWidth(0, 560);
     services_.layouts().BodyLaidOutA = false;
     services_.layouts().BodyLaidOutB = false;
     show_lines();
@@ -416,6 +417,7 @@ void frmStockOrder::append_lines(ui::Grid& head, long row, const std::string& wh
 
 void frmStockOrder::lay_out_body(ui::Grid& body, const ado::RecordsetPtr& rs) {
     ModuleCtl::SetListLayout(services_, body, rs);
+    body.put_ColWidth(0, 560);
     const bool orders = &body == order_body_;
     for (long c = 1; c < body.Cols(); ++c) {
         const std::string& caption = body.TextMatrix(0, c);
