@@ -39,21 +39,21 @@ std::string busy_vendor(const ado::ConnectionPtr& con) {
     return vb::CStr((*rs)(Variant("v")));
 }
 
-void script(generation::frmStockOrder& f, ui::HeadlessUi& ui, const std::string& vendor) {
+void script(generation::frmStockOrder& f, ui::HeadlessUi& ui, const std::string& vendor, bool print) {
     f.cmbVen().put_Text(vendor);
     f.Check1().click();
     f.cmdFilter().click();
-    std::printf("  过滤: 供应商 %s, 列出订单 %ld 张, 条件 [%s]\n", vendor.c_str(), f.lstDdHead().Rows() - 1,
+    if (print) std::printf("  过滤: 供应商 %s, 列出订单 %ld 张, 条件 [%s]\n", vendor.c_str(), f.lstDdHead().Rows() - 1,
                 f.sWhere().c_str());
     const long code = generation::ModuleCtl::CaptionColumn(f.lstDdHead(), "单据号");
     for (long r = 1; r <= 2 && r < f.lstDdHead().Rows(); ++r) {
         f.lstDdHead().click(r, 0);
-        std::printf("  选中订单 %s\n", f.lstDdHead().TextMatrix(r, code).c_str());
+        if (print) std::printf("  选中订单 %s\n", f.lstDdHead().TextMatrix(r, code).c_str());
     }
     ui::Grid& body = f.lstDdBody();
     const long q = body.Cols() - 2, left = body.Cols() - 4;
     const long inv = generation::ModuleCtl::CaptionColumn(body, "存货编码");
-    std::printf("  表体 %ld 行\n", body.Rows() - 1);
+    if (print) std::printf("  表体 %ld 行\n", body.Rows() - 1);
     long row = 1;
     while (row < body.Rows() && generation::ModuleCtl::CellAmount(body, row, left) <= 1) ++row;
     if (row >= body.Rows()) return;
@@ -61,43 +61,48 @@ void script(generation::frmStockOrder& f, ui::HeadlessUi& ui, const std::string&
     const std::string over = vb::Format(Variant(rest + 1), "##0.00");
     ui.answer(kOverRemaining, ui::vb::vbOK);
     body.edit_cell(row, q, over);
-    std::printf("  第 %ld 行 %s 本次入库 %s: 提示“%s”, 保留 %s\n", row, body.TextMatrix(row, inv).c_str(),
+    if (print) std::printf("  第 %ld 行 %s 本次入库 %s: 提示“%s”, 保留 %s\n", row, body.TextMatrix(row, inv).c_str(),
                 over.c_str(), ui.messages().back().text.c_str(), body.TextMatrix(row, q).c_str());
     const std::string half = vb::Format(Variant(std::floor(rest / 2)), "##0.00");
     body.edit_cell(row, q, half);
-    std::printf("  第 %ld 行 本次入库 %s: 接受\n", row, body.TextMatrix(row, q).c_str());
+    if (print) std::printf("  第 %ld 行 本次入库 %s: 接受\n", row, body.TextMatrix(row, q).c_str());
     ui.answer("确认要生单吗？", ui::vb::vbYes);
     f.cmdOk().click();
 }
 
 }  // namespace
 
-void purchase_generation(const std::string& db) {
+std::unique_ptr<PurchaseReceiptVoucher> scripted_purchase_voucher(const std::string& db, ui::HeadlessUi& ui,
+                                                                  const session::LoginPtr& login, bool print) {
     auto con = ado::Connection::create();
     con->Open("Provider=SQLite;Data Source=" + db);
-    std::printf("\n采购生单: 采购入库单从采购订单生成\n");
+    auto voucher = std::make_unique<PurchaseReceiptVoucher>(ui, login);
     const std::string vendor = busy_vendor(con);
     if (vendor.empty()) {
-        std::printf("  账套中没有同一供应商的两张未执行完的订单\n");
-        return;
+        if (print) std::printf("  账套中没有同一供应商的两张未执行完的订单\n");
+        return voucher;
     }
-    ui::HeadlessUi ui;
     ui.on_failure = [](const std::string& what) { std::printf("  意外的对话: %s\n", what.c_str()); };
-    ui.on_show(generation::frmStockOrder::kFormName, [&](ui::Form& form) {
-        script(dynamic_cast<generation::frmStockOrder&>(form), ui, vendor);
+    ui.on_show(generation::frmStockOrder::kFormName, [&ui, vendor, print](ui::Form& form) {
+        script(dynamic_cast<generation::frmStockOrder&>(form), ui, vendor, print);
     });
     component::set_ui_host(&ui);
-    auto login = session::AccountLogin::create("Provider=SQLite;Data Source=" + db, "demo");
-    PurchaseReceiptVoucher voucher(ui, login);
-    voucher.on_handed = print_hand_over;
-    voucher.generate();
+    if (print) voucher->on_handed = print_hand_over;
+    voucher->generate();
     component::set_ui_host(nullptr);
+    return voucher;
+}
 
+void purchase_generation(const std::string& db) {
+    std::printf("\n采购生单: 采购入库单从采购订单生成\n");
+    ui::HeadlessUi ui;
+    auto login = session::AccountLogin::create("Provider=SQLite;Data Source=" + db, "demo");
+    auto voucher = scripted_purchase_voucher(db, ui, login, true);
     std::printf("  入库单表头: 日期 %s, 来源 %s, 供应商 %s, 部门 %s, 业务类型 %s\n",
-                voucher.head_field("txtDate").Text().c_str(), voucher.head_field("txtSource").Text().c_str(),
-                voucher.head_field("txtVendor").Text().c_str(), voucher.head_field("txtDept").Text().c_str(),
-                voucher.head_field("txtBusType").Text().c_str());
-    ui::Grid& body = voucher.body();
+                voucher->head_field("txtDate").Text().c_str(), voucher->head_field("txtSource").Text().c_str(),
+                voucher->head_field("txtVendor").Text().c_str(), voucher->head_field("txtDept").Text().c_str(),
+                voucher->head_field("txtBusType").Text().c_str());
+    ui::Grid& body = voucher->body();
     for (long r = 1; r < body.Rows(); ++r) {
         std::printf("  ");
         for (long c = 1; c < body.Cols(); ++c)

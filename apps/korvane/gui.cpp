@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include "apps/korvane/demo.h"
+#include "apps/korvane/voucher_purchase.h"
 #include "component/module_state.h"
 #include "component/ref_select.h"
 #include "generation/core/module_ctl.h"
@@ -121,6 +122,13 @@ public:
         select.on_click = [this] {
             select_stock(this->host(), login_, permission_, control_as<ui::TextBox>("cmbWhName").LinkItem(),
                          control_as<ui::TextBox>("cmbInv").LinkItem());
+        };
+        auto& purchase = add<ui::CommandButton>("cmdPurchase");
+        purchase.put_Caption("采购入库单(&P)");
+        purchase.Move(2850, 4450, 1450, 400);
+        purchase.on_click = [this] {
+            PurchaseReceiptVoucher voucher(this->host(), login_);
+            voucher.Show(ui::vbModal);
         };
         auto& exit = add<ui::CommandButton>("cmdExit");
         exit.put_Caption("退出(&X)");

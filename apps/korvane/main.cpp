@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "apps/korvane/demo.h"
+#include "apps/korvane/demo_purchase.h"
 #include "apps/korvane/gui.h"
 #include "platform/vb/error.h"
 #include "schema/demo_generator.h"
@@ -99,6 +100,8 @@ int main(int argc, char** argv) {
     gui->add_option("--screenshot", screenshot, "render the window into this PNG and exit");
     bool select = false;
     gui->add_flag("--select", select, "open the stock selection dialog for a demo issue line");
+    bool purchase = false;
+    gui->add_flag("--purchase", purchase, "open the purchase receipt voucher (生单 from orders and arrivals)");
 
     CLI11_PARSE(app, argc, argv);
     try {
@@ -106,6 +109,7 @@ int main(int argc, char** argv) {
         if (*gui) {
             if (!korvane::app::gui_platform_ready(!screenshot.empty())) return 1;
             if (int rc = init_demo(gui_db, 20000, 1, false, true)) return rc;
+            if (purchase) return korvane::app::run_purchase_gui(gui_db, screenshot);
             return korvane::app::run_gui(gui_db, screenshot, select);
         }
         if (int rc = init_demo(demo_db, 20000, 1, false, true)) return rc;
