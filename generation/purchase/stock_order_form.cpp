@@ -10,6 +10,8 @@
 #include "generation/core/texts.h"
 #include "generation/core/warehouse_fields.h"
 #include "generation/purchase/texts.h"
+#include "host/stock_queries.h"
+#include "selection/ref_select_form.h"
 #include "platform/vb/collection.h"
 #include "platform/vb/convert.h"
 
@@ -253,7 +255,7 @@ void frmStockOrder::wire_fields() {
         return key == kEnter ? 0 : key;
     };
     on_key_press = [this](int& key) { ModuleCtl::FilterKeyAscii(services_.host(), key); };
-    on_key_down = [this](int& key, int shift) { key_down(key, shift); };
+    on_key_down = [this](int& key, int shift) { form_key_down(key, shift); };
 }
 
 void frmStockOrder::on_form_load() {
@@ -522,7 +524,7 @@ void frmStockOrder::confirm() {
     Hide();
 }
 
-void frmStockOrder::key_down(int& key, int shift) {
+void frmStockOrder::form_key_down(int& key, int shift) {
     if (key == kF2) {
         if (cmd_refers_->Visible()) cmd_refers_->click();
         else if (cmd_wh_->Visible()) warehouse_button();
@@ -537,7 +539,12 @@ void frmStockOrder::key_down(int& key, int shift) {
         ui::Grid& body = body_list();
         if (body.Rows() <= 1) return;
         const long col = ModuleCtl::CaptionColumn(body, key == kKeyB ? "批号" : "入库单号");
-        if (col > 0) cell_lookup(body, body.Row(), col);
+        std::string result;
+        if (col > 0) {
+            const std::string text = body.TextMatrix(body.Row(), col);
+            if (key == kKeyB) AssignBatches(body, text, true, result);
+            else AssignReceiptLines(body, text, true, result);
+        }
         key = 0;
     }
 }
@@ -744,8 +751,11 @@ void frmStockOrder::cell_lookup(ui::Grid& body, long row, long col) {
         if (long code = services_.layouts().WhCodeCol; code > 0 && code < cols)
             body.put_TextMatrix(row, code, wh_code_);
     } else if ((caption == "批号" || caption == "入库单号") && returning) {
-        // The batch and in-voucher choice of a return line.
-        (void)returning;
+        std::string result;
+        body.select(row, col);
+        const bool changed = caption == "批号" ? AssignBatches(body, "", false, result)
+                                               : AssignReceiptLines(body, "", false, result);
+        if (changed) body.put_TextMatrix(row, col, result);
     } else if (caption == "库存单位") {
         const long inv = ModuleCtl::GetColumnIndex("cinvcode", rs_body_, cols);
         std::string unit =
@@ -757,6 +767,124 @@ void frmStockOrder::cell_lookup(ui::Grid& body, long row, long col) {
         std::string value = ModuleCtl::LookupFreeItem(services_, std::stoi(field.substr(5)), body.TextMatrix(row, col));
         if (!value.empty()) body.put_TextMatrix(row, col, value);
     }
+}
+
+bool frmStockOrder::AssignBatches(ui::Grid& list, const std::string&, bool all_rows, std::string& result) {
+    return assign(list, false, all_rows, result);
+}
+
+bool frmStockOrder::AssignReceiptLines(ui::Grid& list, const std::string&, bool all_rows, std::string& result) {
+    return assign(list, true, all_rows, result);
+}
+
+bool frmStockOrder::assign(ui::Grid& list, bool receipt_lines, bool all_rows, std::string& result) {
+    const long row = list.Row();
+    if (!rs_body_ || row < 1 || row >= list.Rows()) return false;
+    ado::RecordsetPtr head, line;
+    row_copies(list, row, head, line);
+    line->MoveFirst();
+    auto text = [&](const char* name) {
+        return line->Fields().find(name) < 0 ? std::string() : vb::text_or_empty((*line)(Variant(name)));
+    };
+    const double quantity = vb::Val(text("iquantity"));
+    if (quantity > 0) return false;
+    const std::string wh = text("cwhcode"), inv = text("cinvcode");
+    if (wh.empty()) {
+        services_.host().MsgBox(T::kNoWarehouse, vbCritical, T::kTitle);
+        return false;
+    }
+    host::FreeValues free;
+    auto free_items = std::make_shared<Collection>();
+    for (int n = 1; n <= 10; ++n) {
+        free[static_cast<std::size_t>(n - 1)] = text(("cfree" + std::to_string(n)).c_str());
+        free_items->Add(Variant(free[static_cast<std::size_t>(n - 1)]));
+    }
+    auto stock = services_.stock_option();
+    std::string m;
+    if (!stock->InitFromSession(services_.session()->GetSession(), m)) return false;
+    std::string sql;
+    if (receipt_lines) {
+        auto builder = services_.receipt_query_builder();
+        builder->Init(stock->GetOptions());
+        builder->GetReceiptLineSql(sql, wh, inv, free, text("cinvouchcode"), text("cbatch"));
+    } else {
+        auto builder = services_.batch_query_builder();
+        builder->Init(stock->GetOptions());
+        builder->GetBatchSql(sql, wh, inv, free, "");
+    }
+    // The selection service's dialog on this form's session.
+    selection::frmRefSelect dialog(services_);
+    dialog.put_WhCode(wh);
+    dialog.put_InvCode(inv);
+    dialog.put_Free(free_items);
+    dialog.put_Quantity(quantity);
+    dialog.put_Num(vb::Val(text("inum")));
+    dialog.put_ExchRate(Variant(vb::Val(text("iinvexchrate"))));
+    dialog.put_RefType(receipt_lines ? 1 : 0);
+    dialog.put_IsRedVouch(quantity < 0);
+    dialog.put_MutiSel(true);
+    auto candidates = ado::Recordset::create();
+    candidates->put_CursorLocation(ado::adUseClient);
+    candidates->Open(sql, services_.session()->GetConnection(), ado::adOpenStatic, ado::adLockBatchOptimistic);
+    dialog.put_DataFrom(candidates);
+    if (all_rows) {
+        std::string err;
+        dialog.set_fill_on_load(false);
+        dialog.Load();
+        dialog.AutoMatch(err);
+        dialog.TaskRun("ok");
+    } else {
+        dialog.Show(ui::vbModal);
+        if (dialog.loaded()) dialog.Unload();
+    }
+    auto chosen = dialog.DataFrom();
+    if (!chosen || chosen->State() != ado::adStateOpen || chosen->RecordCount() == 0) return false;
+
+    // Each chosen row: the line again, with the row's amounts and values.
+    const long cols = list.Cols();
+    const auto options = services_.session()->GetOptions();
+    const double sign = quantity < 0 ? -1 : 1;
+    struct Mapping {
+        const char* base;
+        const char* caption;
+    };
+    std::vector<Mapping> mappings = {{"cBatch", "批号"}, {"dVdate", "失效日期"}, {"imassdate", "保质期"},
+                                     {"dmadedate", "生产日期"}};
+    if (receipt_lines) mappings.push_back({"cInVouchCode", "入库单号"});
+    const long corid = ModuleCtl::GetColumnIndex("icorid", rs_body_, cols);
+    list.put_Redraw(false);
+    for (chosen->MoveFirst(); !chosen->Eof(); chosen->MoveNext()) {
+        list.select(row, list.Col());
+        ModuleCtl::CopyCurrentLine(list, false);
+        const long to = list.Rows() - 1;
+        list.put_RowHidden(to, false);
+        list.put_TextMatrix(to, 0, "Y");
+        auto amount = [&](const char* name) {
+            return chosen->Fields().find(name) < 0 ? 0.0 : std::fabs(vb::Val((*chosen)(Variant(name))));
+        };
+        list.put_TextMatrix(to, cols - 2,
+                            vb::Format(Variant(sign * amount("出库数量")), vb::decimals_pattern(options->QuanDecDgt())));
+        list.put_TextMatrix(to, cols - 1,
+                            vb::Format(Variant(sign * amount("出库件数")), vb::decimals_pattern(options->NumDecDgt())));
+        for (long f = 0; f < chosen->Fields().Count(); ++f) {
+            auto field = chosen->Fields().Item(Variant(f));
+            const std::string base = vb::LCase(vb::CStr(field.Properties("BASECOLUMNNAME")));
+            const Variant& v = field.Value();
+            std::string value = v.type() == VarType::Date ? vb::format_date(vb::CDate(v)) : vb::text_or_empty(v);
+            for (const auto& m : mappings)
+                if (base == vb::LCase(m.base) || field.Name() == m.caption)
+                    if (long c = ModuleCtl::CaptionColumn(list, m.caption)) list.put_TextMatrix(to, c, value);
+            if (receipt_lines && corid > 0 && (base == "icorid" || field.Name() == "入库系统编号"))
+                list.put_TextMatrix(to, corid, value);
+        }
+        if (result.empty())
+            if (long c = ModuleCtl::CaptionColumn(list, receipt_lines ? "入库单号" : "批号")) result = list.TextMatrix(to, c);
+    }
+    // The line they replace is generated no more.
+    list.put_RowHidden(row, true);
+    list.put_Redraw(true);
+    services_.host().SendKeys("{ESC}");
+    return true;
 }
 
 void frmStockOrder::warehouse_field_left() {

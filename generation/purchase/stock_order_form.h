@@ -78,7 +78,16 @@ public:
     ui::Grid& head_list() { return tabs_->Tab() == 0 ? *order_head_ : *arrival_head_; }
     ui::Grid& body_list() { return tabs_->Tab() == 0 ? *order_body_ : *arrival_body_; }
 
+    // The batch and in-voucher choice of a return line (the current row of
+    // `list`): candidate stock rows allocated in the selection dialog, or
+    // automatically when `all_rows`; each chosen row becomes a line carrying
+    // the replaced line's values, which is hidden. The chosen batch (or
+    // in-voucher number) in `result`; false when nothing changed.
+    bool AssignBatches(ui::Grid& list, const std::string& text, bool all_rows, std::string& result);
+    bool AssignReceiptLines(ui::Grid& list, const std::string& text, bool all_rows, std::string& result);
+
 private:
+    bool assign(ui::Grid& list, bool receipt_lines, bool all_rows, std::string& result);
     void build_filter_row();
     void build_lists();
     void build_bottom_row();
@@ -92,7 +101,7 @@ private:
     void lay_out_body(ui::Grid& body, const ado::RecordsetPtr& rs);
     void bus_type_picked();
     void confirm();
-    void key_down(int& key_code, int shift);
+    void form_key_down(int& key_code, int shift);
 
     // Body list events.
     void wire_body(ui::Grid& body);

@@ -7,6 +7,7 @@
 #include "generation/core/body_rows.h"
 #include "generation/core/texts.h"
 #include "platform/vb/convert.h"
+#include "selection/ref_select_form.h"
 #include "session/login.h"
 #include "session/options_loader.h"
 #include "tests/support/account.h"
@@ -408,6 +409,81 @@ TEST_F(StockOrderTest, CopiedLinesReturnsAndWholeArrivals) {
     EXPECT_EQ(vb::CLng((*lines)(Variant("bAll"))), 1) << "40 of 40 received";
     lines->MoveNext();
     EXPECT_EQ(vb::CLng((*lines)(Variant("bAll"))), 0) << "3 of the 6 left";
+}
+
+// ---- batches of return lines ----
+
+struct ReturnLineTest : StockOrderTest {
+    // PO001's first line (A001, 20 received) turned into a return of 5 from warehouse 01.
+    frmStockOrder& return_line() {
+        testing::StockRow first{.warehouse = "01", .inventory = "A001", .batch = "B240101", .quantity = 3};
+        first.made = "2024-01-01";
+        first.expiry = "2024-07-01";
+        first.mass_days = 182;
+        account.add_stock(first);
+        account.add_stock("01", "A001", "B240201", 4);
+        option("BatchOut", "先进先出");
+        auto& f = order_lines();
+        ui::Grid& body = f.lstDdBody();
+        EXPECT_TRUE(body.edit_cell(1, col(f, "仓库"), "01"));
+        EXPECT_TRUE(body.edit_cell(1, body.Cols() - 2, "-5"));
+        return f;
+    }
+    void expect_split(frmStockOrder& f) {
+        ui::Grid& body = f.lstDdBody();
+        ASSERT_EQ(body.Rows(), 5);
+        EXPECT_TRUE(body.RowHidden(1)) << "the replaced line";
+        EXPECT_EQ(body.TextMatrix(3, col(f, "批号")), "B240101");
+        EXPECT_EQ(body.TextMatrix(3, body.Cols() - 2), "-3.00");
+        EXPECT_EQ(body.TextMatrix(3, col(f, "生产日期")), "2024-01-01");
+        EXPECT_EQ(body.TextMatrix(3, col(f, "失效日期")), "2024-07-01");
+        EXPECT_EQ(body.TextMatrix(3, col(f, "保质期")), "182");
+        EXPECT_EQ(body.TextMatrix(4, col(f, "批号")), "B240201");
+        EXPECT_EQ(body.TextMatrix(4, body.Cols() - 2), "-2.00");
+        EXPECT_EQ(body.TextMatrix(4, col(f, "仓库")), "原料仓") << "the replaced line's values";
+        body.click(2, 0);  // leave A002 out
+        ui().answer("确认要生单吗？", vbYes);
+        f.cmdOk().click();
+        auto lines = owner.got->Item(Variant("Body")).as<ado::Recordset>();
+        ASSERT_EQ(lines->RecordCount(), 2) << "the hidden line is not handed over";
+        lines->MoveFirst();
+        EXPECT_EQ(vb::CStr((*lines)(Variant("cBatch"))), "B240101");
+        EXPECT_FALSE(vb::CBool((*lines)(Variant("bQuanSign"))));
+    }
+};
+
+TEST_F(ReturnLineTest, CtrlBAllocatesTheBatchesOfAReturnLine) {
+    auto& f = return_line();
+    f.lstDdBody().select(1, 1);
+    f.set_focus(&f.lstDdBody());
+    f.key_down(66, 2);
+    expect_split(f);
+}
+
+TEST_F(ReturnLineTest, BatchCellLookupOpensTheSelectionDialog) {
+    auto& f = return_line();
+    bool shown = false;
+    ui().on_show("frmRefSelect", [&](ui::Form& d) {
+        shown = true;
+        auto& dialog = dynamic_cast<selection::frmRefSelect&>(d);
+        dialog.TaskRun("auto");
+        dialog.TaskRun("ok");
+    });
+    ui::Grid& body = f.lstDdBody();
+    body.cell_button_click(1, col(f, "批号"));
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(body.TextMatrix(1, col(f, "批号")), "B240101") << "the cell takes the chosen batch";
+    expect_split(f);
+}
+
+TEST_F(ReturnLineTest, ReturnWithoutWarehouseIsRefused) {
+    auto& f = order_lines();
+    ui::Grid& body = f.lstDdBody();
+    EXPECT_TRUE(body.edit_cell(1, body.Cols() - 2, "-5"));
+    ui().answer("仓库不能为空！", vbOK);
+    body.cell_button_click(1, col(f, "批号"));
+    EXPECT_EQ(body.Rows(), 3);
+    EXPECT_FALSE(body.RowHidden(1));
 }
 
 TEST_F(StockOrderTest, EmptyCopyHasTheFieldsAndNoRows) {
