@@ -336,6 +336,21 @@ TEST_F(StockOrderTest, ReceiptWarehouseFillsTheFreeLines) {
     EXPECT_EQ(column(body, "仓库"), (std::vector<std::string>{"原料仓", "原料仓"}));
 }
 
+TEST_F(StockOrderTest, UnitCellTakesTheAccountsUnitAndItsRate) {
+    account.exec("insert into ComputationUnit values ('01', '个', 'G1', 1, 1), ('02', '箱', 'G1', 24, 0)");
+    account.exec("update Inventory set cComUnitCode = '01', cAssComUnitCode = '02' where cInvCode = 'A002'");
+    auto& f = order_lines();
+    ui::Grid& body = f.lstDdBody();
+    const long unit = col(f, "库存单位");
+    ASSERT_EQ(body.TextMatrix(2, unit), "箱");
+    ui().answer("计量单位[桶]不存在！", vbOK);
+    EXPECT_TRUE(body.edit_cell(2, unit, "桶"));
+    EXPECT_EQ(body.TextMatrix(2, unit), "箱");
+    EXPECT_TRUE(body.edit_cell(2, unit, "01"));
+    EXPECT_EQ(body.TextMatrix(2, unit), "个") << "typed by code, shown by name";
+    EXPECT_EQ(body.TextMatrix(2, col(f, "换算率")), "1.00");
+}
+
 // ---- OK ----
 
 TEST_F(StockOrderTest, OkRefusesWithoutHeadsOrLinesAndHandsOverMarkedLines) {
