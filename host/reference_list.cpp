@@ -208,43 +208,45 @@ void ReferenceListForm::cancel() {
 
 namespace {
 
+// Runs `sql` on the session's account, narrows it by `condition` on its
+// second field when given, and shows its rows in the form `make` builds.
+template <class Make>
+ado::RecordsetPtr show_rows(const session::LoginPtr& session, const std::string& sql, const std::string& condition,
+                            Make&& make) {
+    auto con = ado::Connection::create();
+    con->Open(session->ConnectionString());
+    auto rows = ado::Recordset::create();
+    rows->Open(sql, con, ado::adOpenStatic, ado::adLockReadOnly);
+    if (!condition.empty() && rows->Fields().Count() > 1) {
+        std::string name = rows->Fields().Item(Variant(1L)).Name();
+        rows->Close();
+        rows->Open("select * from (" + sql + ") refrows where refrows." + name + condition, con, ado::adOpenStatic,
+                   ado::adLockReadOnly);
+    }
+    auto form = make(rows);
+    form->Show(ui::vbModal);
+    if (form->loaded()) form->Unload();
+    auto result = form->result();
+    rows->Close();
+    con->Close();
+    return result;
+}
+
 class AccountReferenceList : public ReferenceList {
 public:
     ado::RecordsetPtr Show(ui::UiHost& host, const session::LoginPtr& session, const std::string& sql,
                            const std::string& table, long mode) override {
-        auto con = ado::Connection::create();
-        con->Open(session->ConnectionString());
-        auto rows = ado::Recordset::create();
-        rows->Open(sql, con, ado::adOpenStatic, ado::adLockReadOnly);
-        ReferenceListForm form(host, rows, table, mode);
-        form.Show(ui::vbModal);
-        if (form.loaded()) form.Unload();
-        auto result = form.result();
-        rows->Close();
-        con->Close();
-        return result;
+        return show_rows(session, sql, "", [&](const ado::RecordsetPtr& rows) {
+            return std::make_unique<ReferenceListForm>(host, rows, table, mode);
+        });
     }
 
     ado::RecordsetPtr ShowColumns(ui::UiHost& host, const session::LoginPtr& session, const std::string& sql,
                                   const std::string& title, const std::string& captions,
                                   const std::string& condition) override {
-        auto con = ado::Connection::create();
-        con->Open(session->ConnectionString());
-        auto rows = ado::Recordset::create();
-        rows->Open(sql, con, ado::adOpenStatic, ado::adLockReadOnly);
-        if (!condition.empty() && rows->Fields().Count() > 1) {
-            std::string name = rows->Fields().Item(Variant(1L)).Name();
-            rows->Close();
-            rows->Open("select * from (" + sql + ") refrows where refrows." + name + condition, con,
-                       ado::adOpenStatic, ado::adLockReadOnly);
-        }
-        ReferenceListForm form(host, rows, title, captions, kPickOne);
-        form.Show(ui::vbModal);
-        if (form.loaded()) form.Unload();
-        auto result = form.result();
-        rows->Close();
-        con->Close();
-        return result;
+        return show_rows(session, sql, condition, [&](const ado::RecordsetPtr& rows) {
+            return std::make_unique<ReferenceListForm>(host, rows, title, captions, kPickOne);
+        });
     }
 };
 

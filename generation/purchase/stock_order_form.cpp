@@ -236,7 +236,7 @@ void frmStockOrder::wire_fields() {
             return;
         }
         if (!ModuleCtl::CheckRefField(services_, *t, message_, true)) {
-            services_.host().MsgBox(message_, vbOKOnly, T::kTitle);
+            services_.host().MsgBox(message_, vbOKOnly, texts::kSystemTitle);
             message_.clear();
             cmd_refers_->put_Visible(true);
             cancel = true;
@@ -245,7 +245,7 @@ void frmStockOrder::wire_fields() {
     cmd_refers_->on_click = [this] {
         auto* field = dynamic_cast<ui::TextBox*>(&control(cmd_refers_->Tag()));
         if (field && !ModuleCtl::LookupReference(services_, *field, *cmd_refers_, message_, 0)) {
-            services_.host().MsgBox(message_, vbOKOnly, T::kTitle);
+            services_.host().MsgBox(message_, vbOKOnly, texts::kSystemTitle);
             message_.clear();
         }
     };
@@ -292,7 +292,7 @@ void frmStockOrder::tab_switch(long previous) {
     lbl_wh_name_->put_Enabled(now == 1);
     where_.clear();
     if (now == 1 && previous == 0 && !tab_guard_) {
-        if (services_.host().MsgBox(T::kToArrivals, vbYesNo | vbQuestion | vbDefaultButton2, T::kTitle) == vbNo) {
+        if (services_.host().MsgBox(T::kToArrivals, vbYesNo | vbQuestion | vbDefaultButton2, texts::kSystemTitle) == vbNo) {
             tab_guard_ = !tab_guard_;
             tabs_->put_Tab(0);
             return;
@@ -316,7 +316,7 @@ void frmStockOrder::tab_switch(long previous) {
         if (!wh.empty()) where_ += (where_.empty() ? "" : " AND ") + (T::kWhScopeHead + wh + T::kWhScopeTail);
     }
     if (now == 0 && previous == 1 && !tab_guard_) {
-        if (services_.host().MsgBox(T::kToOrders, vbYesNo | vbQuestion | vbDefaultButton2, T::kTitle) == vbNo) {
+        if (services_.host().MsgBox(T::kToOrders, vbYesNo | vbQuestion | vbDefaultButton2, texts::kSystemTitle) == vbNo) {
             tab_guard_ = !tab_guard_;
             tabs_->put_Tab(1);
             return;
@@ -489,7 +489,7 @@ void frmStockOrder::confirm() {
     const bool orders = tabs_->Tab() == 0;
     ui::Grid& head = head_list();
     if (head.Rows() <= 1) {
-        host.MsgBox(orders ? T::kNoOrderHeads : T::kNoArrivalHeads, vbCritical, T::kTitle);
+        host.MsgBox(orders ? T::kNoOrderHeads : T::kNoArrivalHeads, vbCritical, texts::kSystemTitle);
         return;
     }
     if (check1_->Value() != 1) {
@@ -497,13 +497,13 @@ void frmStockOrder::confirm() {
         show_lines();
     }
     if (!rs_body_ || rs_body_->State() != ado::adStateOpen) {
-        host.MsgBox(T::kChooseRecords, vbInformation, T::kTitle);
+        host.MsgBox(T::kChooseRecords, vbInformation, texts::kSystemTitle);
         return;
     }
     auto body = ModuleCtl::EmptyRecordsetCopy(rs_body_);
     ModuleCtl::RowsToRecordset(body_list(), body, 0);
     if (body->RecordCount() == 0) {
-        host.MsgBox(T::kChooseRecords, vbInformation, T::kTitle);
+        host.MsgBox(T::kChooseRecords, vbInformation, texts::kSystemTitle);
         return;
     }
     auto heads = ModuleCtl::EmptyRecordsetCopy(rs_head_);
@@ -594,7 +594,7 @@ void frmStockOrder::body_cell_entered(ui::Grid& body) {
     ado::RecordsetPtr head, line;
     row_copies(body, body.Row(), head, line);
     if (!ModuleCtl::SetBodyCellState(services_, session::kPurchaseReceiptKind, head, line, body, message_)) {
-        services_.host().MsgBox(message_, vbOKOnly, T::kTitle);
+        services_.host().MsgBox(message_, vbOKOnly, texts::kSystemTitle);
         message_.clear();
     }
 }
@@ -636,13 +636,13 @@ bool frmStockOrder::run_line_checks(ui::Grid& body, long row, long col, std::str
         date_column = type == 7 || type == 133 || type == 134 || type == 135;
     }
     if (date_column && !text.empty() && !vb::IsDate(Variant(text)))
-        return refuse(T::kBadDate, vbCritical, T::kDateTitle, false);
+        return refuse(texts::kBadDate, vbCritical, texts::kDateTitle, false);
 
     // 2. Warehouse.
     if (caption == "仓库") {
         const long invouch = field_col("cinvouchcode");
         if (invouch > 0 && !body.TextMatrix(row, invouch).empty()) {
-            host.MsgBox(T::kWarehouseTied, vbCritical, T::kTitle);
+            host.MsgBox(T::kWarehouseTied, vbCritical, texts::kSystemTitle);
             text = old_cell_text_;
         }
         const bool ok = ModuleCtl::ResolveWarehouse(services_, text, wh_code_, body, {});
@@ -660,7 +660,7 @@ bool frmStockOrder::run_line_checks(ui::Grid& body, long row, long col, std::str
     if (!orders && amount && t * vb::Val(old_cell_text_) < 0)
         return refuse(std::string(col == quantity_col ? T::kQuantityNotHead : T::kPiecesNotHead) +
                           (t > 0 ? "正数" : "负数"),
-                      vbOKOnly, T::kTitle, false);
+                      vbOKOnly, texts::kSystemTitle, false);
 
     // 4. A changed in-voucher number lets go of the receipt line it named.
     const long corid = field_col("icorid");
@@ -674,7 +674,7 @@ bool frmStockOrder::run_line_checks(ui::Grid& body, long row, long col, std::str
         row_copies(body, row, head, line);
         rs_body_ = line;
         if (!ModuleCtl::ApplyRefRowToGrid(services_, head, line, body, message_)) {
-            host.MsgBox(message_, vbOKOnly, T::kTitle);
+            host.MsgBox(message_, vbOKOnly, texts::kSystemTitle);
             message_.clear();
             restore(body, row, col, partner, text);
             return false;
@@ -716,7 +716,7 @@ bool frmStockOrder::run_line_checks(ui::Grid& body, long row, long col, std::str
         auto stock = services_.stock_option();
         std::string m;
         if (!stock->InitFromSession(services_.session()->GetSession(), m)) {
-            host.MsgBox(m, vbInformation, T::kTitle);
+            host.MsgBox(m, vbInformation, texts::kSystemTitle);
         } else if (stock->GetOptions()->OverOrder()) {
             const double r = cell("ireceivedqty"), e = cell("finexcess");
             const double q = col == quantity_col ? t : ModuleCtl::CellAmount(body, row, quantity_col);
@@ -790,7 +790,7 @@ bool frmStockOrder::assign(ui::Grid& list, bool receipt_lines, bool all_rows, st
     if (quantity > 0) return false;
     const std::string wh = text("cwhcode"), inv = text("cinvcode");
     if (wh.empty()) {
-        services_.host().MsgBox(T::kNoWarehouse, vbCritical, T::kTitle);
+        services_.host().MsgBox(T::kNoWarehouse, vbCritical, texts::kSystemTitle);
         return false;
     }
     host::FreeValues free;

@@ -4,7 +4,6 @@
 namespace korvane::generation::purchase_texts {
 
 inline constexpr const char* kCaption = "选择采购订单或采购到货单";
-inline constexpr const char* kTitle = "系统提示";
 
 // Tabs and their questions.
 inline constexpr const char* kToArrivals = "选择到货单将取消订单的所有选择,是否继续?";
@@ -29,8 +28,6 @@ inline constexpr const char* kArrWhTail = ") OR ISNULL(PU_ArrivalVouchs.cWhCode,
 inline constexpr const char* kWhNameFragment = " cWhName = '";
 
 // The checks of a line edit.
-inline constexpr const char* kBadDate = "日期格式不正确，必须按格式YYYY-MM-DD输入";
-inline constexpr const char* kDateTitle = "提示";
 inline constexpr const char* kWarehouseTied = "已经指定了对应入库单号,不能修改仓库！";
 inline constexpr const char* kPiecesFirstHead = "必须先修改[件数]为";
 inline constexpr const char* kPiecesFirstTail = "数然后修改[数量]!";
