@@ -276,7 +276,11 @@ bool ApplyRefRowToGrid(const FormServices& services, const ado::RecordsetPtr& he
     const std::string quan = vb::decimals_pattern(options->QuanDecDgt());
     const std::string num = vb::decimals_pattern(options->NumDecDgt());
     const Variant& quantity = (*line)(Variant("iquantity"));
-    const Variant& pieces = (*line)(Variant("inum"));
+    Variant pieces = (*line)(Variant("inum"));
+    const double line_rate = number_or_zero(fields.find("iinvexchrate") < 0 ? Variant() : (*line)(Variant("iinvexchrate")));
+    const bool fixed_rate = fields.find("igrouptype") >= 0 && vb::CLng(Variant(number_or_zero((*line)(Variant("igrouptype"))))) == 1;
+    // A fixed rate ties this time's pieces to its quantity.
+    if (fixed_rate && line_rate != 0 && !quantity.is_null()) pieces = Variant(vb::CDbl(quantity) / line_rate);
     list.put_TextMatrix(row, cols - 2, quantity.is_null() ? std::string() : vb::Format(quantity, quan));
     list.put_TextMatrix(row, cols - 1, pieces.is_null() ? std::string() : vb::Format(pieces, num));
 

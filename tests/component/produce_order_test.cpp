@@ -110,6 +110,7 @@ TEST_F(ProduceOrderTest, FreshInstanceOpensWithoutAFilterClause) {
     bool from_orders = true;
     EXPECT_TRUE(po.loadStockOrder("", login, got, err, from_orders));
     EXPECT_EQ(got, nullptr);
+    EXPECT_FALSE(from_orders) << "the flag is OK's, not the tab's";
 }
 
 TEST_F(ProduceOrderTest, PurchaseFormIsKeptShownAgainAndUnloaded) {

@@ -44,6 +44,7 @@ struct StockOrderTest : ::testing::Test {
         account.add_warehouse("02", "成品仓");
         account.add_inventory("A001");
         account.add_inventory("A002", 2, 10);
+        account.add_inventory("A004", 1, 4);
         testing::InventoryRow dated;
         dated.code = "A003";
         dated.batch = dated.quality = true;
@@ -192,6 +193,30 @@ TEST_F(StockOrderTest, RestrictedOperatorSeesItsDepartmentsAndTheLineConditions)
         << "A003 is not the clerk's inventory";
 }
 
+TEST_F(StockOrderTest, CommercialEditionConsignedGoodsAndExecutedOrders) {
+    option("SysVersion", "商业");
+    account.exec("update PO_Podetails set iReceivedQTY = 10 where ID = 31");  // PO003 received in full
+    auto& f = open();
+    EXPECT_TRUE(f.chkBusType().Visible());
+    f.cmdFilter().click();
+    EXPECT_EQ(column(f.lstDdHead(), "单据号"), (std::vector<std::string>{"PO001", "PO002"}));
+    f.chkAll().click();
+    f.cmdFilter().click();
+    EXPECT_EQ(column(f.lstDdHead(), "单据号"), (std::vector<std::string>{"PO001", "PO002", "PO003"}))
+        << "executed but not closed";
+
+    f.cmbBusType().drop_down();
+    ASSERT_EQ(f.cmbBusType().ListCount(), 3);
+    f.cmbBusType().put_ListIndex(2);
+    EXPECT_EQ(f.chkBusType().Value(), 2);
+    EXPECT_FALSE(f.chkBusType().Visible());
+    EXPECT_EQ(f.OrderLineWhere(true), "Inventory.bInvEntrust=1");
+    EXPECT_EQ(f.OrderLineWhere(false), "") << "the click on column 0 passes no consignment condition";
+    f.cmbBusType().put_ListIndex(1);
+    EXPECT_EQ(f.chkBusType().Value(), 0);
+    EXPECT_TRUE(f.chkBusType().Visible());
+}
+
 // ---- tabs and marking ----
 
 TEST_F(StockOrderTest, TabQuestionNoKeepsEverythingYesClearsTheOldTab) {
@@ -279,6 +304,17 @@ TEST_F(StockOrderTest, ReturnsAndFloatingLinesAreChecked) {
     EXPECT_EQ(body.TextMatrix(1, q), "80.00");
     EXPECT_TRUE(body.edit_cell(1, q, "-20"));
     EXPECT_EQ(body.TextMatrix(1, q), "-20.00");
+
+    // A004 converts at a fixed 4 a piece: its pieces follow, and go back with the quantity
+    account.exec("update PO_Podetails set cInvCode = 'A004', iNum = 12.5, iInvExchRate = 4, iReceivedQTY = 8 "
+                 "where ID = 31");
+    f.lstDdHead().click(3, 0);
+    EXPECT_TRUE(body.edit_cell(3, q, "-4"));
+    EXPECT_EQ(body.TextMatrix(3, n), "-1.00");
+    ui().answer("本次退货数量/件数不能大于订单的累计入库数量/件数。", vbOK);
+    EXPECT_TRUE(body.edit_cell(3, q, "-9"));
+    EXPECT_EQ(body.TextMatrix(3, q), "-4.00");
+    EXPECT_EQ(body.TextMatrix(3, n), "-1.00") << "the partner is put back too";
 
     // A002 converts at a floating rate and has 5 pieces
     ui().answer("必须先修改[件数]为负数然后修改[数量]!", vbOK);
