@@ -66,6 +66,14 @@ void script(generation::frmStockOrder& f, ui::HeadlessUi& ui, const std::string&
     const std::string half = vb::Format(Variant(std::floor(rest / 2)), "##0.00");
     body.edit_cell(row, q, half);
     if (print) std::printf("  第 %ld 行 本次入库 %s: 接受\n", row, body.TextMatrix(row, q).c_str());
+    // Lines with nothing left to receive are left out.
+    long left_out = 0;
+    for (long r = 1; r < body.Rows(); ++r)
+        if (generation::ModuleCtl::CellAmount(body, r, left) <= 0) {
+            body.click(r, 0);
+            ++left_out;
+        }
+    if (print) std::printf("  取消选择已入库完的 %ld 行\n", left_out);
     ui.answer("确认要生单吗？", ui::vb::vbYes);
     f.cmdOk().click();
 }
