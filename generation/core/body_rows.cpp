@@ -222,8 +222,10 @@ bool SetBodyCellState(const FormServices& services, std::int32_t vouch_kind, con
     return true;
 }
 
-bool ApplyRefRowToGrid(const FormServices& services, const ado::RecordsetPtr& head, const ado::RecordsetPtr& line,
-                       ui::Grid& list, std::string& sMessage) {
+// The head travels with the line for a host whose references depend on it;
+// the account's units and free-item values do not.
+bool ApplyRefRowToGrid(const FormServices& services, [[maybe_unused]] const ado::RecordsetPtr& head,
+                       const ado::RecordsetPtr& line, ui::Grid& list, std::string& sMessage) {
     const long row = list.Row();
     if (!line || line->State() != ado::adStateOpen || line->RecordCount() == 0 || row < 1 || row >= list.Rows()) {
         sMessage = texts::kNoLine;
@@ -298,7 +300,6 @@ bool ApplyRefRowToGrid(const FormServices& services, const ado::RecordsetPtr& he
     list.put_TextMatrix(row, cols - 4, vb::Format(Variant(left), quan));
     list.put_TextMatrix(row, cols - 3, vb::Format(Variant(left_pieces), num));
     list.put_Redraw(true);
-    (void)head;
     return true;
 }
 

@@ -22,7 +22,7 @@ long warehouse_name_col(const FormServices& services, const ui::Grid& body) {
     return col;
 }
 
-long warehouse_code_col(const FormServices& services, const ui::Grid& body, const std::string& field = "cwhcode") {
+long warehouse_code_col(const FormServices& services, const ui::Grid& body) {
     long col = services.layout ? services.layout->WhCodeCol : 0;
     if (col > 0 && col < body.Cols()) return col;
     return 0;

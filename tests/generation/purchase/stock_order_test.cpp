@@ -269,6 +269,27 @@ TEST_F(StockOrderTest, BodyListHoldsExactlyTheMarkedHeadsLines) {
 
 // ---- line edits ----
 
+TEST_F(StockOrderTest, CellStatesFollowTheColumnSettingsOfTheLine) {
+    auto& f = order_lines();
+    mark_order(f, 2);  // row 3: A003, kept by batch with a shelf life
+    ui::Grid& body = f.lstDdBody();
+    const long q = body.Cols() - 2;
+    body.select(1, q);
+    EXPECT_EQ(body.CellBackColor(1, col(f, "批号")), ui::kGrey) << "A001 is not kept by batch";
+    EXPECT_EQ(body.CellBackColor(1, col(f, "生产日期")), ui::kGrey);
+    EXPECT_EQ(body.CellBackColor(1, col(f, "入库单号")), ui::kGrey) << "a receipt names no in-voucher";
+    EXPECT_EQ(body.CellBackColor(1, col(f, "仓库")), ui::kWhite);
+    EXPECT_FALSE(body.edit_cell(1, col(f, "批号"), "B1")) << "a grey cell takes no typing";
+    body.select(3, q);
+    EXPECT_EQ(body.CellBackColor(3, col(f, "批号")), ui::kWhite);
+    EXPECT_EQ(body.CellBackColor(3, col(f, "生产日期")), ui::kWhite);
+
+    EXPECT_TRUE(body.edit_cell(1, q, "-5"));
+    body.select(1, 1);
+    EXPECT_EQ(body.CellBackColor(1, col(f, "入库单号")), ui::kWhite) << "a return may name its in-voucher";
+    EXPECT_EQ(body.CellBackColor(1, col(f, "批号")), ui::kGrey);
+}
+
 TEST_F(StockOrderTest, QuantityAboveWhatIsLeftIsRefusedWithCellAndPartnerBack) {
     auto& f = order_lines();
     ui::Grid& body = f.lstDdBody();
