@@ -6,6 +6,8 @@
 
 #include "generation/core/body_rows.h"
 #include "generation/core/texts.h"
+#include "generation/core/warehouse_fields.h"
+#include "host/reference_list.h"
 #include "platform/vb/convert.h"
 #include "selection/ref_select_form.h"
 #include "session/login.h"
@@ -406,6 +408,67 @@ TEST_F(StockOrderTest, UnitCellTakesTheAccountsUnitAndItsRate) {
     EXPECT_TRUE(body.edit_cell(2, unit, "01"));
     EXPECT_EQ(body.TextMatrix(2, unit), "个") << "typed by code, shown by name";
     EXPECT_EQ(body.TextMatrix(2, col(f, "换算率")), "1.00");
+}
+
+TEST_F(StockOrderTest, WarehouseListWithinTheOperatorsWarehouses) {
+    account.restrict_rows("clerk", "warehouse", "01");
+    account.restrict_rows("clerk", "department", "01");
+    account.restrict_rows("clerk", "inventory", "1");
+    auto& f = open("clerk");
+    EXPECT_EQ(ModuleCtl::WarehouseLookupSql(fixture->services, "仓"),
+              "SELECT * FROM Warehouse WHERE (cWhCode LIKE '%仓%' OR cWhName LIKE '%仓%') AND cWhCode IN('01')");
+    f.Check1().click();
+    f.cmdFilter().click();
+    mark_order(f, 1);
+    ASSERT_EQ(f.lstDdBody().Rows(), 2) << "the clerk's inventory only";
+    f.lstDdBody().select(1, 1);
+    long listed = 0;
+    ui().on_show(host::ReferenceListForm::kFormName, [&](ui::Form& form) {
+        auto& list = dynamic_cast<host::ReferenceListForm&>(form);
+        listed = list.grid().Rows() - 1;
+        list.pick(1);
+    });
+    f.txtWh().put_Text("仓");
+    f.set_focus(&f.txtWh());
+    EXPECT_TRUE(f.cmdWh().Visible());
+    f.key_down(113);  // F2 runs the visible warehouse button
+    EXPECT_EQ(listed, 1) << "the other warehouse is not the clerk's";
+    EXPECT_EQ(f.txtWh().Text(), "原料仓");
+    EXPECT_EQ(f.sWhCode(), "01");
+    EXPECT_EQ(column(f.lstDdBody(), "仓库"), (std::vector<std::string>{"原料仓"}));
+}
+
+TEST_F(StockOrderTest, FreeItemAndUnitCellsPickFromTheirLists) {
+    account.exec("insert into UserDef values ('20', '自由项1', '颜色')");
+    account.exec("insert into FreeItemValue values (1, '01', '红', '6901'), (1, '02', '蓝', '6902')");
+    account.exec("insert into ComputationUnit values ('01', '个', 'G1', 1, 1), ('02', '箱', 'G1', 24, 0)");
+    account.exec("update Inventory set cComUnitCode = '01', cAssComUnitCode = '02' where cInvCode = 'A002'");
+    auto& f = order_lines();
+    ui::Grid& body = f.lstDdBody();
+    const long colour = col(f, "颜色");
+    ASSERT_GT(colour, 0);
+    EXPECT_TRUE(body.ColButton(colour));
+    std::vector<std::string> captions;
+    ui().on_show(host::ReferenceListForm::kFormName, [&](ui::Form& form) {
+        auto& list = dynamic_cast<host::ReferenceListForm&>(form);
+        for (long c = 1; c < list.grid().Cols(); ++c)
+            if (!list.grid().ColHidden(c)) captions.push_back(list.grid().TextMatrix(0, c));
+        list.pick(list.grid().Rows() - 1);
+    });
+    body.cell_button_click(1, colour);
+    EXPECT_EQ(captions, (std::vector<std::string>{"代码", "值", "条码"}));
+    EXPECT_EQ(body.TextMatrix(1, colour), "蓝");
+
+    captions.clear();
+    ui().on_show(host::ReferenceListForm::kFormName, [&](ui::Form& form) {
+        auto& list = dynamic_cast<host::ReferenceListForm&>(form);
+        captions.push_back(list.grid().TextMatrix(0, 1));
+        list.pick(1);
+    });
+    body.put_TextMatrix(2, col(f, "库存单位"), "");  // nothing typed: every unit of A002
+    body.cell_button_click(2, col(f, "库存单位"));
+    EXPECT_EQ(captions, (std::vector<std::string>{"计量单位编码"}));
+    EXPECT_EQ(body.TextMatrix(2, col(f, "库存单位")), "个");
 }
 
 // ---- OK ----
