@@ -189,6 +189,7 @@ TEST_F(StockOrderTest, RestrictedOperatorSeesItsDepartmentsAndTheLineConditions)
     EXPECT_EQ(f.ArrivalLineWhere(false),
               "Inventory.iId IN (1) AND (PU_ArrivalVouchs.cWhCode in ('01') OR ISNULL(PU_ArrivalVouchs.cWhCode,'') = '')");
     f.Command1().click();
+    EXPECT_EQ(f.sWhere(), "(cDepCode in ('01') OR ISNULL(cDepCode, '') = '')") << "the filter's own scope";
     EXPECT_EQ(column(f.lstDhdHead(), "单据号"), (std::vector<std::string>{"DH001"}));
     mark_arrival(f, 1);
     EXPECT_EQ(column(f.lstDhdBody(), "存货编码"), (std::vector<std::string>{"A001"}))
@@ -505,6 +506,37 @@ TEST_F(StockOrderTest, OkRefusesWithoutHeadsOrLinesAndHandsOverMarkedLines) {
     EXPECT_EQ(fixture->hklm.query_string(texts::kKcglKey, "orderform").value_or(""), "1");
     EXPECT_EQ(fixture->hklm.query_string(texts::kKcglKey, "arrivalform").value_or(""), "0");
     EXPECT_FALSE(fixture->layout.BodyLaidOutB);
+}
+
+TEST_F(StockOrderTest, OkWithEveryLineUnmarkedHandsNothingOver) {
+    auto& f = order_lines();
+    ui().answer_menu("mnuClearAll");
+    f.lstDdBody().mouse_up(ui::vbRightButton, 0, 1, 1);
+    EXPECT_EQ(column(f.lstDdBody(), "选择"), (std::vector<std::string>{"", ""}));
+    ui().answer("确认要生单吗？", vbYes);
+    ui().answer("请选择记录！", vbOK);
+    f.cmdOk().click();
+    EXPECT_EQ(ui().messages().back().icon, vbInformation);
+    EXPECT_FALSE(owner.set);
+}
+
+TEST_F(StockOrderTest, FilterFieldsDropBadKeysAndCheckWhatWasTyped) {
+    auto& f = open();
+    f.cmbVen().type_text("华东'精密");
+    EXPECT_EQ(f.cmbVen().Text(), "华东精密");
+    EXPECT_EQ(ui().beeps(), 1);
+    f.set_focus(&f.txtLDate());
+    EXPECT_TRUE(f.cmdRefers().Visible()) << "the reference button sits in the focused field";
+    f.txtLDate().put_Text("2024-13-01");
+    ui().answer("日期格式不正确，必须按格式YYYY-MM-DD输入", vbOK);
+    EXPECT_FALSE(f.set_focus(&f.cmbVen()));
+    EXPECT_EQ(f.active_control(), &f.txtLDate());
+    f.txtLDate().put_Text("");
+    EXPECT_TRUE(f.set_focus(&f.cmbVen()));
+    f.cmbVen().put_Text("没有的供应商");
+    ui().answer(vbOK);
+    EXPECT_FALSE(f.set_focus(&f.cmbPerson())) << "an unknown vendor keeps the focus";
+    EXPECT_EQ(ui().messages().back().title, "系统提示");
 }
 
 TEST_F(StockOrderTest, CopiedLinesReturnsAndWholeArrivals) {
