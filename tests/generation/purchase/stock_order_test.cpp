@@ -83,7 +83,7 @@ struct StockOrderTest : ::testing::Test {
     void option(const char* name, const char* value) { account.set_option("001", "", name, value); }
     ui::HeadlessUi& ui() { return fixture->headless; }
 
-    frmStockOrder& open(const std::string& user = "demo") {
+    frmStockOrder& open(const std::string& user = "demo", const std::string& filter_clause = "") {
         auto permission = session::PermissionService::create();
         permission->InitFromSession(session::AccountLogin::create(account.connection_string(), user));
         session::load_session_options(permission);
@@ -92,6 +92,7 @@ struct StockOrderTest : ::testing::Test {
         form = std::make_unique<frmStockOrder>(fixture->services);
         FormContext c;
         c.owner = &owner;
+        c.filter_clause = filter_clause;
         form->set_context(c);
         form->Load();
         return *form;
@@ -154,6 +155,13 @@ TEST_F(StockOrderTest, FilterFragmentsAreExactAndSelectOnTheAccount) {
               "((pu_ArrHead.ddate <= '2024-05-31' and pu_ArrHead.cBusType = '普通采购') Or "
               "(pu_ArrHead.ddate <= '2024-05-31' and pu_ArrHead.cBusType = ''))");
     EXPECT_EQ(column(f.lstDhdHead(), "单据号"), (std::vector<std::string>{"DH001"}));
+}
+
+TEST_F(StockOrderTest, TheDocumentTheHostNamedIsTheOnlyOneListed) {
+    auto& f = open("demo", "cCode = 'PO002'");
+    f.cmdFilter().click();
+    EXPECT_EQ(f.sWhere(), " zpurpoheader.cPOID = 'PO002'") << "an order's number is its cPOID";
+    EXPECT_EQ(column(f.lstDdHead(), "单据号"), (std::vector<std::string>{"PO002"}));
 }
 
 TEST_F(StockOrderTest, RestrictedOperatorSeesItsDepartmentsAndTheLineConditions) {
