@@ -63,7 +63,7 @@ bool ProduceOrder::loadStockOrder(const std::string& sStockOrderId, const sessio
         [&] {
             auto form = open_form<generation::frmStockOrder>(
                 sStockOrderId, oLogin, [&](const auto& f, generation::FormContext&) { stock_order_form_ = f; });
-            bStockOrder.get() = form->from_orders();
+            bStockOrder.get() = form->bStockOrder();
             oCollReurn = collection_;
             return true;
         },

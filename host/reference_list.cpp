@@ -42,6 +42,24 @@ ReferenceListForm::ReferenceListForm(ui::UiHost& host, ado::RecordsetPtr rows, c
     : ui::Form(kFormName, host), rows_(std::move(rows)), table_(table), mode_(mode) {
     const TableView* view = view_of(table);
     put_Caption(view ? view->title : table);
+    build();
+}
+
+ReferenceListForm::ReferenceListForm(ui::UiHost& host, ado::RecordsetPtr rows, const std::string& title,
+                                     const std::string& captions, long mode)
+    : ui::Form(kFormName, host), rows_(std::move(rows)), mode_(mode) {
+    put_Caption(title);
+    std::size_t start = 0;
+    while (start <= captions.size()) {
+        std::size_t comma = captions.find(',', start);
+        captions_.push_back(captions.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+    }
+    build();
+}
+
+void ReferenceListForm::build() {
     resize(7800, 5700);
     auto& label = add<ui::Label>("lblSearch");
     label.put_Caption("查找：");
@@ -88,6 +106,12 @@ void ReferenceListForm::fill() {
                     order.push_back(f);
                     captions.push_back(caption);
                 }
+    if (!view)
+        for (long f = 0; f < fields && static_cast<std::size_t>(f) < captions_.size(); ++f) {
+            order.push_back(f);
+            captions.push_back(captions_[static_cast<std::size_t>(f)].c_str());
+        }
+    const bool named = view || !captions_.empty();
     const std::size_t shown = order.size();
     for (long f = 0; f < fields; ++f)
         if (std::find(order.begin(), order.end(), f) == order.end()) order.push_back(f);
@@ -99,7 +123,7 @@ void ReferenceListForm::fill() {
         long col = static_cast<long>(i) + 1;
         grid_->put_TextMatrix(0, col, i < shown ? captions[i] : rows_->Fields().Item(Variant(order[i])).Name());
         // Without a known table every field is shown under its own name.
-        grid_->put_ColHidden(col, view && i >= shown);
+        grid_->put_ColHidden(col, named && i >= shown);
         grid_->put_ColWidth(col, i == 1 ? 2600 : 1800);
     }
     bookmarks_.clear();
@@ -184,21 +208,45 @@ void ReferenceListForm::cancel() {
 
 namespace {
 
+// Runs `sql` on the session's account, narrows it by `condition` on its
+// second field when given, and shows its rows in the form `make` builds.
+template <class Make>
+ado::RecordsetPtr show_rows(const session::LoginPtr& session, const std::string& sql, const std::string& condition,
+                            Make&& make) {
+    auto con = ado::Connection::create();
+    con->Open(session->ConnectionString());
+    auto rows = ado::Recordset::create();
+    rows->Open(sql, con, ado::adOpenStatic, ado::adLockReadOnly);
+    if (!condition.empty() && rows->Fields().Count() > 1) {
+        std::string name = rows->Fields().Item(Variant(1L)).Name();
+        rows->Close();
+        rows->Open("select * from (" + sql + ") refrows where refrows." + name + condition, con, ado::adOpenStatic,
+                   ado::adLockReadOnly);
+    }
+    auto form = make(rows);
+    form->Show(ui::vbModal);
+    if (form->loaded()) form->Unload();
+    auto result = form->result();
+    rows->Close();
+    con->Close();
+    return result;
+}
+
 class AccountReferenceList : public ReferenceList {
 public:
     ado::RecordsetPtr Show(ui::UiHost& host, const session::LoginPtr& session, const std::string& sql,
                            const std::string& table, long mode) override {
-        auto con = ado::Connection::create();
-        con->Open(session->ConnectionString());
-        auto rows = ado::Recordset::create();
-        rows->Open(sql, con, ado::adOpenStatic, ado::adLockReadOnly);
-        ReferenceListForm form(host, rows, table, mode);
-        form.Show(ui::vbModal);
-        if (form.loaded()) form.Unload();
-        auto result = form.result();
-        rows->Close();
-        con->Close();
-        return result;
+        return show_rows(session, sql, "", [&](const ado::RecordsetPtr& rows) {
+            return std::make_unique<ReferenceListForm>(host, rows, table, mode);
+        });
+    }
+
+    ado::RecordsetPtr ShowColumns(ui::UiHost& host, const session::LoginPtr& session, const std::string& sql,
+                                  const std::string& title, const std::string& captions,
+                                  const std::string& condition) override {
+        return show_rows(session, sql, condition, [&](const ado::RecordsetPtr& rows) {
+            return std::make_unique<ReferenceListForm>(host, rows, title, captions, kPickOne);
+        });
     }
 };
 

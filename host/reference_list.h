@@ -25,6 +25,13 @@ public:
     // picks nothing.
     virtual ado::RecordsetPtr Show(ui::UiHost& host, const session::LoginPtr& session, const std::string& sql,
                                    const std::string& table, long mode) = 0;
+    // The same for a query of no known table: its fields in order under
+    // `captions` (comma-separated; fields beyond them hidden), and only the
+    // rows whose second field (the name) meets `condition` (SQL after the
+    // column, e.g. " like '%x%'"; empty: all rows). One row is picked.
+    virtual ado::RecordsetPtr ShowColumns(ui::UiHost& host, const session::LoginPtr& session, const std::string& sql,
+                                          const std::string& title, const std::string& captions,
+                                          const std::string& condition) = 0;
 };
 
 // The list's window. Column 0 carries the mark, then the code and name
@@ -35,6 +42,9 @@ class ReferenceListForm : public ui::Form {
 public:
     static constexpr const char* kFormName = "frmReferenceList";
     ReferenceListForm(ui::UiHost& host, ado::RecordsetPtr rows, const std::string& table, long mode);
+    // Fields in order under the given captions (comma-separated), a title of its own.
+    ReferenceListForm(ui::UiHost& host, ado::RecordsetPtr rows, const std::string& title, const std::string& captions,
+                      long mode);
 
     ui::Grid& grid() { return *grid_; }
     ui::TextBox& search() { return *search_; }
@@ -49,6 +59,7 @@ public:
     ado::RecordsetPtr result() const { return result_; }
 
 private:
+    void build();
     void fill();
     void apply_search();
     void update_status();
@@ -56,6 +67,7 @@ private:
     ado::RecordsetPtr rows_;
     std::string table_;
     long mode_;
+    std::vector<std::string> captions_;  // by field, when no table names the columns
     std::vector<Variant> bookmarks_;  // by grid row - 1
     ado::RecordsetPtr result_;
     ui::Grid* grid_;

@@ -107,6 +107,20 @@ create table RowAuthority (
 create table AccountOption (
   cKey1 nvarchar(20) COLLATE NOCASE NOT NULL, cKey2 nvarchar(20) COLLATE NOCASE NOT NULL, cName nvarchar(40) COLLATE NOCASE NOT NULL,
   cValue nvarchar(255) COLLATE NOCASE, primary key (cKey1, cKey2, cName));
+-- The stock options' line columns per voucher kind (57 purchase receipt, 5
+-- sales issue), by caption: bEnabled the user may type into it, bRefrence it
+-- takes a reference list's pick instead of typed text.
+create table VoucherColumnSet (
+  iVouchKind int NOT NULL, cCaption nvarchar(30) COLLATE NOCASE NOT NULL, bEnabled bit NOT NULL DEFAULT 1,
+  bRefrence bit NOT NULL DEFAULT 0, primary key (iVouchKind, cCaption));
+-- The inventories a warehouse is registered for (checked when CheckWareInv is set).
+create table WarehouseInventory (
+  cWhCode nvarchar(10) COLLATE NOCASE NOT NULL, cInvCode nvarchar(20) COLLATE NOCASE NOT NULL,
+  primary key (cWhCode, cInvCode));
+-- The values a free item (1..10) may take.
+create table FreeItemValue (
+  iFreeNo int NOT NULL, cValueCode nvarchar(20) COLLATE NOCASE NOT NULL, cValue nvarchar(20) COLLATE NOCASE NOT NULL,
+  cBarCode nvarchar(30) COLLATE NOCASE, primary key (iFreeNo, cValueCode));
 create table CodeRule (
   cObject nvarchar(30) COLLATE NOCASE primary key, cRule nvarchar(30) COLLATE NOCASE NOT NULL);
 -- cRule: the code length of each level, top level first, e.g. '2,2,3' for cObject 'InventoryClass'.

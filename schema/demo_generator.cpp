@@ -1,4 +1,5 @@
 #include "schema/demo_generator.h"
+#include "schema/demo_purchase.h"
 
 #include <algorithm>
 #include <chrono>
@@ -738,6 +739,7 @@ void generate_demo(const DemoOptions& o) {
     create_account(o.path);
     try {
         fill(o);
+        fill_generation_settings(o.path);
     } catch (...) {
         // A half-filled account would pass for a demo account next time.
         std::error_code ec;

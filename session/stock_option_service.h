@@ -3,14 +3,29 @@
 // options object.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/ado/connection.h"
+#include "platform/ado/recordset.h"
 #include "session/login.h"
 #include "session/options.h"
 
 namespace korvane::session {
+
+// Voucher kinds whose line columns the stock options set up.
+inline constexpr std::int32_t kPurchaseReceiptKind = 57;
+inline constexpr std::int32_t kSalesIssueKind = 5;
+
+// One line column of a voucher kind, named by its caption: whether the user
+// may type into it, and whether it takes a reference list's pick instead.
+struct ColumnSetting {
+    std::string Column;
+    bool Enabled = true;
+    bool Refrence = false;
+};
 
 class StockOptionService : public Object {
 public:
@@ -21,6 +36,10 @@ public:
     virtual bool InitFromSession(const LoginPtr& login, std::string& message) = 0;
     // The options object; 91 before a successful InitFromSession.
     virtual std::shared_ptr<StockOptions> GetOptions() = 0;
+    // The column settings of a voucher kind for one line of one head (the
+    // one-row copies the forms make); 91 before a successful InitFromSession.
+    virtual std::vector<ColumnSetting> GetColumnSet(std::int32_t vouch_kind, const ado::RecordsetPtr& head,
+                                                    const ado::RecordsetPtr& line) = 0;
 };
 using StockOptionServicePtr = std::shared_ptr<StockOptionService>;
 
@@ -33,9 +52,14 @@ public:
 
     bool InitFromSession(const LoginPtr& login, std::string& message) override;
     std::shared_ptr<StockOptions> GetOptions() override;
+    // From VoucherColumnSet; a batch column is open only for an inventory
+    // kept by batch, the date columns only for one with a shelf life.
+    std::vector<ColumnSetting> GetColumnSet(std::int32_t vouch_kind, const ado::RecordsetPtr& head,
+                                            const ado::RecordsetPtr& line) override;
 
 private:
     std::shared_ptr<StockOptions> options_;
+    ado::ConnectionPtr connection_;
 };
 
 }  // namespace korvane::session

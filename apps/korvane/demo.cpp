@@ -1,6 +1,7 @@
 #include "apps/korvane/demo.h"
 #include "apps/korvane/demo_production.h"
 #include "apps/korvane/demo_positions.h"
+#include "apps/korvane/demo_purchase.h"
 
 #include <cmath>
 #include <unistd.h>
@@ -379,6 +380,7 @@ int run_demo(const std::string& db) {
     positions_and_picker(db);
     allocation(con, db);
     source_documents(db);
+    purchase_generation(db);
     return 0;
 }
 

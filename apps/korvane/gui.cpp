@@ -10,6 +10,7 @@
 #include "apps/korvane/demo.h"
 #include "apps/korvane/voucher_production.h"
 #include "apps/korvane/gui_picker.h"
+#include "apps/korvane/voucher_purchase.h"
 #include "component/module_state.h"
 #include "component/ref_select.h"
 #include "generation/core/module_ctl.h"
@@ -133,6 +134,13 @@ public:
         positions.put_Caption("批量货位(&P)");
         positions.Move(1550, 4950, 1300, 400);
         positions.on_click = [this] { batch_positions(this->host(), login_); };
+        auto& purchase = add<ui::CommandButton>("cmdPurchase");
+        purchase.put_Caption("采购入库单(&P)");
+        purchase.Move(2950, 4450, 1350, 400);
+        purchase.on_click = [this] {
+            PurchaseReceiptVoucher voucher(this->host(), login_);
+            voucher.Show(ui::vbModal);
+        };
         auto& exit = add<ui::CommandButton>("cmdExit");
         exit.put_Caption("退出(&X)");
         exit.Move(5800, 4950, 1250, 400);

@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "apps/korvane/demo.h"
+#include "apps/korvane/demo_purchase.h"
 #include "apps/korvane/gui.h"
 #include "apps/korvane/voucher_production.h"
 #include "apps/korvane/gui_picker.h"
@@ -105,6 +106,8 @@ int main(int argc, char** argv) {
     gui->add_flag("--production", production, "open a production receipt voucher (生单 from production orders)");
     std::string open_form;
     gui->add_option("--open", open_form, "open one function alone: picker (inventory picker) or positions (batch positions)");
+    bool purchase = false;
+    gui->add_flag("--purchase", purchase, "open the purchase receipt voucher (生单 from orders and arrivals)");
 
     CLI11_PARSE(app, argc, argv);
     try {
@@ -114,6 +117,7 @@ int main(int argc, char** argv) {
             if (int rc = init_demo(gui_db, 20000, 1, false, true)) return rc;
             if (production) return korvane::app::run_production_gui(gui_db, screenshot);
             if (!open_form.empty()) return korvane::app::run_gui_form(gui_db, screenshot, open_form);
+            if (purchase) return korvane::app::run_purchase_gui(gui_db, screenshot);
             return korvane::app::run_gui(gui_db, screenshot, select);
         }
         if (int rc = init_demo(demo_db, 20000, 1, false, true)) return rc;

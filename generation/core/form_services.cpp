@@ -27,6 +27,13 @@ std::unique_ptr<host::UserDefineService> FormServices::user_defines() const {
     return service;
 }
 
+std::shared_ptr<host::WarehouseMaster> FormServices::warehouses() const {
+    auto master = warehouse_master ? warehouse_master
+                                   : host::account_warehouse_master(business ? business : host::account_business_objects());
+    master->put_Login(session());
+    return master;
+}
+
 ModuleCtl::LayoutState& FormServices::layouts() const { return required(layout); }
 
 registry::Registry& FormServices::settings() const { return required(registry); }

@@ -24,6 +24,7 @@
 #include "host/reference_list.h"
 #include "host/stock_queries.h"
 #include "host/user_define.h"
+#include "host/warehouse_master.h"
 #include "platform/registry/registry.h"
 #include "platform/ui/ui_host.h"
 #include "session/permission_service.h"
@@ -64,6 +65,8 @@ struct FormServices {
     // The production-order component a production form makes at load;
     // empty: ours over the account.
     std::function<std::unique_ptr<host::ProductionOrderComponent>()> production_order;
+    // The warehouse master; empty: ours over the account.
+    std::shared_ptr<host::WarehouseMaster> warehouse_master;
     // The module's list-layout state and the machine's settings store.
     ModuleCtl::LayoutState* layout = nullptr;
     registry::Registry* registry = nullptr;
@@ -72,6 +75,8 @@ struct FormServices {
     ui::UiHost& host() const;
     const session::PermissionServicePtr& session() const;
     std::unique_ptr<host::UserDefineService> user_defines() const;
+    // The warehouse master logged in to the session.
+    std::shared_ptr<host::WarehouseMaster> warehouses() const;
     ModuleCtl::LayoutState& layouts() const;
     registry::Registry& settings() const;
     std::unique_ptr<host::BatchQueryBuilder> batch_query_builder() const;

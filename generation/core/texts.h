@@ -53,4 +53,28 @@ inline constexpr RefKind kRefKinds[] = {
      " AND cVencode IN(", "cVenName", "cVenCode"},
 };
 
+// The line written back after an edit: what refuses it.
+inline constexpr const char* kNoLine = "没有可回写的表体行！";
+inline constexpr const char* kUnknownUnitHead = "计量单位[";
+inline constexpr const char* kUnknownFreeHead = "自由项[";
+inline constexpr const char* kUnknownTail = "]不存在！";
+
+// The warehouse of a line or of the whole receipt.
+inline constexpr const char* kSystemTitle = "系统提示";
+inline constexpr const char* kBadWarehouse = "仓库不合法！";
+inline constexpr const char* kNotRegisteredHead = "[";
+inline constexpr const char* kNotRegisteredTail = "]在仓库存货对照表中不存在！是否继续？";
+inline constexpr const char* kNoBodyRows = "表体没有数据!";
+inline constexpr const char* kWarehouseSqlHead = "SELECT * FROM Warehouse WHERE (cWhCode LIKE '%";
+inline constexpr const char* kWarehouseSqlMiddle = "%'" " OR cWhName LIKE '%";
+inline constexpr const char* kWarehouseSqlTail = "%')";
+inline constexpr const char* kWarehouseSqlIn = " AND cWhCode IN(";
+inline constexpr const char* kWarehouseTable = "Warehouse";
+
+// The unit and free-item lists of a line's cell.
+inline constexpr const char* kUnitCaptions = "计量单位编码,计量单位名称,对应条形码中的编码,主计量单位标志,换算率,数量,合理浮动比例";
+inline constexpr const char* kFreeCaptions = "代码,值,条码";
+inline constexpr const char* kLikeHead = " like '%";
+inline constexpr const char* kLikeTail = "%'";
+
 }  // namespace korvane::generation::texts

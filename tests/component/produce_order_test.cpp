@@ -132,15 +132,27 @@ TEST_F(ProduceOrderTest, FreshInstanceOpensWithoutAFilterClause) {
     bool from_orders = true;
     EXPECT_TRUE(po.loadStockOrder("", login, got, err, from_orders));
     EXPECT_EQ(got, nullptr);
+    EXPECT_FALSE(from_orders) << "the flag is OK's, not the tab's";
 }
 
 TEST_F(ProduceOrderTest, PurchaseFormIsKeptShownAgainAndUnloaded) {
-    on_show<frmStockOrder>(frmStockOrder::kFormName, [](frmStockOrder& f) {
+    // two arrival vouchers; the id the host passes lists only its own
+    account.exec("insert into pu_ArrHead (ID, cCode, dDate, cVenAbbName) values "
+                 "(3, '0000000003', '2024-03-08', '华东精密'), (4, '0000000004', '2024-03-08', '华东精密')");
+    account.exec("insert into PU_ArrivalVouchs (Autoid, ID, cInvCode, iQuantity, fValidInQuan) values "
+                 "(31, 3, 'P001', 12, 0), (41, 4, 'P002', 5, 0)");
+    on_show<frmStockOrder>(frmStockOrder::kFormName, [this](frmStockOrder& f) {
         EXPECT_EQ(f.Caption(), "选择采购订单或采购到货单");
         EXPECT_FALSE(f.txtOutDate().Text().empty()) << "the session's login date";
         f.txtOutDate().put_Text("2024-03-09");
-        f.SSTab1().put_Tab(1);  // arrival vouchers
-        f.confirm(rows("id"), rows("autoid"));
+        ui.answer("选择到货单将取消订单的所有选择,是否继续?", ui::vb::vbYes);
+        f.SSTab1().click_tab(1);  // arrival vouchers
+        f.Command1().click();
+        ASSERT_EQ(f.lstDhdHead().Rows(), 2);
+        f.lstDhdHead().click(1, 1);
+        f.lstDhdHead().mouse_up(ui::vbLeftButton, 0, 1, 1);
+        ui.answer("确认要生单吗？", ui::vb::vbYes);
+        f.cmdOk().click();
     });
     bool from_orders = true;
     EXPECT_TRUE(po.loadStockOrder("0000000003", login, got, err, from_orders));

@@ -1,0 +1,120 @@
+#include "apps/korvane/voucher_purchase.h"
+
+#include "platform/ado/recordset.h"
+#include "platform/vb/convert.h"
+
+namespace korvane::app {
+
+namespace {
+
+struct HeadField {
+    const char* name;
+    const char* caption;
+};
+constexpr HeadField kHead[] = {
+    {"txtCode", "入库单号："}, {"txtDate", "入库日期："}, {"txtSource", "来源："},
+    {"txtVendor", "供应商："}, {"txtDept", "部门："},     {"txtBusType", "业务类型："},
+};
+
+// Body columns: caption, the line field it shows, width in twips.
+struct BodyColumn {
+    const char* caption;
+    const char* field;
+    int width;
+};
+constexpr BodyColumn kBody[] = {
+    {"存货编码", "cinvcode", 1100}, {"存货名称", "cinvname", 1500}, {"规格型号", "cinvstd", 1100},
+    {"仓库", "cwhname", 1000},      {"批号", "cbatch", 1300},       {"数量", "iquantity", 1000},
+    {"件数", "inum", 800},          {"生产日期", "dmadedate", 1100}, {"失效日期", "dvdate", 1100},
+};
+
+std::string text_of(ado::Recordset& rs, const char* field) {
+    if (rs.Fields().find(field) < 0) return {};
+    const Variant& v = rs(Variant(field));
+    if (v.is_null() || v.is_empty()) return {};
+    if (v.type() == VarType::Date) return vb::format_date(vb::CDate(v));
+    if (std::string(field) == "iquantity" || std::string(field) == "inum") return vb::Format(v, "##0.00");
+    return vb::text_or_empty(v);
+}
+
+}  // namespace
+
+PurchaseReceiptVoucher::PurchaseReceiptVoucher(ui::UiHost& host, session::LoginPtr login)
+    : ui::Form(kFormName, host), login_(std::move(login)), produce_(component::ProduceOrder::create()) {
+    put_Caption("采购入库单");
+    resize(11400, 6600);
+    int i = 0;
+    for (const auto& f : kHead) {
+        const int left = 240 + (i % 3) * 3700, top = 240 + (i / 3) * 450;
+        auto& label = add<ui::Label>(std::string("lbl") + f.name);
+        label.put_Caption(f.caption);
+        label.Move(left, top + 45, 1050, 270);
+        auto& box = add<ui::TextBox>(f.name);
+        box.Move(left + 1080, top, 2400, 315);
+        box.put_Locked(true);
+        ++i;
+    }
+    head_field("txtCode").put_Text("0000000001");
+    body_ = &add<ui::Grid>("grdBody");
+    body_->Move(240, 1260, 10920, 4440);
+    body_->put_Editable(false);
+    body_->put_Cols(static_cast<long>(std::size(kBody)) + 1);
+    body_->put_Rows(1);
+    body_->put_TextMatrix(0, 0, "行号");
+    body_->put_ColWidth(0, 600);
+    for (std::size_t c = 0; c < std::size(kBody); ++c) {
+        body_->put_TextMatrix(0, static_cast<long>(c) + 1, kBody[c].caption);
+        body_->put_ColWidth(static_cast<long>(c) + 1, kBody[c].width);
+    }
+    auto& gen = add<ui::CommandButton>("cmdGenerate");
+    gen.put_Caption("生单");
+    gen.Move(7800, 5880, 1500, 420);
+    gen.on_click = [this] { generate(); };
+    auto& exit = add<ui::CommandButton>("cmdExit");
+    exit.put_Caption("退出(&X)");
+    exit.Move(9600, 5880, 1500, 420);
+    exit.on_click = [this] { Unload(); };
+    on_unload = [this] {
+        if (produce_->stock_order_form()) produce_->UnLoadForm(true);
+    };
+}
+
+bool PurchaseReceiptVoucher::generate() {
+    component::ProduceOrder::CollectionPtr handed;
+    bool from_orders = true;
+    error_.clear();
+    if (!produce_->loadStockOrder("", login_, handed, error_, from_orders)) {
+        host().MsgBox(error_, ui::vb::vbCritical, "采购入库单");
+        return false;
+    }
+    if (!handed) return true;
+    if (on_handed) on_handed(handed);
+    fill(handed, from_orders);
+    return true;
+}
+
+void PurchaseReceiptVoucher::fill(const std::shared_ptr<Collection>& handed, bool from_orders) {
+    auto head = handed->Item(Variant("Head")).as<ado::Recordset>();
+    auto lines = handed->Item(Variant("Body")).as<ado::Recordset>();
+    head_field("txtDate").put_Text(std::string(handed->Item(Variant("Date")).str()));
+    head_field("txtSource").put_Text(from_orders ? "采购订单" : "采购到货单");
+    if (head && head->RecordCount() > 0) {
+        head->MoveFirst();
+        head_field("txtVendor").put_Text(text_of(*head, "cvenabbname"));
+        head_field("txtDept").put_Text(text_of(*head, "cdepname"));
+        head_field("txtBusType").put_Text(text_of(*head, "cbustype"));
+    }
+    body_->put_Redraw(false);
+    body_->put_Rows(1);
+    if (lines)
+        for (lines->MoveFirst(); !lines->Eof(); lines->MoveNext()) {
+            const long r = body_->Rows();
+            body_->put_Rows(r + 1);
+            body_->put_TextMatrix(r, 0, std::to_string(r));
+            for (std::size_t c = 0; c < std::size(kBody); ++c)
+                body_->put_TextMatrix(r, static_cast<long>(c) + 1, text_of(*lines, kBody[c].field));
+        }
+    body_->put_Redraw(true);
+}
+
+}  // namespace korvane::app
