@@ -36,14 +36,14 @@ class frmTrace : public ui::Form {
 public:
     frmTrace(ui::UiHost& host, const AllocationTrace& t) : ui::Form("frmAllocationTrace", host) {
         put_Caption("分配说明");
-        resize(12800, 5400);
+        resize(14000, 5400);
         auto& head = add<ui::Label>("lblRule");
         head.put_Caption("分配规则：" + (t.rule.empty() ? std::string("按记录顺序") : t.rule) +
                          (t.sort.empty() ? "" : "（按" + t.sort + "排序）") + "    申请数量：" +
                          decimal_text(t.quantity) + (t.pieces.is_zero() ? "" : "  件数：" + decimal_text(t.pieces)));
-        head.Move(150, 120, 12400, 300);
+        head.Move(150, 120, 13600, 300);
         auto& grid = add<ui::Grid>("spgTrace");
-        grid.Move(150, 480, 12400, 3900);
+        grid.Move(150, 480, 13600, 3900);
         grid.put_Editable(false);
         std::vector<std::string> caps = {"序号"};
         caps.insert(caps.end(), t.key_names.begin(), t.key_names.end());
@@ -57,7 +57,7 @@ public:
             const bool amount = c > static_cast<long>(t.key_names.size()) && c < cols - 2;
             const std::string& cap = caps[static_cast<std::size_t>(c)];
             const bool code = cap == "批号" || cap == "入库单号";
-            grid.put_ColWidth(c, c == 0 ? 550 : c == cols - 1 ? 3000 : c == cols - 2 ? 600 : amount ? 1000
+            grid.put_ColWidth(c, c == 0 ? 550 : c == cols - 1 ? 3000 : c == cols - 2 ? 600 : amount ? 1300
                                  : code ? 1550 : 1300);
             if (amount) grid.put_ColAlignment(c, ui::Alignment::Right);
         }
@@ -80,7 +80,7 @@ public:
         total.Move(150, 4500, 8000, 300);
         auto& close = add<ui::CommandButton>("cmdClose");
         close.put_Caption("关闭(&C)");
-        close.Move(11350, 4450, 1200, 400);
+        close.Move(12550, 4450, 1200, 400);
         close.on_click = [this] { Unload(); };
     }
 };
@@ -113,6 +113,10 @@ public:
         QApplication::processEvents();
         saved_ = view.save_png(path_);
         if (form.visible()) form.Hide();
+    }
+    int MsgBox(std::string_view prompt, int = ui::vb::vbOKOnly, std::string_view = {}) override {
+        std::printf("%.*s\n", static_cast<int>(prompt.size()), prompt.data());
+        return ui::vb::vbOK;
     }
     bool saved_ = false;
 
