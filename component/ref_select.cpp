@@ -23,6 +23,30 @@ ado::ConnectionPtr scratch_connection(const session::LoginPtr& login) {
     if (con->State() != ado::adStateOpen) con->Open(login->ConnectionString());
     return con;
 }
+
+// What earlier lines of a scratch-table run took, for the trace: read only
+// when the selection joins this workstation's scratch table.
+selection::frmRefSelect::TraceRequest trace_request(const std::string& sql, const ado::ConnectionPtr& con) {
+    selection::frmRefSelect::TraceRequest r;
+    const std::string prefix = selection::ScratchTableName(module().objects);
+    std::string table;
+    if (std::string t = prefix + selection::texts::kCurrentSuffix; sql.find(t) != std::string::npos) {
+        table = t;
+        r.id_field = "现存量编号";
+    } else if (t = prefix + selection::texts::kReceiptSuffix; sql.find(t) != std::string::npos) {
+        table = t;
+        r.id_field = "入库系统编号";
+    }
+    if (table.empty()) return r;
+    auto rs = ado::Recordset::create();
+    rs->put_CursorLocation(ado::adUseClient);
+    rs->Open("select AutoID, fSumOutQ from " + table + " where fSumOutQ <> 0", con, ado::adOpenStatic,
+             ado::adLockReadOnly);
+    for (; !rs->Eof(); rs->MoveNext())
+        r.earlier[static_cast<long>(vb::CDbl((*rs)(Variant("AutoID"))))] =
+            selection::Amount::of(vb::CDbl((*rs)(Variant("fSumOutQ"))));
+    return r;
+}
 }  // namespace
 
 RefSelect::RefSelect() { ModuleStartup(); }
@@ -64,6 +88,7 @@ bool RefSelect::prepare(const session::LoginPtr& oLogin, const std::string& sWhc
     // The automatic pass must not hold the account's rows while it works.
     if (detached) rs = shared_helper()->CopyRecordset(*rs);
     d.put_DataFrom(rs);
+    if (tracing_) d.set_trace_request(trace_request(selection_text_, permission->GetConnection()));
     return true;
 }
 

@@ -46,6 +46,13 @@ public:
     // The chosen rows of the last selection; nullptr when nothing was chosen.
     ado::RecordsetPtr ReturnData() const { return return_data_; }
     void put_ReturnData(ado::RecordsetPtr rs) { return_data_ = std::move(rs); }
+    // Asks the later calls to explain their automatic pass; off, a pass
+    // costs what it did.
+    void set_tracing(bool on) { tracing_ = on; }
+    bool tracing() const { return tracing_; }
+    // The last call's automatic pass explained, beside ReturnData; null when
+    // tracing is off, no pass ran, or the operator changed what it chose.
+    std::shared_ptr<const selection::AllocationTrace> trace() const { return dialog_ ? dialog_->trace() : nullptr; }
     // The dialog of the last call, readable after it closed; null before the first.
     std::shared_ptr<selection::frmRefSelect> dialog() const { return dialog_; }
     // Stored and returned only, as a Variant holding a Double.
@@ -83,6 +90,7 @@ private:
     std::shared_ptr<selection::frmRefSelect> dialog_;  // the selection dialog of the last call
     ado::RecordsetPtr return_data_;
     double exch_rate_ = 0;
+    bool tracing_ = false;
 };
 
 }  // namespace korvane::component

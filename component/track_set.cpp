@@ -28,6 +28,13 @@ bool TrackSet::AllowWritCount(const std::string& sRdsID, const ado::RecordsetPtr
     });
 }
 
+writeback::CheckedWrite TrackSet::CheckedWritCount(const std::vector<std::string>& rds_ids,
+                                                   const ado::RecordsetPtr& rsHead, const ado::RecordsetPtr& rsBody,
+                                                   const ado::ConnectionPtr& oCon, const ObjectPtr& oInventory,
+                                                   bool bRDorCS) {
+    return writeback::CheckedWritCount(module().sql, rds_ids, rsHead, rsBody, oCon, oInventory, bRDorCS);
+}
+
 const ClassInfo& TrackSet::info() {
     static const ClassInfo info{
         "TrackSet", "_TrackSet", "KORVANE.TrackSet", ids::kTrackSetClsid, ids::kTrackSetIid,

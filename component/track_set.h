@@ -10,6 +10,7 @@
 #include "component/by_ref.h"
 #include "component/dispatch.h"
 #include "platform/ado/recordset.h"
+#include "writeback/checked_write.h"
 
 namespace korvane::component {
 
@@ -30,6 +31,15 @@ public:
     bool AllowWritCount(const std::string& sRdsID, const ado::RecordsetPtr& rsHead, const ado::RecordsetPtr& rsBody,
                         const ado::ConnectionPtr& oCon, const ObjectPtr& oInventory, std::string& ErrMsg,
                         bool bRDorCS = true);
+
+    // For C++ hosts, no dispatch member: the check and the write of every
+    // body line as one conditional statement each, so a race with another
+    // workstation can refuse a line but never over-issue. A refusal names the
+    // line and carries the over-issue message, and leaves every row as it
+    // was. Errors travel as exceptions.
+    writeback::CheckedWrite CheckedWritCount(const std::vector<std::string>& rds_ids, const ado::RecordsetPtr& rsHead,
+                                             const ado::RecordsetPtr& rsBody, const ado::ConnectionPtr& oCon,
+                                             const ObjectPtr& oInventory, bool bRDorCS = true);
 };
 
 }  // namespace korvane::component

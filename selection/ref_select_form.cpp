@@ -499,6 +499,7 @@ void frmRefSelect::ToggleRow(long r) {
     if (r < 1 || r >= grid_->Rows() || out_q_col_ < 1) return;
     const long i = candidate_of(r);
     if (i < 0) return;
+    trace_.reset();  // the operator's choice is no longer the rule's
     show_toggle(r, static_cast<std::size_t>(i), model_.toggle(static_cast<std::size_t>(i)));
 }
 
@@ -512,16 +513,20 @@ void frmRefSelect::AutoMatch(std::string& sReturnErr) {
     grid_->put_Rows(1);
     model_.clear();
     model_.reset_remaining();
+    trace_.reset();
 
+    std::string rule;
+    std::string_view sort;
     if (data_ && data_->State() == ado::adStateOpen && (ref_type_ == 0 || ref_type_ == 1)) {
-        const std::string rule = ref_type_ == 0 ? options_->BatchOut() : options_->InOutTrace();
-        const std::string_view sort = AllocationModel::sort_for(ref_type_, rule);
+        rule = ref_type_ == 0 ? options_->BatchOut() : options_->InOutTrace();
+        sort = AllocationModel::sort_for(ref_type_, rule);
         if (!sort.empty()) data_->put_Sort(sort);
     }
     FillGrid(*grid_, data_);
 
     if (out_q_col_ > 0)
         model_.auto_match([this](std::size_t i, const AllocationModel::Toggle& t) { show_toggle(row_of(i), i, t); });
+    if (trace_request_) make_trace(rule, sort);
 
     std::string message;
     switch (model_.outcome()) {
@@ -540,6 +545,48 @@ void frmRefSelect::AutoMatch(std::string& sReturnErr) {
     } else if (!message.empty()) {
         host().MsgBox(message, ui::vb::vbInformation, ref_type_ == 0 ? texts::kTitleBatch : texts::kTitleTrace);
     }
+}
+
+void frmRefSelect::make_trace(const std::string& rule, std::string_view sort) {
+    // The columns a clerk knows a candidate by, those the selection has.
+    static constexpr const char* kKeyColumns[] = {"批号", "入库单号", "入库日期", "失效日期", "现存量编号", "入库系统编号"};
+    TraceSource source;
+    std::vector<int> key_fields;
+    std::shared_ptr<const ado::RecordSnapshot> snapshot;
+    if (data_ && data_->State() == ado::adStateOpen) {
+        for (const char* name : kKeyColumns)
+            if (int f = field_index(name); f >= 0) {
+                source.key_names.emplace_back(name);
+                key_fields.push_back(f);
+            }
+        // shares the rows until the set is written to, so a trace costs
+        // record numbers, not copies
+        snapshot = std::make_shared<const ado::RecordSnapshot>(data_->view_snapshot());
+    }
+    auto record = [snapshot](long position) -> const Variant* {
+        return snapshot ? snapshot->row(static_cast<std::size_t>(position - 1)) : nullptr;
+    };
+    source.keys = [record, key_fields](const TraceRow& r) {
+        std::vector<std::string> keys;
+        const Variant* values = record(r.position);
+        for (int f : key_fields) {
+            const Variant& v = values ? values[f] : Variant();
+            keys.push_back(v.type() == VarType::Date ? vb::Format(v, "YYYY-MM-DD") : vb::text_or_empty(v));
+        }
+        return keys;
+    };
+    const int id_field = trace_request_->earlier.empty() ? -1 : field_index(trace_request_->id_field);
+    if (id_field >= 0)
+        source.earlier = [&](const Candidate& c) {
+            const Variant* values = record(c.position);
+            if (!values || !vb::IsNumeric(values[id_field])) return Amount();
+            auto it = trace_request_->earlier.find(static_cast<long>(vb::CDbl(values[id_field])));
+            return it == trace_request_->earlier.end() ? Amount() : it->second;
+        };
+    auto t = std::make_shared<AllocationTrace>(trace_of(model_, source));
+    t->rule = rule;
+    t->sort = std::string(sort);
+    trace_ = std::move(t);
 }
 
 void frmRefSelect::BuildResult() {
@@ -597,11 +644,13 @@ bool frmRefSelect::check_cell(std::string& text, long row, long col) {
     if (i < 0) return true;
     const Candidate& c = model_.row(static_cast<std::size_t>(i));
     if (col == out_q_col_ && out_q_col_ > 0) {
+        trace_.reset();
         model_.set_out_quantity(static_cast<std::size_t>(i), amount);
         write_quantity(c);
         if (!model_.rate().is_zero() && out_n_col_ > 0)
             grid_->put_TextMatrix(row, out_n_col_, fmt_pieces(c.out_pieces));
     } else if (col == out_n_col_ && out_n_col_ > 0) {
+        trace_.reset();
         model_.set_out_pieces(static_cast<std::size_t>(i), amount);
         write_pieces(c);
         if (ref_type_ == 2) grid_->put_TextMatrix(row, out_q_col_, fmt_quantity(c.out_quantity));

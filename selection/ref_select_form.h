@@ -18,6 +18,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "generation/core/form_services.h"
@@ -30,6 +31,7 @@
 #include "platform/ui/head_items.h"
 #include "platform/vb/collection.h"
 #include "selection/allocation.h"
+#include "selection/allocation_trace.h"
 #include "session/options.h"
 #include "session/permission_service.h"
 
@@ -83,6 +85,17 @@ public:
     void ToggleRow(long r);
     // Takes back every chosen row, top to bottom.
     void ClearSelection();
+
+    // Asks the next AutoMatch to explain itself. `earlier` holds what
+    // earlier lines of the run took, by the row's value in `id_field`.
+    struct TraceRequest {
+        std::string id_field;
+        std::unordered_map<long, Amount> earlier;
+    };
+    void set_trace_request(std::optional<TraceRequest> r) { trace_request_ = std::move(r); }
+    // The last automatic pass explained, while nobody has changed what it
+    // chose; null when none was asked for.
+    std::shared_ptr<const AllocationTrace> trace() const { return trace_; }
     // Filters DataFrom to the chosen rows (null when none).
     void BuildResult();
 
@@ -145,6 +158,7 @@ private:
     bool colour_refused(Amount n);
     void inform(const char* message);
     void show_header_amounts();
+    void make_trace(const std::string& rule, std::string_view sort);
 
     std::string fmt_quantity(Amount v) const;
     std::string fmt_pieces(Amount v) const;
@@ -174,6 +188,8 @@ private:
     bool ok_ = false;
     bool stock_count_ = false;
     bool fill_on_load_ = true;
+    std::optional<TraceRequest> trace_request_;
+    std::shared_ptr<const AllocationTrace> trace_;
     std::int16_t out_q_col_ = -1, out_n_col_ = -1, bal_q_col_ = -1, bal_n_col_ = -1;
     std::string bal_q_name_, bal_n_name_, out_q_name_, out_n_name_;
     int out_q_field_ = -1, out_n_field_ = -1;  // in DataFrom, as of the last fill

@@ -19,6 +19,13 @@ inline constexpr const char* kAnd = " and ";
 
 inline constexpr const char* kReceiptLineQuery = "SELECT *  FROM RdRecords where AutoID =";
 
+// The checked write's conditions: the row must still hold what the line
+// takes when the statement runs. A missing amount counts as nothing.
+inline constexpr const char* kLineHoldsQuantity = " and abs(iQuantity) - COALESCE(iSOutQuantity, 0) >= ";
+inline constexpr const char* kLineHoldsPieces = " and abs(COALESCE(iNum, 0)) - COALESCE(iSOutNum, 0) >= ";
+inline constexpr const char* kStockHoldsQuantity = " and COALESCE(iQuantity, 0) >= ";
+inline constexpr const char* kStockHoldsPieces = " and COALESCE(iNum, 0) >= ";
+
 inline constexpr const char* kOverReceipt = "出库数大于了入库数量！";
 inline constexpr const char* kOverStock = "出库数大于了结存数量！";
 

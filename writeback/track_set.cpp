@@ -46,12 +46,15 @@ bool greater(const Variant& a, const Variant& b) {
 
 }  // namespace
 
-bool WritCountofRD_CS(std::string& sql, const std::string& sRdsID, const ado::RecordsetPtr& rsHead,
-                      const ado::RecordsetPtr& rsBody, const ado::ConnectionPtr& oCon, bool bRDorCS, bool bIO) {
+void BuildWritCount(std::string& sql, const std::string& sRdsID, const ado::RecordsetPtr& rsHead,
+                    const ado::RecordsetPtr& rsBody, bool bRDorCS, bool bIO, WrittenAmounts* written) {
     const ado::Recordset& body = require(rsBody);
     const char* sign = bIO ? "+" : "-";
-    std::string q = amount_after(sign, amount_of(body, "iSOutQuantity"));
-    std::string n = amount_after(sign, amount_of(body, "iSOutNum"));
+    std::string q = amount_of(body, "iSOutQuantity");
+    std::string n = amount_of(body, "iSOutNum");
+    if (written) *written = {q, n};
+    q = amount_after(sign, q);
+    n = amount_after(sign, n);
     if (bRDorCS) {
         ado::numeric_text(sRdsID);
         sql = texts::kReceiptHead;
@@ -88,6 +91,11 @@ bool WritCountofRD_CS(std::string& sql, const std::string& sRdsID, const ado::Re
         sql += texts::kWhere;
         sql += where;
     }
+}
+
+bool WritCountofRD_CS(std::string& sql, const std::string& sRdsID, const ado::RecordsetPtr& rsHead,
+                      const ado::RecordsetPtr& rsBody, const ado::ConnectionPtr& oCon, bool bRDorCS, bool bIO) {
+    BuildWritCount(sql, sRdsID, rsHead, rsBody, bRDorCS, bIO);
     if (!oCon) err::raise(err::kObjectNotSet);
     oCon->Execute(sql);
     return true;

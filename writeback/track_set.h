@@ -13,6 +13,15 @@
 
 namespace korvane::writeback {
 
+// The amounts of the body line as a statement writes them.
+struct WrittenAmounts {
+    std::string quantity, pieces;
+};
+
+// The statement WritCountofRD_CS runs, built into sql and not run.
+void BuildWritCount(std::string& sql, const std::string& sRdsID, const ado::RecordsetPtr& rsHead,
+                    const ado::RecordsetPtr& rsBody, bool bRDorCS, bool bIO, WrittenAmounts* written = nullptr);
+
 // Adds (bIO) or subtracts the current body line's iSOutQuantity/iSOutNum on
 // the receipt line sRdsID (bRDorCS) or on the current-stock row of the
 // line's key. Returns true when the statement ran.

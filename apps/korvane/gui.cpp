@@ -11,6 +11,7 @@
 #include "apps/korvane/voucher_production.h"
 #include "apps/korvane/gui_picker.h"
 #include "apps/korvane/voucher_purchase.h"
+#include "apps/korvane/gui_trace.h"
 #include "component/module_state.h"
 #include "component/ref_select.h"
 #include "generation/core/module_ctl.h"
@@ -54,8 +55,10 @@ void select_stock(ui::UiHost& host, const session::LoginPtr& login, const sessio
     std::string sql;
     component::form_services(permission).batch_query_builder()->GetBatchSql(sql, line.wh, line.inv, {}, "");
     component::RefSelect select;
+    select.set_tracing(true);
     select.Refer(login, line.wh, line.inv, component::RefSelect::CollectionPtr(), line.quantity, 0.0, line.rate, 0,
                  sql, false, true, std::string());
+    remember_trace(select.trace());
     auto rs = select.ReturnData();
     if (!rs) return;
     double total = 0;
@@ -141,6 +144,10 @@ public:
             PurchaseReceiptVoucher voucher(this->host(), login_);
             voucher.Show(ui::vbModal);
         };
+        auto& trace = add<ui::CommandButton>("cmdTrace");
+        trace.put_Caption("分配说明(&E)");
+        trace.Move(2950, 4950, 1300, 400);
+        trace.on_click = [this] { show_last_trace(this->host()); };
         auto& exit = add<ui::CommandButton>("cmdExit");
         exit.put_Caption("退出(&X)");
         exit.Move(5800, 4950, 1250, 400);

@@ -10,9 +10,11 @@
 
 #include "apps/korvane/demo.h"
 #include "apps/korvane/demo_purchase.h"
+#include "apps/korvane/explain.h"
 #include "apps/korvane/gui.h"
 #include "apps/korvane/voucher_production.h"
 #include "apps/korvane/gui_picker.h"
+#include "apps/korvane/gui_trace.h"
 #include "platform/vb/error.h"
 #include "schema/demo_generator.h"
 
@@ -105,17 +107,31 @@ int main(int argc, char** argv) {
     bool production = false;
     gui->add_flag("--production", production, "open a production receipt voucher (生单 from production orders)");
     std::string open_form;
-    gui->add_option("--open", open_form, "open one function alone: picker (inventory picker) or positions (batch positions)");
+    gui->add_option("--open", open_form, "open one function alone: picker (inventory picker), positions (batch positions) or trace (分配说明)");
     bool purchase = false;
     gui->add_flag("--purchase", purchase, "open the purchase receipt voucher (生单 from orders and arrivals)");
+
+    korvane::app::ExplainRequest explain;
+    auto* explain_cmd = app.add_subcommand("explain", "explain the automatic allocation of one line (分配说明)");
+    explain_cmd->add_option("--db", explain.db, "account file")->required()->check(CLI::ExistingFile);
+    explain_cmd->add_option("--wh", explain.wh, "warehouse code")->required();
+    explain_cmd->add_option("--inv", explain.inv, "inventory code")->required();
+    explain_cmd->add_option("--qty", explain.quantity, "quantity to allocate")->required();
+    explain_cmd->add_option("--rule", explain.rule, "allocation rule, e.g. 批号先进先出, 近效期先出, 先进先出, 后进先出");
+    explain_cmd->add_option("--ref-type", explain.ref_type, "0 batches (default), 1 receipt lines");
+    explain_cmd->add_flag("--red", explain.red, "a red line (negative quantity)");
+    explain_cmd->add_flag("--single", explain.single, "one row only");
+    explain_cmd->add_flag("--json", explain.json, "print the trace as JSON");
 
     CLI11_PARSE(app, argc, argv);
     try {
         if (*init) return init_demo(init_db, rows, seed, force);
+        if (*explain_cmd) return korvane::app::run_explain(explain);
         if (*gui) {
             if (!korvane::app::gui_platform_ready(!screenshot.empty())) return 1;
             if (int rc = init_demo(gui_db, 20000, 1, false, true)) return rc;
             if (production) return korvane::app::run_production_gui(gui_db, screenshot);
+            if (open_form == "trace") return korvane::app::run_trace_gui(gui_db, screenshot);
             if (!open_form.empty()) return korvane::app::run_gui_form(gui_db, screenshot, open_form);
             if (purchase) return korvane::app::run_purchase_gui(gui_db, screenshot);
             return korvane::app::run_gui(gui_db, screenshot, select);

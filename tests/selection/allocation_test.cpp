@@ -299,3 +299,130 @@ TEST_F(Allocation, ThreeLinesOfARunNeverTakeTheSameStockTwice) {
 
 }  // namespace
 }  // namespace korvane::selection
+
+namespace korvane::selection {
+namespace {
+
+using Reasons = std::vector<std::tuple<std::string, std::string, TraceReason>>;  // key, taken, reason
+
+Reasons reasons_of(const AllocationTrace& t) {
+    Reasons r;
+    for (const TraceRow& row : t.rows)
+        r.emplace_back(t.keys(row).at(0), decimal_text(row.quantity), row.reason);
+    return r;
+}
+
+struct Traced : Allocation {
+    void SetUp() override {
+        Allocation::SetUp();
+        rule("BatchOut", "批号先进先出");
+    }
+};
+
+TEST_F(Traced, EveryCandidateIsExplainedInTheRulesOrder) {
+    stock("B3", 8, "2025-01-10");
+    stock("B1", 4, "2025-06-01");
+    stock("B0", 0);
+    stock("B2", 3, "2024-12-01");
+    stock("B4", 5, "2026-01-01");
+    RefSelect s;
+    EXPECT_EQ(auto_refer(s, 10, 0, batch_sql()), "");
+    EXPECT_EQ(s.trace(), nullptr) << "nothing is traced unless asked";
+
+    s.set_tracing(true);
+    EXPECT_EQ(auto_refer(s, 10, 0, batch_sql()), "");
+    auto t = s.trace();
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(t->rule, "批号先进先出");
+    EXPECT_EQ(t->sort, "批号");
+    EXPECT_EQ(reasons_of(*t), (Reasons{{"B0", "0", TraceReason::NoBalance},
+                                       {"B1", "4", TraceReason::RowExhausted},
+                                       {"B2", "3", TraceReason::RowExhausted},
+                                       {"B3", "3", TraceReason::RequestCovered},
+                                       {"B4", "0", TraceReason::NotReached}}));
+    EXPECT_EQ(t->table(),
+              "分配规则: 批号先进先出  (排序: 批号)\n"
+              "申请数量 10  件数 0  换算率 0\n"
+              "序号  批号        失效日期    现存量编号  结存数量    前行已分配  分配数量    分配件数    结果  原因\n"
+              "1     B0                      3           0           -           -           -           跳过  结存为零或负数\n"
+              "2     B1          2025-06-01  2           4           -           4           0           分配  该行结存已取完\n"
+              "3     B2          2024-12-01  4           3           -           3           0           分配  该行结存已取完\n"
+              "4     B3          2025-01-10  1           8           -           3           0           分配  本行数量已足\n"
+              "5     B4          2026-01-01  5           5           -           -           -           跳过  本行数量已分配完，未用到\n"
+              "合计分配数量 10  件数 0  未分配 0\n");
+    const std::string json = t->json();
+    EXPECT_NE(json.find("{\"position\":4,\"keys\":[\"B3\",\"2025-01-10\",\"1\"],\"balance_quantity\":8,\"balance_pieces\":0,"
+                        "\"earlier_quantity\":0,\"taken\":true,\"quantity\":3,\"pieces\":0,"
+                        "\"reason\":\"request_covered\",\"reason_text\":\"本行数量已足\"}"),
+              std::string::npos)
+        << json;
+    // the taken amounts are what ReturnData carries
+    double returned = 0;
+    for (auto rs = s.ReturnData(); !rs->Eof(); rs->MoveNext()) returned += vb::CDbl((*rs)(Variant("出库数量")));
+    EXPECT_EQ(Amount::of(returned), t->taken_quantity());
+    // the same inputs, the same trace
+    EXPECT_EQ(auto_refer(s, 10, 0, batch_sql()), "");
+    EXPECT_EQ(s.trace()->json(), json);
+
+    // one row only: the first with stock is taken, the rest are excluded
+    EXPECT_EQ(auto_refer(s, 10, 0, batch_sql(), false, false), "没有完全分配，还有6没有分配");
+    EXPECT_EQ(reasons_of(*s.trace()), (Reasons{{"B0", "0", TraceReason::NoBalance},
+                                               {"B1", "4", TraceReason::SingleSelection},
+                                               {"B2", "0", TraceReason::ExcludedBySingle},
+                                               {"B3", "0", TraceReason::ExcludedBySingle},
+                                               {"B4", "0", TraceReason::ExcludedBySingle}}));
+    // a red line
+    EXPECT_EQ(auto_refer(s, -6, 0, batch_sql(), true), "");
+    EXPECT_EQ(reasons_of(*s.trace()), (Reasons{{"B0", "0", TraceReason::NoBalance},
+                                               {"B1", "-4", TraceReason::RowExhausted},
+                                               {"B2", "-2", TraceReason::RequestCovered},
+                                               {"B3", "0", TraceReason::NotReached},
+                                               {"B4", "0", TraceReason::NotReached}}));
+}
+
+TEST_F(Traced, OperatorsChangeEndsTheRulesExplanation) {
+    stock("B1", 4);
+    stock("B2", 8);
+    RefSelect s;
+    s.set_tracing(true);
+    EXPECT_EQ(auto_refer(s, 6, 0, batch_sql()), "");
+    ASSERT_NE(s.trace(), nullptr);
+    s.dialog()->ToggleRow(1);
+    EXPECT_EQ(s.trace(), nullptr) << "a click makes the choice the operator's";
+}
+
+TEST_F(Traced, ThirdLineOfAScratchRunSeesWhatEarlierLinesTook) {
+    stock("B1", 4);
+    stock("B2", 3);
+    stock("B3", 8);
+    RefSelect s;
+    s.set_tracing(true);
+    bool create = true;
+    s.CreateAndDropTmpCurrentStock(login, create);
+    std::vector<Reasons> lines;
+    for (int n = 0; n < 3; ++n) {
+        std::string sql = batch_sql();
+        EXPECT_EQ(auto_refer(s, 5, 0, s.GetAllBSQL(sql)), "");
+        lines.push_back(reasons_of(*s.trace()));
+        for (auto rs = s.ReturnData(); !rs->Eof(); rs->MoveNext()) {
+            double q = vb::CDbl((*rs)(Variant("出库数量"))), pieces = 0;
+            std::int32_t id = static_cast<std::int32_t>(vb::CDbl((*rs)(Variant("现存量编号"))));
+            s.UpdateTmpCurrentStock(login, q, pieces, id);
+        }
+    }
+    EXPECT_EQ(lines[0], (Reasons{{"B1", "4", TraceReason::RowExhausted},
+                                 {"B2", "1", TraceReason::RequestCovered},
+                                 {"B3", "0", TraceReason::NotReached}}));
+    EXPECT_EQ(lines[1], (Reasons{{"B1", "0", TraceReason::TakenEarlier},
+                                 {"B2", "2", TraceReason::RowExhausted},
+                                 {"B3", "3", TraceReason::RequestCovered}}));
+    EXPECT_EQ(lines[2], (Reasons{{"B1", "0", TraceReason::TakenEarlier},
+                                 {"B2", "0", TraceReason::TakenEarlier},
+                                 {"B3", "5", TraceReason::RowExhausted}}));
+    EXPECT_EQ(s.trace()->rows[2].earlier_quantity, Amount::whole(3));
+    create = false;
+    s.CreateAndDropTmpCurrentStock(login, create);
+}
+
+}  // namespace
+}  // namespace korvane::selection

@@ -282,3 +282,171 @@ TEST(WriteBackConcurrency, FourProcessesLoseNoUpdate) {
 
 }  // namespace
 }  // namespace korvane::writeback
+
+#include <fstream>
+#include <random>
+
+#include "writeback/checked_write.h"
+
+namespace korvane::writeback {
+namespace {
+
+TEST_F(WriteBack, CheckedWriteTakesOnlyWhatTheRowStillHolds) {
+    Voucher line("01", "A001", "B1", 70, 7);
+    EXPECT_EQ(CheckedWritLine(sql_, "501", line.head, line.body, con_, nullptr, true), 1);
+    EXPECT_EQ(sql_,
+              "update RdRecords set cVouchCode = cVouchCode, iSOutQuantity = iSOutQuantity +70, iSOutNum =  "
+              "iSOutNum+7 where AutoID = 501 and abs(iQuantity) - COALESCE(iSOutQuantity, 0) >= 70 and "
+              "abs(COALESCE(iNum, 0)) - COALESCE(iSOutNum, 0) >= 7");
+    EXPECT_EQ(value("select iSOutQuantity || '/' || iSOutNum from RdRecords where AutoID = 501"), "100/10");
+    Voucher more("01", "A001", "B1", 0.5, 0);
+    EXPECT_EQ(CheckedWritLine(sql_, "501", more.head, more.body, con_, nullptr, true), 0);
+    EXPECT_EQ(value("select iSOutQuantity || '/' || iSOutNum from RdRecords where AutoID = 501"), "100/10");
+
+    // the stock row: the pieces are left unchecked when the inventory skips them
+    Voucher stock("01", "A001", "B1", 50, 9, {{3, "red"}});
+    EXPECT_EQ(CheckedWritLine(sql_, "", stock.head, stock.body, con_, std::make_shared<Flags>(false), false), 0);
+    EXPECT_EQ(CheckedWritLine(sql_, "", stock.head, stock.body, con_, std::make_shared<Flags>(true), false), 1);
+    EXPECT_EQ(sql_,
+              "update CurrentStock set iQuantity = iQuantity -50, iNum = iNum -9 where cWhCode = '01' and cInvCode = "
+              "'A001' and cBatch = 'B1' and cFree3 = 'red' and COALESCE(iQuantity, 0) >= 50");
+    EXPECT_EQ(value("select iQuantity || '/' || iNum from CurrentStock where AutoID = 7"), "0/-4");
+    EXPECT_EQ(value("select iQuantity from CurrentStock where AutoID = 8"), "60");
+}
+
+TEST_F(WriteBack, CheckedVoucherNamesTheLosingLineAndLeavesEveryRowAsItWas) {
+    account_.exec("insert into RdRecords (AutoID, ID, cInvCode, cBatch, iQuantity, iNum, iSOutQuantity, iSOutNum) "
+                  "values (502, 1, 'A001', 'B2', 10, 0, 8, 0)");
+    Voucher v("01", "A001", "B1", 20, 0);
+    v.body->AddNew();
+    v.body->Fields("cInvCode").put_Value("A001");
+    v.body->Fields("iSOutQuantity").put_Value(5);
+    v.body->Fields("iSOutNum").put_Value(0);
+    v.body->Update();
+    component::TrackSet track;
+    CheckedWrite w = track.CheckedWritCount({"501", "502"}, v.head, v.body, con_, nullptr, true);
+    EXPECT_FALSE(w.accepted());
+    EXPECT_EQ(w.refused_line, 2);
+    EXPECT_EQ(w.ErrMsg, "出库数大于了入库数量！");
+    EXPECT_EQ(w.rows, 0);
+    EXPECT_EQ(value("select iSOutQuantity from RdRecords where AutoID = 501"), "30") << "line 1 was given back";
+    EXPECT_EQ(value("select iSOutQuantity from RdRecords where AutoID = 502"), "8");
+
+    w = track.CheckedWritCount({"501", "501"}, v.head, v.body, con_, nullptr, true);
+    EXPECT_TRUE(w.accepted());
+    EXPECT_EQ(w.rows, 2);
+    EXPECT_EQ(value("select iSOutQuantity from RdRecords where AutoID = 501"), "55");
+}
+
+// Eight workstations issue random amounts from the last units of one receipt
+// line and one stock row at once; each process reports what was accepted.
+struct RaceTotals {
+    long long line_q = 0, line_n = 0, stock_q = 0, stock_n = 0;  // hundredths
+    long accepted = 0, refused = 0;
+};
+
+RaceTotals race(testing::TestAccount& account, bool checked) {
+    constexpr int kProcesses = 8, kCalls = 10'000 / kProcesses;
+    std::vector<pid_t> children;
+    for (int p = 0; p < kProcesses; ++p) {
+        pid_t pid = fork();
+        if (pid == 0) {
+            RaceTotals mine;
+            int failed = 0;
+            try {
+                auto con = ado::Connection::create();
+                con->Open(account.connection_string());
+                std::mt19937 rng(static_cast<unsigned>(p * 7919 + (checked ? 1 : 2)));
+                std::string sql, err;
+                auto inventory = std::make_shared<Flags>(false);
+                for (int i = 0; i < kCalls; ++i) {
+                    const int q = std::uniform_int_distribution<int>(25, 300)(rng);  // hundredths
+                    const int n = std::uniform_int_distribution<int>(0, 2)(rng);
+                    const bool to_line = (i + p) % 2 == 0;
+                    Voucher v("01", "A001", to_line ? "B1" : "B9", q / 100.0, n);
+                    bool accepted;
+                    if (checked) {
+                        accepted = CheckedWritLine(sql, "501", v.head, v.body, con, inventory, to_line) > 0;
+                    } else {
+                        err.clear();
+                        AllowWritCount(sql, "501", v.head, v.body, con, inventory, err, to_line);
+                        accepted = err.empty();
+                        if (accepted) WritCountofRD_CS(sql, "501", v.head, v.body, con, to_line, to_line);
+                    }
+                    if (!accepted) {
+                        ++mine.refused;
+                        continue;
+                    }
+                    ++mine.accepted;
+                    (to_line ? mine.line_q : mine.stock_q) += q;
+                    (to_line ? mine.line_n : mine.stock_n) += n;
+                }
+            } catch (const std::exception& e) {
+                std::fprintf(stderr, "process %d: %s\n", p, e.what());
+                failed = 1;
+            }
+            std::ofstream(account.path() + ".race" + std::to_string(p))
+                << mine.line_q << ' ' << mine.line_n << ' ' << mine.stock_q << ' ' << mine.stock_n << ' '
+                << mine.accepted << ' ' << mine.refused << '\n';
+            _exit(failed);
+        }
+        children.push_back(pid);
+    }
+    RaceTotals all;
+    for (int p = 0; p < kProcesses; ++p) {
+        int status = 0;
+        waitpid(children[static_cast<std::size_t>(p)], &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        RaceTotals mine;
+        std::ifstream(account.path() + ".race" + std::to_string(p)) >> mine.line_q >> mine.line_n >> mine.stock_q >>
+            mine.stock_n >> mine.accepted >> mine.refused;
+        all.line_q += mine.line_q, all.line_n += mine.line_n, all.stock_q += mine.stock_q;
+        all.stock_n += mine.stock_n, all.accepted += mine.accepted, all.refused += mine.refused;
+    }
+    return all;
+}
+
+long long hundredths(const std::string& text) { return std::llround(vb::Val(text) * 100); }
+
+TEST(CheckedWriteRace, EightWorkstationsNeverIssueMoreThanTheRowsHold) {
+    testing::TestAccount account;
+    // the receipt line holds 500 - 100 = 400 more, the stock row 400
+    account.exec("insert into RdRecords (AutoID, ID, cInvCode, cBatch, iQuantity, iNum, iSOutQuantity, iSOutNum) "
+                 "values (501, 1, 'A001', 'B1', 500, 300, 100, 0)");
+    account.exec("insert into CurrentStock (AutoID, cWhCode, cInvCode, cBatch, iQuantity, iNum) "
+                 "values (9, '01', 'A001', 'B9', 400, 300)");
+    RaceTotals t = race(account, true);
+    EXPECT_EQ(t.accepted + t.refused, 10'000);
+    EXPECT_GT(t.refused, 0) << "the run must reach the last units";
+    // Balances only fall, so one that ends at zero or more never went below.
+    const long long line_left = hundredths(account.scalar("select abs(iQuantity) - iSOutQuantity from RdRecords"));
+    const long long stock_left = hundredths(account.scalar("select iQuantity from CurrentStock"));
+    EXPECT_GE(line_left, 0);
+    EXPECT_GE(stock_left, 0);
+    EXPECT_GE(hundredths(account.scalar("select abs(iNum) - iSOutNum from RdRecords")), 0);
+    EXPECT_GE(hundredths(account.scalar("select iNum from CurrentStock")), 0);
+    // what was accepted is exactly what left: a refused call changed nothing
+    EXPECT_EQ(40000 - line_left, t.line_q);
+    EXPECT_EQ(40000 - stock_left, t.stock_q);
+    EXPECT_EQ(hundredths(account.scalar("select iSOutNum from RdRecords")), t.line_n * 100);
+    EXPECT_EQ(30000 - hundredths(account.scalar("select iNum from CurrentStock")), t.stock_n * 100);
+
+    // The same run through the check and the write as two statements: the
+    // check reads a line's issued amount and the stock row is never checked
+    // against itself, so what it lets through is reported, not asserted.
+    testing::TestAccount plain;
+    plain.exec("insert into RdRecords (AutoID, ID, cInvCode, cBatch, iQuantity, iNum, iSOutQuantity, iSOutNum) "
+               "values (501, 1, 'A001', 'B1', 500, 300, 100, 0)");
+    plain.exec("insert into CurrentStock (AutoID, cWhCode, cInvCode, cBatch, iQuantity, iNum) "
+               "values (9, '01', 'A001', 'B9', 400, 300)");
+    RaceTotals p = race(plain, false);
+    const std::string line_after = plain.scalar("select abs(iQuantity) - iSOutQuantity from RdRecords");
+    const std::string stock_after = plain.scalar("select iQuantity from CurrentStock");
+    std::printf("plain members: %ld accepted, %ld refused; receipt line left %s, stock row left %s\n", p.accepted,
+                p.refused, line_after.c_str(), stock_after.c_str());
+    ::testing::Test::RecordProperty("plain_receipt_line_left", line_after);
+    ::testing::Test::RecordProperty("plain_stock_row_left", stock_after);
+}
+
+}  // namespace
+}  // namespace korvane::writeback
