@@ -479,6 +479,13 @@ std::vector<char32_t> code_points(std::string_view s) {
             if (i + k >= s.size() || (static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) len = 1;
         char32_t cp = len == 1 ? c : (c & (0x7F >> len));
         for (std::size_t k = 1; k < len; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+        // An overlong form ("\xC1\x9B" for "[") or one past U+10FFFF is no
+        // character: its bytes count one by one, never as the ASCII they spell.
+        static constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (len > 1 && (cp < kLeast[len] || cp > 0x10FFFF)) {
+            len = 1;
+            cp = c;
+        }
         out.push_back(cp);
         i += len;
     }
