@@ -100,7 +100,7 @@ void CalendarForm::render() {
 
 void CalendarForm::click_day(long row, long col) {
     if (row < 1 || row > 6 || col < 0 || col > 6) return;
-    const std::string& text = days_->TextMatrix(row, col);
+    const std::string text(days_->TextMatrix(row, col));
     if (text.empty()) return;
     chosen_ = vb::date_serial(year_, month_, std::stoi(text));
     render();

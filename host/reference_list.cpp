@@ -32,7 +32,7 @@ const TableView* view_of(const std::string& table) {
     return nullptr;
 }
 
-bool contains(const std::string& text, const std::string& part) {
+bool contains(std::string_view text, const std::string& part) {
     return vb::LCase(text).find(vb::LCase(part)) != std::string::npos;
 }
 

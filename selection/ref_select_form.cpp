@@ -412,27 +412,26 @@ void frmRefSelect::FillGrid(ui::Grid& grid, const ado::RecordsetPtr& rs) {
         const double rate_value = rate.value();
         grid.fill_rows_on_first_use(1, 1, [snapshot, records, fields, out_q, out_n, bal_q, bal_n, bal_field, kind,
                                            rate_value, quan, pieces,
-                                           grey_pieces](long r, std::string* cells, std::uint32_t* colors) {
+                                           grey_pieces](long r, ui::RowCells& cells, std::uint32_t* colors) {
             const Variant* values = snapshot->row((*records)[static_cast<std::size_t>(r - 1)]);
             if (!values) return;
             const double balance = bal_field >= 0 ? value_number(values[bal_field]) : 0;
             for (long f = 0; f < fields; ++f) {
                 const long k = f + 1;
                 const Variant& v = values[f];
-                std::string& text = cells[f];
                 if (k == out_q || k == out_n) {
-                    text = "0";
+                    cells.set(f, "0");
                 } else if (k == bal_q) {
-                    text = v.is_null() || v.is_empty() ? "0" : vb::Format(v, quan);
+                    cells.set(f, v.is_null() || v.is_empty() ? "0" : vb::Format(v, quan));
                 } else if (k == bal_n) {
                     if (kind == 1 && rate_value != 0)
-                        text = vb::Format(Variant(balance / rate_value), pieces);
+                        cells.set(f, vb::Format(Variant(balance / rate_value), pieces));
                     else
-                        text = v.is_null() || v.is_empty() ? "0" : vb::Format(v, pieces);
+                        cells.set(f, v.is_null() || v.is_empty() ? "0" : vb::Format(v, pieces));
                 } else if (v.is_string()) {
-                    text = v.str();
+                    cells.set(f, v.str());
                 } else {
-                    text = vb::text_or_empty(v);
+                    cells.set(f, vb::text_or_empty(v));
                 }
                 const bool white = k == out_q || (k == out_n && !grey_pieces);
                 colors[f] = white ? ui::kWhite : ui::kGrey;

@@ -40,9 +40,9 @@ std::string text(const Recordset& rs, const char* field) {
 }
 
 // Pads to a display width, counting a CJK character as two columns.
-std::string pad(const std::string& s, int width) {
+std::string pad(std::string_view s, int width) {
     int w = vb::display_width(s);
-    return s + std::string(w < width ? width - w : 1, ' ');
+    return std::string(s) + std::string(w < width ? width - w : 1, ' ');
 }
 
 void stock_report(const ado::ConnectionPtr& con) {

@@ -109,7 +109,7 @@ double operand(const Variant* values, int field) {
 // half, where the text decides (2.675 rounds up, its double lies below it):
 // such values, and those too large to scale exactly, are left to Format.
 // False when it leaves d to Format.
-bool write_decimals(double d, int decimals, std::string& out) {
+bool write_decimals(double d, int decimals, ui::RowCells& cells, long col) {
     static constexpr double kScale[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
     if (decimals < 0 || decimals > 9) return false;
     const double scaled = std::fabs(d) * kScale[decimals];
@@ -118,6 +118,7 @@ bool write_decimals(double d, int decimals, std::string& out) {
     const double rest = scaled - whole;
     if (std::fabs(rest - 0.5) < 1e-6) return false;
     std::uint64_t n = static_cast<std::uint64_t>(whole) + (rest > 0.5 ? 1 : 0);
+    const bool zero = n == 0;
     char buf[24];
     char* p = buf + sizeof buf;
     for (int i = 0; i < decimals; ++i, n /= 10) *--p = static_cast<char>('0' + n % 10);
@@ -126,26 +127,26 @@ bool write_decimals(double d, int decimals, std::string& out) {
         *--p = static_cast<char>('0' + n % 10);
         n /= 10;
     } while (n > 0);
-    const bool zero = std::all_of(p, buf + sizeof buf, [](char c) { return c == '0' || c == '.'; });
     if (d < 0 && !zero) *--p = '-';
-    out.assign(p, static_cast<std::size_t>(buf + sizeof buf - p));
+    cells.set(col, std::string_view(p, static_cast<std::size_t>(buf + sizeof buf - p)));
     return true;
 }
 
-void format_into(std::string& out, const Variant& v, const std::optional<Pattern>& pattern) {
+void format_into(ui::RowCells& cells, long col, const Variant& v, const std::optional<Pattern>& pattern) {
     if (!pattern) err::raise(err::kObjectNotSet);
     if (v.is_null() || v.is_empty()) {
-        out.clear();
+        cells.clear(col);
         return;
     }
-    if ((v.is_number() || v.is_bool() || v.type() == VarType::Date) && write_decimals(v.number(), pattern->decimals, out))
+    if ((v.is_number() || v.is_bool() || v.type() == VarType::Date) &&
+        write_decimals(v.number(), pattern->decimals, cells, col))
         return;
-    out = vb::Format(v, pattern->text);
+    cells.set(col, vb::Format(v, pattern->text));
 }
 
-void format_into(std::string& out, double d, const std::optional<Pattern>& pattern) {
+void format_into(ui::RowCells& cells, long col, double d, const std::optional<Pattern>& pattern) {
     if (!pattern) err::raise(err::kObjectNotSet);
-    if (!write_decimals(d, pattern->decimals, out)) out = vb::Format(Variant(d), pattern->text);
+    if (!write_decimals(d, pattern->decimals, cells, col)) cells.set(col, vb::Format(Variant(d), pattern->text));
 }
 
 Plan make_plan(const FormServices& services, const ado::Recordset& rs, const ui::Grid& list, bool mark) {
@@ -203,18 +204,17 @@ Plan make_plan(const FormServices& services, const ado::Recordset& rs, const ui:
 
 const std::optional<Pattern>& pattern(const Plan& p, Amount a) { return p.patterns[static_cast<int>(a)]; }
 
-// The cell's text written over what it held, reusing its storage.
-void cell_text(std::string& out, const Plan& p, const FieldPlan& c, const Variant& v) {
-    if (c.amount != Amount::None) return format_into(out, v, pattern(p, c.amount));
+void cell_text(ui::RowCells& cells, long col, const Plan& p, const FieldPlan& c, const Variant& v) {
+    if (c.amount != Amount::None) return format_into(cells, col, v, pattern(p, c.amount));
     switch (v.type()) {
     case VarType::Null:
-    case VarType::Empty: out.clear(); return;
-    case VarType::String: out.assign(v.str()); return;
+    case VarType::Empty: cells.clear(col); return;
+    case VarType::String: cells.set(col, v.str()); return;
     case VarType::Object:
-    case VarType::Error: out = vb::text_or_empty(v); return;
+    case VarType::Error: cells.set(col, vb::text_or_empty(v)); return;
     default: {
         vb::TextBuffer buf;
-        out.assign(vb::scalar_text(v, buf));
+        cells.set(col, vb::scalar_text(v, buf));
         return;
     }
     }
@@ -229,12 +229,13 @@ bool is_return(const Plan& p, const Variant* values) {
 }
 
 // One row's texts and colours from column 0 on (cells and colors hold p.cols
-// entries). Colours of column 0 and of the computed columns are left alone.
-void write_row(const Plan& p, const Variant* values, const StockAmounts* stock, std::string* cells,
+// entries), in column order. Colours of column 0 and of the computed columns
+// are left alone.
+void write_row(const Plan& p, const Variant* values, const StockAmounts* stock, ui::RowCells& cells,
                std::uint32_t* colors) {
     if (p.cols > 0) {
-        if (p.mark) cells[0].assign(1, kMark);
-        else cells[0].clear();
+        if (p.mark) cells.set(0, std::string_view(&kMark, 1));
+        else cells.clear(0);
     }
     const long shown = std::min(p.fields, p.cols - 1);
     for (long f = 0; f < shown; ++f) {
@@ -247,22 +248,22 @@ void write_row(const Plan& p, const Variant* values, const StockAmounts* stock, 
         else if (blank && !p.head) color = c.grey_when_blank ? ui::kGrey : ui::kWhite;
         else color = c.white_when_filled ? ui::kWhite : ui::kGrey;
         try {
-            cell_text(cells[f + 1], p, c, v);
+            cell_text(cells, f + 1, p, c, v);
         } catch (const std::exception&) {
-            cells[f + 1].clear();
+            cells.clear(f + 1);
         }
     }
     if (p.body == Body::None || p.cols < 4) return;
-    std::string* computed = cells + (p.cols - 4);
+    const long computed = p.cols - 4;
     double remaining = 0;
     bool have_remaining = false;
     try {
         remaining = operand(values, p.quantity);
         for (int f : p.quantity_done) remaining -= operand(values, f);
         have_remaining = true;
-        format_into(computed[0], remaining, pattern(p, Amount::Quantity));
+        format_into(cells, computed, remaining, pattern(p, Amount::Quantity));
     } catch (const std::exception&) {
-        computed[0].clear();
+        cells.clear(computed);
     }
     try {
         bool fixed_rate = false;
@@ -280,26 +281,26 @@ void write_row(const Plan& p, const Variant* values, const StockAmounts* stock, 
             pieces = operand(values, p.pieces);
             for (int f : p.pieces_done) pieces -= operand(values, f);
         }
-        format_into(computed[1], pieces, pattern(p, Amount::Pieces));
+        format_into(cells, computed + 1, pieces, pattern(p, Amount::Pieces));
     } catch (const std::exception&) {
-        computed[1].clear();
+        cells.clear(computed + 1);
     }
     if (!stock) {
-        computed[2] = computed[0];
-        computed[3] = computed[1];
+        cells.set(computed + 2, cells.get(computed));
+        cells.set(computed + 3, cells.get(computed + 1));
         return;
     }
     try {
         if (!stock->has_quantity) err::raise(err::kNoCurrentRecord);
-        format_into(computed[2], stock->quantity, pattern(p, Amount::Quantity));
+        format_into(cells, computed + 2, stock->quantity, pattern(p, Amount::Quantity));
     } catch (const std::exception&) {
-        computed[2].clear();
+        cells.clear(computed + 2);
     }
     try {
         if (!stock->has_pieces) err::raise(err::kNoCurrentRecord);
-        format_into(computed[3], stock->pieces, pattern(p, Amount::Pieces));
+        format_into(cells, computed + 3, stock->pieces, pattern(p, Amount::Pieces));
     } catch (const std::exception&) {
-        computed[3].clear();
+        cells.clear(computed + 3);
     }
 }
 
@@ -417,7 +418,7 @@ void FillSourceGrid(const FormServices& services, const ado::RecordsetPtr& rs, u
             first = list.Rows();
             list.put_Rows(first + records);
         } else {
-            // A refill with the same columns keeps the cells' storage; the rows
+            // A refill with the same columns keeps the rows' storage; the rows
             // come out as new ones all the same (see the row writer below).
             const long cols = fields + 1 + (body != Body::None ? 4 : 0);
             list.fill_rows_on_first_use(0, 0, {});  // the old rows' values go before the new ones are taken
@@ -456,20 +457,21 @@ void FillSourceGrid(const FormServices& services, const ado::RecordsetPtr& rs, u
         }
         rs->MoveFirst();
         if (in_place) {
-            std::vector<std::string> cells(static_cast<std::size_t>(plan.cols));
+            ui::RowCells cells;
             std::vector<std::uint32_t> colors(static_cast<std::size_t>(plan.cols));
             for (; !rs->Eof(); rs->MoveNext()) {
                 const Variant* values = rs->current_row();
                 kinds.see(list, values);
                 StockAmounts stock;
                 if (with_stock) stock = stock_amounts(*rsStock, is_return(plan, values));
+                cells.reset(plan.cols);
                 for (long c = 0; c < plan.cols; ++c) {
-                    cells[static_cast<std::size_t>(c)] = list.TextMatrix(first, c);
+                    cells.set(c, list.TextMatrix(first, c));
                     colors[static_cast<std::size_t>(c)] = list.CellBackColor(first, c);
                 }
-                write_row(plan, values, with_stock ? &stock : nullptr, cells.data(), colors.data());
+                write_row(plan, values, with_stock ? &stock : nullptr, cells, colors.data());
                 for (long c = 0; c < plan.cols; ++c) {
-                    list.put_TextMatrix(first, c, std::move(cells[static_cast<std::size_t>(c)]));
+                    list.put_TextMatrix(first, c, cells.get(c));
                     list.put_CellBackColor(first, c, colors[static_cast<std::size_t>(c)]);
                 }
                 if (with_stock) move_next(rsStock);
@@ -490,23 +492,17 @@ void FillSourceGrid(const FormServices& services, const ado::RecordsetPtr& rs, u
             if (filled > 0) {
                 rs->MoveLast();
                 rs->MoveNext();
-                list.fill_rows_on_first_use(first, 0, [source, first](long row, std::string* cells, std::uint32_t* colors) {
+                list.fill_rows_on_first_use(first, 0, [source, first](long row, ui::RowCells& cells, std::uint32_t* colors) {
                     const Plan& plan = source->plan;
                     const std::size_t i = static_cast<std::size_t>(row - first);
                     const Variant* values = source->rows.row(i);
                     const bool none = !values && plan.fields > 0;
-                    // A refilled row holds the last fill's texts: what write_row
-                    // leaves alone starts empty and white.
+                    // A refilled row holds the last fill's colours: what write_row
+                    // leaves alone starts white (the texts come empty).
                     const long written = none ? 0 : std::min(plan.fields, plan.cols - 1) + 1;
                     if (plan.cols > 0) colors[0] = ui::kWhite;
-                    for (long c = written; c < plan.cols; ++c) {
-                        cells[c].clear();
-                        colors[c] = ui::kWhite;
-                    }
-                    if (none) {
-                        if (plan.cols > 0) cells[0].clear();
-                        return;
-                    }
+                    for (long c = written; c < plan.cols; ++c) colors[c] = ui::kWhite;
+                    if (none) return;
                     const StockAmounts* stock = i < source->stock.size() ? &source->stock[i] : nullptr;
                     write_row(plan, values, stock, cells, colors);
                 });

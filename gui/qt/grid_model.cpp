@@ -77,13 +77,18 @@ void GridModel::shape_changed(const ui::ShapeChange& c) {
     reshaping_ = false;
 }
 
+QString GridModel::text(long row, long col) const {
+    const std::string_view t = grid_.TextMatrix(row, col);
+    return QString::fromUtf8(t.data(), static_cast<qsizetype>(t.size()));
+}
+
 QVariant GridModel::data(const QModelIndex& index, int role) const {
     if (!in_grid(index)) return {};
     long r = grid_row(index.row()), c = index.column();
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
-        return QString::fromStdString(grid_.TextMatrix(r, c));
+        return text(r, c);
     case Qt::BackgroundRole: {
         std::uint32_t bgr = grid_.CellBackColor(r, c);
         if (bgr == ui::kWhite) return {};
@@ -104,7 +109,7 @@ QVariant GridModel::headerData(int section, Qt::Orientation o, int role) const {
     if (role != Qt::DisplayRole || section < 0) return {};
     if (o == Qt::Horizontal) {
         if (!header_rows() || section >= columnCount()) return {};
-        return QString::fromStdString(grid_.TextMatrix(0, section));
+        return text(0, section);
     }
     return section < rowCount() ? QVariant(section + 1) : QVariant();
 }

@@ -42,6 +42,7 @@ private:
     void cells_changed(long r0, long c0, long r1, long c1);
     long header_rows() const { return grid_.FixedRows() > 0 ? 1 : 0; }
     bool in_grid(const QModelIndex& index) const;
+    QString text(long row, long col) const;
 
     ui::Grid& grid_;
     bool reshaping_ = false;

@@ -87,14 +87,9 @@ void Grid::put_FixedCols(long n) {
     layout_changed();
 }
 
-const std::string& Grid::TextMatrix(long row, long col) const {
+void Grid::put_TextMatrix(long row, long col, std::string_view text) {
     check_cell(row, col);
-    return rows_.text(row, col);
-}
-
-void Grid::put_TextMatrix(long row, long col, std::string text) {
-    check_cell(row, col);
-    if (rows_.set_text(row, col, std::move(text))) cell_changed(row, col);
+    if (rows_.set_text(row, col, text)) cell_changed(row, col);
 }
 
 void Grid::AddItem(const std::string& tab_separated, long index) {
@@ -107,7 +102,7 @@ void Grid::AddItem(const std::string& tab_separated, long index) {
         std::size_t start = 0;
         for (long c = 0; c < Cols() && start <= tab_separated.size(); ++c) {
             std::size_t tab = tab_separated.find('\t', start);
-            rows_.set_text(row, c, tab_separated.substr(start, tab - start));
+            rows_.set_text(row, c, std::string_view(tab_separated).substr(start, tab - start));
             start = tab == std::string::npos ? tab_separated.size() + 1 : tab + 1;
         }
     });
@@ -272,7 +267,7 @@ bool Grid::begin_edit(long row, long col) {
     editing_ = true;
     edit_row_ = row;
     edit_col_ = col;
-    edit_text_ = TextMatrix(row, col);
+    edit_text_ = std::string(TextMatrix(row, col));
     return true;
 }
 

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/ui/controls.h"
@@ -53,9 +54,13 @@ public:
     long FixedCols() const { return fixed_cols_; }
     void put_FixedCols(long n);
 
-    // 381 outside the grid.
-    const std::string& TextMatrix(long row, long col) const;
-    void put_TextMatrix(long row, long col, std::string text);
+    // 381 outside the grid. The text stays valid until a cell is written or
+    // the shape changes.
+    std::string_view TextMatrix(long row, long col) const {
+        if (row < 0 || row >= Rows() || col < 0 || col >= Cols()) check_cell(row, col);
+        return rows_.text(row, col);
+    }
+    void put_TextMatrix(long row, long col, std::string_view text);
     // Fills a whole row at once: cells from column 0, tab-separated, as
     // AddItem takes them; the row is appended when index is -1.
     void AddItem(const std::string& tab_separated, long index = -1);
@@ -67,10 +72,11 @@ public:
     // The filler of rows first_row..Rows()-1: it writes a row's cells from
     // first_col on the first time one of them is read or written, once, so
     // a large fill costs only the rows anyone looks at. The earlier columns,
-    // row data and hidden flags stay as set. Adding, removing or reshaping
-    // columns writes the rows still waiting first; rows cut off the end are
-    // never written; Clear and the next call let them go unwritten (an empty
-    // filler only lets them go). Views hear it as a reset.
+    // row data and hidden flags stay as set; the filled cells are empty until
+    // written. Adding, removing or reshaping columns writes the rows still
+    // waiting first; rows cut off the end are never written; Clear and the
+    // next call let them go unwritten (an empty filler only lets them go).
+    // Views hear it as a reset.
     void fill_rows_on_first_use(long first_row, long first_col, RowFiller filler);
     long deferred_rows() const { return rows_.deferred(); }
 

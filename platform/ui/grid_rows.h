@@ -1,12 +1,23 @@
 // GridRows: the rows of a Grid, what each carries (its RowData and hidden
 // flag) and its cells' texts and colours.
 //
-// Operations and costs: a row nobody wrote to is one small struct; its
-// texts and its colours are each allocated on their first write, so
-// colouring a column of a large list costs no texts. Rows handed to a
-// RowFiller are written the first time one of their filled cells is read or
-// written, once; rows cut off the end are never written. Inserting or
-// erasing a row shifts the rows after it (linear).
+// Operations and costs: a row nobody wrote to is one small struct. A row's
+// texts lie packed in one block (the end of each cell's text, then the
+// characters) taken from an arena, so a cell read is two offsets and a large
+// list holds a few bytes per cell instead of a string object each; a row
+// whose texts are all empty has no block. Writing a cell packs its row anew
+// (linear in the row). The blocks left behind are reclaimed, once they
+// outweigh the live ones, by copying the live blocks into a second arena
+// that keeps its memory from the last time: a list refilled again and again
+// reuses its memory, and holds at most twice what its largest fill took.
+// The colours of a row take a slot of their own on their first write, so
+// colouring a column costs no texts; slots come from blocks of many rows.
+// Rows handed to a RowFiller are written the first time one of their filled
+// cells is read or written, once; rows cut off the end are never written.
+// Inserting or erasing a row shifts the rows after it (linear).
+//
+// A text read stays valid until a cell is written or the shape changes; a
+// read that writes a waiting row leaves the other rows' texts where they are.
 //
 // What it forbids: moving rows or reshaping the columns while rows wait for
 // their filler would hand the filler the wrong row or width, so those write
@@ -17,10 +28,13 @@
 // nothing else is. A reader never sees whether the row was written before.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace korvane::ui {
@@ -33,9 +47,48 @@ constexpr std::uint32_t RGB(int r, int g, int b) {
 inline constexpr std::uint32_t kWhite = RGB(255, 255, 255);
 inline constexpr std::uint32_t kGrey = RGB(192, 192, 192);
 
-// Writes one waiting row: its cells and colours from the first filled column
-// on (cells[0] is that column), which hold what the row held before.
-using RowFiller = std::function<void(long row, std::string* cells, std::uint32_t* colors)>;
+// The texts of one row's cells as a filler writes them, kept side by side in
+// one buffer: cells written once each in column order are packed into the
+// grid with one copy. A cell written again keeps its last text.
+class RowCells {
+public:
+    explicit RowCells(long cols = 0) { reset(cols); }
+    long cols() const { return static_cast<long>(size_.size()); }
+    // Every cell empty; the buffer keeps its room.
+    void reset(long cols);
+    std::string_view get(long col) const {
+        return {chars_.get() + begin_[static_cast<std::size_t>(col)], size_[static_cast<std::size_t>(col)]};
+    }
+    void set(long col, std::string_view text) {
+        const std::size_t n = text.size();
+        if (n > room_ - used_) grow(n);
+        char* out = chars_.get() + used_;
+        // short texts, most of a list, without a call
+        if (n <= 16) {
+            for (std::size_t i = 0; i < n; ++i) out[i] = text[i];
+        } else {
+            std::memcpy(out, text.data(), n);
+        }
+        begin_[static_cast<std::size_t>(col)] = static_cast<std::uint32_t>(used_);
+        size_[static_cast<std::size_t>(col)] = static_cast<std::uint32_t>(n);
+        used_ += n;
+    }
+    void clear(long col) { size_[static_cast<std::size_t>(col)] = 0; }
+
+private:
+    friend class GridRows;
+    // Room for n more characters; a text in the old buffer stays readable.
+    void grow(std::size_t n);
+    std::unique_ptr<char[]> old_;
+    std::unique_ptr<char[]> chars_;
+    std::size_t used_ = 0, room_ = 0;
+    std::vector<std::uint32_t> begin_, size_;
+};
+
+// Writes one waiting row from the first filled column on (cells' column 0
+// and colors[0] are that column's): the texts come empty, the colours hold
+// what the row held before.
+using RowFiller = std::function<void(long row, RowCells& cells, std::uint32_t* colors)>;
 
 class GridRows {
 public:
@@ -50,10 +103,16 @@ public:
     bool hidden(long row) const { return at(row).hidden; }
     void set_hidden(long row, bool hidden) { at(row).hidden = hidden; }
 
-    const std::string& text(long row, long col) const;
+    std::string_view text(long row, long col) const {
+        fill_before_use(row, col);
+        const std::uint32_t* ends = at(row).text;
+        if (!ends) return {};
+        const std::uint32_t begin = col > 0 ? ends[col - 1] : 0;
+        return {reinterpret_cast<const char*>(ends + cols_) + begin, ends[col] - begin};
+    }
     std::uint32_t color(long row, long col) const;
     // True when the cell changed.
-    bool set_text(long row, long col, std::string text);
+    bool set_text(long row, long col, std::string_view text);
     bool set_color(long row, long col, std::uint32_t color);
     // Empties every text; colours, row data and hidden flags stay.
     void clear_texts();
@@ -65,35 +124,97 @@ public:
     void erase_row(long at);
     void resize_cols(long cols);
 
-    // Rows first_row..count()-1 wait for `fill` to write their cells from
-    // first_col on. Any earlier waiting rows are let go first.
+    // Rows first_row..count()-1 have their texts from first_col on emptied
+    // and wait for `fill` to write those cells. Any earlier waiting rows are
+    // let go first.
     void defer(long first_row, long first_col, RowFiller fill);
-    // Lets the waiting rows go unwritten: they keep what they held before.
+    // Lets the waiting rows go unwritten: those texts stay empty.
     void drop_deferred();
     // Writes every waiting row now.
     void fill_deferred() const;
     long deferred() const { return waiting_; }
 
 private:
+    // The packed text blocks, handed out from large pieces in turn. A reset
+    // arena hands its pieces out again. `live` counts the bytes of the
+    // blocks rows still use, `held` all it handed out since its reset.
+    class TextArena {
+    public:
+        std::uint32_t* take(std::size_t bytes);
+        void give(std::size_t bytes) { live_ -= bytes; }
+        void reset();
+        std::size_t live() const { return live_; }
+        std::size_t held() const { return held_; }
+
+    private:
+        struct Piece {
+            std::unique_ptr<std::uint32_t[]> words;
+            std::size_t size;
+        };
+        std::vector<Piece> pieces_;
+        std::size_t piece_ = 0;  // the piece next_ lies in
+        std::uint32_t* next_ = nullptr;
+        std::size_t room_ = 0;  // words left after next_
+        std::size_t live_ = 0, held_ = 0;
+    };
+
+    // Colour slots of a fixed number of cells taken from shared blocks. A
+    // slot given back holds its old colours until taken again.
+    class ColorSlots {
+    public:
+        explicit ColorSlots(long width) : width_(static_cast<std::size_t>(width)) {}
+        std::uint32_t* take();
+        void give(std::uint32_t* slot) {
+            free_.push_back(slot);
+            --live_;
+        }
+        std::size_t live() const { return live_; }
+        std::size_t capacity() const { return blocks_.size() * kBlockSlots; }
+
+    private:
+        static constexpr std::size_t kBlockSlots = 256;
+        std::size_t width_;
+        std::vector<std::unique_ptr<std::uint32_t[]>> blocks_;
+        std::size_t used_ = kBlockSlots;  // slots handed out of the last block
+        std::size_t live_ = 0;
+        std::vector<std::uint32_t*> free_;
+    };
+
     struct Row {
         long data = 0;
         bool hidden = false;
-        mutable bool waiting = false;  // cells from first_col_ on not yet written
-        mutable std::unique_ptr<std::string[]> text;
-        mutable std::unique_ptr<std::uint32_t[]> color;
+        mutable bool waiting = false;             // cells from first_col_ on not yet written
+        mutable std::uint32_t* text = nullptr;    // packed block in text_, none while all are empty
+        mutable std::uint32_t* color = nullptr;   // a slot of colors_, none while all are white
     };
     const Row& at(long row) const { return rows_[static_cast<std::size_t>(row)]; }
     Row& at(long row) { return rows_[static_cast<std::size_t>(row)]; }
-    std::string* texts(const Row& row) const;
     std::uint32_t* colors(const Row& row) const;
+    // The bytes of a packed block.
+    std::size_t block_bytes(const std::uint32_t* ends) const;
+    std::string_view cell(const std::uint32_t* ends, long col) const;
+    // Packs `row` anew: cell c is text_of(c) for every column.
+    template <class TextOf>
+    void pack(const Row& row, TextOf&& text_of) const;
+    void drop_text(const Row& row) const;
+    // Copies the rows' blocks to the spare arena when the old blocks outweigh
+    // them; never while a read writes a row.
+    void reclaim() const;
     // Writes a waiting row before its cell `col` is used.
     void fill_before_use(long row, long col) const {
         if (waiting_ && col >= first_col_ && at(row).waiting) fill(row);
     }
     void fill(long row) const;
+    // Gives back the storage of rows first..count()-1.
+    void release(std::size_t first);
+    void shrink_colors_if_sparse();
+    void reslot_colors(long cols);
 
     std::vector<Row> rows_;
     long cols_;
+    mutable TextArena text_, spare_;
+    mutable ColorSlots colors_;
+    mutable RowCells scratch_;  // the cells a filler writes
     long first_col_ = 0;
     mutable long waiting_ = 0;
     mutable RowFiller filler_;  // let go of with the last waiting row

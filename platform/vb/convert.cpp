@@ -83,6 +83,36 @@ double number_or_raise(std::string_view text) {
 // below 1E-04 already.
 constexpr int kLowestPlainExponent = -11;
 
+// Most numbers a list shows have a few decimals. When |d| times 10^k is a
+// whole number n below 10^precision for some k up to 6, n with k decimals is
+// d to `precision` digits (the product is off by far less than half a unit
+// of the last digit), and the smallest such k leaves no trailing zeros: no
+// digit string is needed. 0 when d is not such a number.
+std::size_t write_few_decimals(double d, int precision, char* out) {
+    static constexpr double kPow10[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    if (precision < 1 || precision > 15) return 0;
+    const double a = std::fabs(d), limit = kPow10[precision];
+    for (int k = 0; k <= 6; ++k) {
+        const double x = a * kPow10[k];
+        if (!(x < limit)) return 0;
+        if (x != std::floor(x)) continue;
+        auto n = static_cast<std::uint64_t>(x);
+        char buf[24];
+        char* p = buf + sizeof buf;
+        for (int i = 0; i < k; ++i, n /= 10) *--p = static_cast<char>('0' + n % 10);
+        if (k > 0) *--p = '.';
+        do {
+            *--p = static_cast<char>('0' + n % 10);
+            n /= 10;
+        } while (n > 0);
+        if (d < 0) *--p = '-';
+        const auto len = static_cast<std::size_t>(buf + sizeof buf - p);
+        std::memcpy(out, p, len);
+        return len;
+    }
+    return 0;
+}
+
 // Writes d into out (room for kTextRoom characters) and returns the length.
 std::size_t write_number(double d, int precision, char* out) {
     if (d == 0) {
@@ -90,6 +120,7 @@ std::size_t write_number(double d, int precision, char* out) {
         return 1;
     }
     if (!std::isfinite(d)) err::raise(err::kOverflow);
+    if (std::size_t n = write_few_decimals(d, precision, out)) return n;
     // rounded to `precision` digits first, so 9.99999999999999999E-12 counts as 1E-11
     char sci[48];
     auto res = std::to_chars(sci, sci + sizeof sci, std::fabs(d), std::chars_format::scientific, precision - 1);
@@ -448,6 +479,13 @@ std::vector<char32_t> code_points(std::string_view s) {
             if (i + k >= s.size() || (static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) len = 1;
         char32_t cp = len == 1 ? c : (c & (0x7F >> len));
         for (std::size_t k = 1; k < len; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+        // An overlong form ("\xC1\x9B" for "[") or one past U+10FFFF is no
+        // character: its bytes count one by one, never as the ASCII they spell.
+        static constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (len > 1 && (cp < kLeast[len] || cp > 0x10FFFF)) {
+            len = 1;
+            cp = c;
+        }
         out.push_back(cp);
         i += len;
     }

@@ -63,7 +63,7 @@ ado::RecordsetPtr stock_rows(const Rows& rows) {
 
 Texts row_texts(const ui::Grid& g, long row) {
     Texts out;
-    for (long c = 0; c < g.Cols(); ++c) out.push_back(g.TextMatrix(row, c));
+    for (long c = 0; c < g.Cols(); ++c) out.emplace_back(g.TextMatrix(row, c));
     return out;
 }
 

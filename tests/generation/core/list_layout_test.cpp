@@ -19,7 +19,7 @@ using Texts = std::vector<std::string>;
 
 Texts headers(const ui::Grid& g) {
     Texts out;
-    for (long c = 0; c < g.Cols(); ++c) out.push_back(g.TextMatrix(0, c));
+    for (long c = 0; c < g.Cols(); ++c) out.emplace_back(g.TextMatrix(0, c));
     return out;
 }
 

@@ -16,7 +16,7 @@
 namespace korvane::generation::ModuleCtl {
 namespace {
 
-double number(const std::string& text) { return text.empty() ? 0.0 : vb::CDbl(Variant(text)); }
+double number(std::string_view text) { return text.empty() ? 0.0 : vb::CDbl(Variant(text)); }
 double field(const ado::Recordset& rs, const char* name) {
     const Variant& v = rs(Variant(name));
     return v.is_null() ? 0.0 : vb::CDbl(v);

@@ -133,7 +133,7 @@ TEST(GridModel, QtsModelTesterFindsNothingWhileTheGridChangesShape) {
          }},
         {"rows filled on first use", [&] {
              g.put_Rows(50);
-             g.fill_rows_on_first_use(1, 1, [](long row, std::string* cells, std::uint32_t*) { cells[0] = "f" + std::to_string(row); });
+             g.fill_rows_on_first_use(1, 1, [](long row, ui::RowCells& cells, std::uint32_t*) { cells.set(0, "f" + std::to_string(row)); });
          }},
         {"cleared", [&] { g.Clear(); }},
         {"no fixed row", [&] { g.put_FixedRows(0); }},

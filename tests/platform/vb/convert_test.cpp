@@ -305,6 +305,11 @@ TEST(VbLike, PatternsOverWholeCharacters) {
         {"", "", true},
         {"a", "", false},
         {"aaaaaaaaaaaaaaaaaaaaaaaaaaaaab", "*a*a*a*a*a*a*a*c", false},
+        // overlong forms of "[", "*" and "?" are no pattern characters
+        {"x", "\xC1\x9B", false},
+        {"\xC1\x9B", "\xC1\x9B", true},
+        {"abc", "\xC0\xAA", false},
+        {"a", "\xE0\x80\xBF", false},
     };
     for (const auto& c : cases) EXPECT_EQ(Like(c.text, c.pattern), c.match) << c.text << " Like " << c.pattern;
     EXPECT_EQ(error_number([] { Like("a", "[a"); }), err::kInvalidPattern);
