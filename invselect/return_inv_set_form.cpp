@@ -237,9 +237,9 @@ void frmReturnInvSet::load_list() {
     // values as loaded: a class of 100,000 inventories costs what is seen.
     auto rows = std::make_shared<const ado::RecordSnapshot>(rs->view_snapshot());
     list_->put_Rows(static_cast<long>(rows->size()) + 1);
-    list_->fill_rows_on_first_use(1, 1, [rows, fields](long r, std::string* cells, std::uint32_t*) {
+    list_->fill_rows_on_first_use(1, 1, [rows, fields](long r, ui::RowCells& cells, std::uint32_t*) {
         const Variant* values = rows->row(static_cast<std::size_t>(r - 1));
-        for (long f = 0; values && f < fields; ++f) cells[f] = vb::text_or_empty(values[f]);
+        for (long f = 0; values && f < fields; ++f) cells.set(f, vb::text_or_empty(values[f]));
     });
     list_->select(list_->Rows() > 1 ? 1 : 0, 1);
     list_->put_Redraw(true);
@@ -256,7 +256,7 @@ void frmReturnInvSet::show_row() {
 std::vector<std::string> frmReturnInvSet::checked_codes() const {
     std::vector<std::string> codes;
     for (long r = 1; r < list_->Rows(); ++r)
-        if (!list_->TextMatrix(r, 0).empty()) codes.push_back(list_->TextMatrix(r, 1));
+        if (!list_->TextMatrix(r, 0).empty()) codes.emplace_back(list_->TextMatrix(r, 1));
     return codes;
 }
 
@@ -306,7 +306,7 @@ void frmReturnInvSet::Order() {
         for (long r = 1; r <= rows; ++r) {
             Line& l = lines[static_cast<std::size_t>(r - 1)];
             l.cells.reserve(static_cast<std::size_t>(cols));
-            for (long c = 0; c < cols; ++c) l.cells.push_back(list_->TextMatrix(r, c));
+            for (long c = 0; c < cols; ++c) l.cells.emplace_back(list_->TextMatrix(r, c));
             l.key = vb::LCase(l.cells[static_cast<std::size_t>(col)]);
         }
         std::stable_sort(lines.begin(), lines.end(), [ascending](const Line& a, const Line& b) {

@@ -82,10 +82,11 @@ void positions(const session::LoginPtr& login, ui::HeadlessUi& ui) {
         auto& list = dynamic_cast<positions::frmBatchPosition&>(form).VoucherList1();
         std::printf("  列表 %ld 行:\n", list.Rows() - 1);
         for (long r = 1; r < list.Rows() && r <= 4; ++r)
-            std::printf("    %s %s %s 存货 %s 种 结存 %s\n", list.TextMatrix(r, 1).c_str(), list.TextMatrix(r, 2).c_str(),
-                        list.TextMatrix(r, 3).c_str(), list.TextMatrix(r, 4).c_str(), list.TextMatrix(r, 5).c_str());
-        std::printf("    ...\n    %s %s %s\n", list.TextMatrix(list.Rows() - 1, 0).c_str(),
-                    list.TextMatrix(list.Rows() - 1, 4).c_str(), list.TextMatrix(list.Rows() - 1, 5).c_str());
+            std::printf("    %s %s %s 存货 %s 种 结存 %s\n", std::string(list.TextMatrix(r, 1)).c_str(), std::string(list.TextMatrix(r, 2)).c_str(),
+                        std::string(list.TextMatrix(r, 3)).c_str(), std::string(list.TextMatrix(r, 4)).c_str(), std::string(list.TextMatrix(r, 5)).c_str());
+        const long last = list.Rows() - 1;
+        std::printf("    ...\n    %s %s %s\n", std::string(list.TextMatrix(last, 0)).c_str(),
+                    std::string(list.TextMatrix(last, 4)).c_str(), std::string(list.TextMatrix(last, 5)).c_str());
         form.Unload();
     });
     std::string where;

@@ -99,12 +99,12 @@ void production_generation(const std::string& db) {
         std::printf("  材料出库单 从生产订单 %s 生单: %ld 个材料行\n", order.c_str(), lines.Rows() - 1);
         for (long r = 1; r < lines.Rows(); ++r)
             std::printf("    材料行 %s  %s %s  应出库数量 %s  材料出库数量 %s  本次出库数量 %s\n",
-                        lines.TextMatrix(r, ProductionVoucher::kLine).c_str(),
-                        lines.TextMatrix(r, ProductionVoucher::kInv).c_str(),
-                        lines.TextMatrix(r, ProductionVoucher::kName).c_str(),
-                        lines.TextMatrix(r, ProductionVoucher::kPlanned).c_str(),
-                        lines.TextMatrix(r, ProductionVoucher::kDone).c_str(),
-                        lines.TextMatrix(r, ProductionVoucher::kQuantity).c_str());
+                        std::string(lines.TextMatrix(r, ProductionVoucher::kLine)).c_str(),
+                        std::string(lines.TextMatrix(r, ProductionVoucher::kInv)).c_str(),
+                        std::string(lines.TextMatrix(r, ProductionVoucher::kName)).c_str(),
+                        std::string(lines.TextMatrix(r, ProductionVoucher::kPlanned)).c_str(),
+                        std::string(lines.TextMatrix(r, ProductionVoucher::kDone)).c_str(),
+                        std::string(lines.TextMatrix(r, ProductionVoucher::kQuantity)).c_str());
     }
     component::set_ui_host(nullptr);
 }

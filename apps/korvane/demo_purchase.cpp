@@ -48,7 +48,7 @@ void script(generation::frmStockOrder& f, ui::HeadlessUi& ui, const std::string&
     const long code = generation::ModuleCtl::CaptionColumn(f.lstDdHead(), "单据号");
     for (long r = 1; r <= 2 && r < f.lstDdHead().Rows(); ++r) {
         f.lstDdHead().click(r, 0);
-        if (print) std::printf("  选中订单 %s\n", f.lstDdHead().TextMatrix(r, code).c_str());
+        if (print) std::printf("  选中订单 %s\n", std::string(f.lstDdHead().TextMatrix(r, code)).c_str());
     }
     ui::Grid& body = f.lstDdBody();
     const long q = body.Cols() - 2, left = body.Cols() - 4;
@@ -61,11 +61,11 @@ void script(generation::frmStockOrder& f, ui::HeadlessUi& ui, const std::string&
     const std::string over = vb::Format(Variant(rest + 1), "##0.00");
     ui.answer(kOverRemaining, ui::vb::vbOK);
     body.edit_cell(row, q, over);
-    if (print) std::printf("  第 %ld 行 %s 本次入库 %s: 提示“%s”, 保留 %s\n", row, body.TextMatrix(row, inv).c_str(),
-                over.c_str(), ui.messages().back().text.c_str(), body.TextMatrix(row, q).c_str());
+    if (print) std::printf("  第 %ld 行 %s 本次入库 %s: 提示“%s”, 保留 %s\n", row, std::string(body.TextMatrix(row, inv)).c_str(),
+                over.c_str(), ui.messages().back().text.c_str(), std::string(body.TextMatrix(row, q)).c_str());
     const std::string half = vb::Format(Variant(std::floor(rest / 2)), "##0.00");
     body.edit_cell(row, q, half);
-    if (print) std::printf("  第 %ld 行 本次入库 %s: 接受\n", row, body.TextMatrix(row, q).c_str());
+    if (print) std::printf("  第 %ld 行 本次入库 %s: 接受\n", row, std::string(body.TextMatrix(row, q)).c_str());
     // Lines with nothing left to receive are left out.
     long left_out = 0;
     for (long r = 1; r < body.Rows(); ++r)
@@ -115,7 +115,7 @@ void purchase_generation(const std::string& db) {
         std::printf("  ");
         for (long c = 1; c < body.Cols(); ++c)
             if (!body.TextMatrix(r, c).empty())
-                std::printf("%s %s  ", body.TextMatrix(0, c).c_str(), body.TextMatrix(r, c).c_str());
+                std::printf("%s %s  ", std::string(body.TextMatrix(0, c)).c_str(), std::string(body.TextMatrix(r, c)).c_str());
         std::printf("\n");
     }
 }

@@ -138,7 +138,7 @@ int ProductionVoucher::save() {
         if (q == 0) continue;
         const auto line = static_cast<std::int32_t>(vb::Val(body_->TextMatrix(r, kLine)));
         std::string err;
-        if (!producer_.WritefQuantity(line, q, err, false, body_->TextMatrix(r, kInv))) {
+        if (!producer_.WritefQuantity(line, q, err, false, std::string(body_->TextMatrix(r, kInv)))) {
             failures += "\n" + err;
             continue;
         }

@@ -21,7 +21,7 @@ bool is_numeric_type(int t) {
     }
 }
 
-std::string without_commas(const std::string& text) {
+std::string without_commas(std::string_view text) {
     std::string s;
     s.reserve(text.size());
     for (char c : text)
@@ -44,7 +44,7 @@ void copy_row(ui::Grid& list, ado::Recordset& rs, long row) {
     rs.AddNew();
     const long fields = rs.Fields().Count();
     for (long j = 0; j < fields && j + 1 < list.Cols(); ++j) {
-        const std::string& text = list.TextMatrix(row, j + 1);
+        const std::string text(list.TextMatrix(row, j + 1));
         if (text.empty()) continue;
         auto field = rs.Fields(Variant(j));
         Variant v = is_numeric_type(field.Type()) ? Variant(vb::Val(without_commas(text))) : Variant(text);

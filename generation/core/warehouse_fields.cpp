@@ -70,7 +70,7 @@ bool ResolveWarehouse(const FormServices& services, std::string& text, std::stri
         const long row = body.Row();
         const long inv_col = CaptionColumn(body, "存货编码");
         if (row >= 1 && row < body.Rows() && inv_col > 0) {
-            const std::string inventory = body.TextMatrix(row, inv_col);
+            const std::string inventory(body.TextMatrix(row, inv_col));
             if (!inventory.empty() && !services.warehouses()->HasInventory(wh.id, inventory) &&
                 services.host().MsgBox(texts::kNotRegisteredHead + text + texts::kNotRegisteredTail,
                                        ui::vb::vbYesNo | ui::vb::vbQuestion, texts::kSystemTitle) == ui::vb::vbNo) {

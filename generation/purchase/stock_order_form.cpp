@@ -428,7 +428,7 @@ void frmStockOrder::lay_out_body(ui::Grid& body, const ado::RecordsetPtr& rs) {
     body.put_ColWidth(0, 560);
     const bool orders = &body == order_body_;
     for (long c = 1; c < body.Cols(); ++c) {
-        const std::string& caption = body.TextMatrix(0, c);
+        const std::string caption(body.TextMatrix(0, c));
         bool lookup = caption == "仓库" || caption == "批号" || caption == "入库单号" || caption == "库存单位";
         const long f = c - 1;
         if (orders && rs && f < rs->Fields().Count() &&
@@ -545,7 +545,7 @@ void frmStockOrder::form_key_down(int& key, int shift) {
         const long col = ModuleCtl::CaptionColumn(body, key == kKeyB ? "批号" : "入库单号");
         std::string result;
         if (col > 0) {
-            const std::string text = body.TextMatrix(body.Row(), col);
+            const std::string text(body.TextMatrix(body.Row(), col));
             if (key == kKeyB) AssignBatches(body, text, true, result);
             else AssignReceiptLines(body, text, true, result);
         }
@@ -617,7 +617,7 @@ bool frmStockOrder::run_line_checks(ui::Grid& body, long row, long col, std::str
     ui::UiHost& host = services_.host();
     const bool orders = &body == order_body_;
     const long cols = body.Cols();
-    const std::string caption = body.TextMatrix(0, col);
+    const std::string caption(body.TextMatrix(0, col));
     const long quantity_col = cols - 2, pieces_col = cols - 1;
     const bool amount = col == quantity_col || col == pieces_col;
     const long partner = col == quantity_col ? pieces_col : col == pieces_col ? quantity_col : 0;
@@ -745,11 +745,11 @@ bool frmStockOrder::run_line_checks(ui::Grid& body, long row, long col, std::str
 
 void frmStockOrder::cell_lookup(ui::Grid& body, long row, long col) {
     if (row < 1 || row >= body.Rows() || col < 1 || col >= body.Cols()) return;
-    const std::string caption = body.TextMatrix(0, col);
+    const std::string caption(body.TextMatrix(0, col));
     const long cols = body.Cols();
     const bool returning = ModuleCtl::CellAmount(body, row, cols - 2) < 0;
     if (caption == "仓库") {
-        std::string name = ModuleCtl::LookupWarehouse(services_, body.TextMatrix(row, col), wh_code_);
+        std::string name = ModuleCtl::LookupWarehouse(services_, std::string(body.TextMatrix(row, col)), wh_code_);
         if (name.empty()) return;
         body.put_TextMatrix(row, col, name);
         if (long code = services_.layouts().WhCodeCol; code > 0 && code < cols)
@@ -763,12 +763,12 @@ void frmStockOrder::cell_lookup(ui::Grid& body, long row, long col) {
     } else if (caption == "库存单位") {
         const long inv = ModuleCtl::GetColumnIndex("cinvcode", rs_body_, cols);
         std::string unit =
-            ModuleCtl::LookupUnit(services_, inv > 0 ? body.TextMatrix(row, inv) : "", body.TextMatrix(row, col));
+            ModuleCtl::LookupUnit(services_, std::string(inv > 0 ? body.TextMatrix(row, inv) : ""), std::string(body.TextMatrix(row, col)));
         if (!unit.empty()) body.put_TextMatrix(row, col, unit);
     } else if (&body == order_body_ && rs_body_ && col - 1 < rs_body_->Fields().Count()) {
         const std::string field = vb::LCase(rs_body_->Fields().Item(Variant(col - 1)).Name());
         if (!vb::Like(field, "cfree*")) return;
-        std::string value = ModuleCtl::LookupFreeItem(services_, std::stoi(field.substr(5)), body.TextMatrix(row, col));
+        std::string value = ModuleCtl::LookupFreeItem(services_, std::stoi(field.substr(5)), std::string(body.TextMatrix(row, col)));
         if (!value.empty()) body.put_TextMatrix(row, col, value);
     }
 }

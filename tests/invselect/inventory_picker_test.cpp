@@ -145,7 +145,7 @@ TEST_F(Picker, MarkSortAndConfirmHandOverTheCheckedInventoriesInTheCaptionsOrder
         click(f, "Order");  // descending, case-insensitive
         EXPECT_EQ(f.mnuOrder().Caption(), "升序排列(&O)");
         std::vector<std::string> shown;
-        for (long r = 1; r < list.Rows(); ++r) shown.push_back(list.TextMatrix(r, 1) + list.TextMatrix(r, 0));
+        for (long r = 1; r < list.Rows(); ++r) shown.push_back(std::string(list.TextMatrix(r, 1)) + std::string(list.TextMatrix(r, 0)));
         EXPECT_EQ(shown, (std::vector<std::string>{"P001", "M003√", "m002√", "M001√"}));
         click_ok(f);
     });

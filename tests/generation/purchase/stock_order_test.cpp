@@ -102,7 +102,7 @@ struct StockOrderTest : ::testing::Test {
         std::vector<std::string> v;
         long c = std::string(caption) == "选择" ? 0 : ModuleCtl::CaptionColumn(g, caption);
         if (c == 0 && std::string(caption) != "选择") c = -1;
-        for (long r = 1; r < g.Rows(); ++r) v.push_back(c >= 0 ? g.TextMatrix(r, c) : "?");
+        for (long r = 1; r < g.Rows(); ++r) v.emplace_back(c >= 0 ? g.TextMatrix(r, c) : "?");
         return v;
     }
     static void mark_order(frmStockOrder& f, long row) { f.lstDdHead().click(row, 0); }
@@ -461,7 +461,7 @@ TEST_F(StockOrderTest, FreeItemAndUnitCellsPickFromTheirLists) {
     ui().on_show(host::ReferenceListForm::kFormName, [&](ui::Form& form) {
         auto& list = dynamic_cast<host::ReferenceListForm&>(form);
         for (long c = 1; c < list.grid().Cols(); ++c)
-            if (!list.grid().ColHidden(c)) captions.push_back(list.grid().TextMatrix(0, c));
+            if (!list.grid().ColHidden(c)) captions.emplace_back(list.grid().TextMatrix(0, c));
         list.pick(list.grid().Rows() - 1);
     });
     body.cell_button_click(1, colour);
@@ -471,7 +471,7 @@ TEST_F(StockOrderTest, FreeItemAndUnitCellsPickFromTheirLists) {
     captions.clear();
     ui().on_show(host::ReferenceListForm::kFormName, [&](ui::Form& form) {
         auto& list = dynamic_cast<host::ReferenceListForm&>(form);
-        captions.push_back(list.grid().TextMatrix(0, 1));
+        captions.emplace_back(list.grid().TextMatrix(0, 1));
         list.pick(1);
     });
     body.put_TextMatrix(2, col(f, "库存单位"), "");  // nothing typed: every unit of A002
