@@ -180,11 +180,15 @@ TEST_F(ProduceOrderTest, PurchaseFormIsKeptShownAgainAndUnloaded) {
 }
 
 TEST_F(ProduceOrderTest, SalesFormHandsOverItsFlagAndLeavesAMessage) {
-    on_show<frmCons>(frmCons::kFormName, [](frmCons& f) {
+    on_show<frmCons>(frmCons::kFormName, [this](frmCons& f) {
         EXPECT_EQ(f.context().login, f.services().permission->GetSession());
         f.Check2().put_Value(1);
         f.leave_message("发货单已被修改");
-        f.confirm(rows("dlid"), rows("autoid"));
+        f.cmdFilter().click();
+        f.lstFhdHead().click(1, 1);
+        ui.answer("确认要生单吗？", ui::vb::vbYes);
+        f.cmdOk().click();
+        EXPECT_FALSE(f.Visible()) << "the form hides, kept for ShowForm";
     });
     EXPECT_TRUE(po.loadConsignment("FH0001", login, got, err));
     EXPECT_EQ(keys(got), (Keys{"Head", "Body", "Date", "Flag"}));
