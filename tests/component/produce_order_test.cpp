@@ -188,7 +188,7 @@ TEST_F(ProduceOrderTest, SalesFormHandsOverItsFlagAndLeavesAMessage) {
         f.lstFhdHead().click(1, 1);
         ui.answer("确认要生单吗？", ui::vb::vbYes);
         f.cmdOk().click();
-        EXPECT_FALSE(f.Visible()) << "the form hides, kept for ShowForm";
+        EXPECT_FALSE(f.visible()) << "the form hides, kept for ShowForm";
     });
     EXPECT_TRUE(po.loadConsignment("FH0001", login, got, err));
     EXPECT_EQ(keys(got), (Keys{"Head", "Body", "Date", "Flag"}));

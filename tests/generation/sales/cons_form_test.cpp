@@ -266,5 +266,92 @@ TEST_F(ConsFormTest, ALineSplitOverThreeBatchesHidesItsRowAndHandsOverTheParts) 
     EXPECT_EQ(handed, (Texts{"B1:4", "B1:4", "B2:4", "B3:2"})) << "the hidden source row stays behind";
 }
 
+TEST_F(ConsFormTest, ABatchPassSharesTheScratchTableAndCollectsItsErrorsOnce) {
+    stock("A001", "B1", 5);
+    stock("A001", "B2", 10);
+    auto& f = lines_of(3);
+    auto& b = f.lstFhdBody();
+    ui().answer("存货A003没有找到对应的批次结存信息，不能自动分配\r\n", vbOK);
+    f.key_down(69, 2);  // Ctrl+E
+    // the second line sees the first's take: 1 left in B1, the rest from B2
+    EXPECT_EQ(column(b, "批号", true), (Texts{"B1", "B2", "", "B1", "B2"}));
+    EXPECT_EQ(this_time(b), (Texts{"4.00", "4.00", "2.00", "1.00", "3.00"}));
+    EXPECT_TRUE(b.RowHidden(2));
+    EXPECT_EQ(b.Col(), ModuleCtl::CaptionColumn(b, "批号"));
+    EXPECT_EQ(account.scalar("select sum(iQuantity) from CurrentStock"), "15") << "a pass writes no stock";
+
+    // a second pass starts afresh from the saved stock and runs over the
+    // hidden row too; its parts then find B2 short by one
+    ui().answer("存货A003没有找到对应的批次结存信息，不能自动分配\r\n存货A001没有完全分配，还有1没有分配\r\n", vbOK);
+    f.key_down(69, 2);
+    EXPECT_EQ(column(b, "批号", true).front(), "B1");
+
+    // E without Ctrl only moves to the batch column; Ctrl+E on an empty list beeps
+    b.select(1, 1);
+    f.key_down(69, 0);
+    EXPECT_EQ(b.Col(), ModuleCtl::CaptionColumn(b, "批号"));
+    f.lstFhdHead().click(3, 1);
+    EXPECT_EQ(b.Rows(), 1);
+    f.key_down(69, 2);
+    EXPECT_EQ(ui().beeps(), 1);
+}
+
+TEST_F(ConsFormTest, AReceiptPassTellsOfARedLineAndGoesOn) {
+    account.add_receipt_line("01", "A001", "B1", 10);
+    auto& f = open();
+    f.Check1().click();
+    f.cmdFilter().click();
+    f.lstFhdHead().click(2, 1);
+    f.lstFhdHead().click(1, 1);
+    auto& b = f.lstFhdBody();
+    ui().answer("红字发货单不支持自动指定功能，请手工指定。", vbOK);
+    ui().answer(vbOK);  // the lines without receipts, in one box
+    f.key_down(79, 2);  // Ctrl+O
+    EXPECT_EQ(column(b, "入库单号"), (Texts{"", "0000000001", "", ""}));
+    EXPECT_EQ(ui().messages().back().title, "批量入库单据号指定");
+}
+
+// ---- OK ----
+
+TEST_F(ConsFormTest, OkRefusesWithoutMarkedLinesAndOnASignRefusal) {
+    auto& f = lines_of(1);
+    f.mnuClearAll().click();
+    ui().answer("确认要生单吗？", vbYes);
+    ui().answer("请选择记录！", vbOK);
+    f.cmdOk().click();
+    EXPECT_FALSE(owner.got);
+
+    auto& b = f.lstFhdBody();
+    b.put_TextMatrix(1, 0, "Y");
+    b.put_TextMatrix(1, b.Cols() - 2, "-1");
+    ui().answer("确认要生单吗？", vbYes);
+    ui().answer("本次出库数量/件数不能为负数", vbOK);
+    f.cmdOk().click();
+    EXPECT_FALSE(owner.got);
+    EXPECT_TRUE(f.loaded()) << "the window stays open";
+
+    b.select(1, 1);
+    f.mnuDeleteLine().click();
+    EXPECT_EQ(b.Rows(), 3) << "the line leaves the list only";
+}
+
+TEST_F(ConsFormTest, OkWithoutShownLinesLoadsTheMarkedHeadsLinesAndHandsThemOver) {
+    auto& f = open();
+    f.cmdFilter().click();
+    f.lstFhdHead().click(1, 1);
+    f.chkEdit().put_Value(1);
+    ui().answer("确认要生单吗？", vbYes);
+    f.cmdOk().click();
+    EXPECT_EQ(f.Check1().Value(), 1);
+    ASSERT_TRUE(owner.got);
+    EXPECT_EQ(owner.got->KeyAt(1), "Head");
+    EXPECT_EQ(owner.got->KeyAt(4), "Flag");
+    EXPECT_EQ(vb::CLng(owner.got->Item(Variant("Flag"))), 0);
+    EXPECT_EQ(owner.got->Item(Variant("Body")).as<ado::Recordset>()->RecordCount(), 3);
+    EXPECT_EQ(owner.got->Item(Variant("Head")).as<ado::Recordset>()->RecordCount(), 1);
+    EXPECT_EQ(fixture->hklm.query_string("SOFTWARE\\Tarnell\\WF\\V8.520\\KCGL", "invoice").value_or(""), "1");
+    EXPECT_FALSE(f.visible());
+}
+
 }  // namespace
 }  // namespace korvane::generation
