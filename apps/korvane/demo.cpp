@@ -2,6 +2,7 @@
 #include "apps/korvane/demo_production.h"
 #include "apps/korvane/demo_positions.h"
 #include "apps/korvane/demo_purchase.h"
+#include "apps/korvane/demo_sales.h"
 
 #include <cmath>
 #include <unistd.h>
@@ -381,6 +382,7 @@ int run_demo(const std::string& db) {
     allocation(con, db);
     source_documents(db);
     purchase_generation(db);
+    sales_generation(db);
     return 0;
 }
 
