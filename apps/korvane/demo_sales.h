@@ -1,7 +1,13 @@
 // The sales generation road of `korvane demo`.
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <string>
+
+#include "apps/korvane/voucher_sales.h"
+#include "generation/sales/cons_form.h"
+#include "platform/ui/ui_host.h"
 
 namespace korvane::app {
 
@@ -10,5 +16,13 @@ namespace korvane::app {
 // Ctrl+E pass, the issue is saved through TrackSet and the dispatch
 // write-back, and the stock rows and dispatch lines are printed before and after.
 void sales_generation(const std::string& db);
+
+// The voucher after the scripted generation (nothing saved); `before_ok`
+// sees the generation form just before it is confirmed.
+std::unique_ptr<SalesIssueVoucher> scripted_sales_voucher(const std::string& db, ui::HeadlessUi& ui, bool print,
+                                                          std::function<void(generation::frmCons&)> before_ok = {});
+// `korvane gui --sales`: the voucher window, or with a screenshot path the
+// generation form and the voucher rendered after the scripted generation.
+int run_sales_gui(const std::string& db, const std::string& screenshot);
 
 }  // namespace korvane::app

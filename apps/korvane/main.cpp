@@ -10,6 +10,7 @@
 
 #include "apps/korvane/demo.h"
 #include "apps/korvane/demo_purchase.h"
+#include "apps/korvane/demo_sales.h"
 #include "apps/korvane/gui.h"
 #include "apps/korvane/voucher_production.h"
 #include "apps/korvane/gui_picker.h"
@@ -109,6 +110,9 @@ int main(int argc, char** argv) {
     bool purchase = false;
     gui->add_flag("--purchase", purchase, "open the purchase receipt voucher (生单 from orders and arrivals)");
 
+    bool sales = false;
+    gui->add_flag("--sales", sales, "open the sales issue voucher (生单 from dispatch lists, 批次, 保存)");
+
     CLI11_PARSE(app, argc, argv);
     try {
         if (*init) return init_demo(init_db, rows, seed, force);
@@ -118,6 +122,7 @@ int main(int argc, char** argv) {
             if (production) return korvane::app::run_production_gui(gui_db, screenshot);
             if (!open_form.empty()) return korvane::app::run_gui_form(gui_db, screenshot, open_form);
             if (purchase) return korvane::app::run_purchase_gui(gui_db, screenshot);
+            if (sales) return korvane::app::run_sales_gui(gui_db, screenshot);
             return korvane::app::run_gui(gui_db, screenshot, select);
         }
         if (int rc = init_demo(demo_db, 20000, 1, false, true)) return rc;
