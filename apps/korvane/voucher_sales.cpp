@@ -32,8 +32,8 @@ struct BodyColumn {
 };
 // The hidden last columns carry what saving needs: the dispatch line and warehouse.
 constexpr BodyColumn kBody[] = {
-    {"存货编码", "cinvcode", 1100}, {"存货名称", "cinvname", 1500}, {"仓库", "cwhname", 1000},
-    {"批号", "cbatch", 1200},       {"数量", "iquantity", 1000},    {"件数", "inum", 800},
+    {"存货编码", "cinvcode", 1500}, {"存货名称", "cinvname", 1300}, {"仓库", "cwhname", 900},
+    {"批号", "cbatch", 1500},       {"数量", "iquantity", 1000},    {"件数", "inum", 700},
     {"失效日期", "dvdate", 1100},   {"发货单行", "autoid", 900},    {"仓库编码", "cwhcode", 0},
 };
 enum Col { kInv = 1, kName, kWhName, kBatch, kQty, kNum, kVdate, kLine, kWh };
