@@ -186,6 +186,25 @@ TEST_F(ConsFormTest, MarkingHeadsLoadsAndDropsTheirLines) {
     EXPECT_EQ(f.cmbWhName().Text(), "");
 }
 
+TEST_F(ConsFormTest, FilterFieldsEmptyARefusedEntryAndPlaceTheDateButtonBelowTheFrame) {
+    auto& f = open();
+    f.set_focus(&f.txtLDate());
+    ASSERT_TRUE(f.cmdRefers().Visible());
+    const int beside_field = f.cmdRefers().Top() - f.txtLDate().Top();
+    f.set_focus(&f.txtOutDate());
+    EXPECT_EQ(f.cmdRefers().Top() - f.txtOutDate().Top(), beside_field + f.Frame1().Height() + 30);
+
+    f.set_focus(&f.cmbCustom());
+    f.cmbCustom().put_Text("不存在的客户");
+    ui().answer(vbOK);
+    f.set_focus(&f.cmbDLID());
+    EXPECT_EQ(f.cmbCustom().Text(), "") << "a refused entry is emptied";
+    f.set_focus(&f.cmbDLID());
+    f.cmbDLID().put_Text("FH9");
+    EXPECT_TRUE(f.set_focus(&f.cmbDept())) << "a number is taken as typed";
+    EXPECT_EQ(f.cmbDLID().Text(), "FH9");
+}
+
 // ---- line edits ----
 
 TEST_F(ConsFormTest, OverIssueRuleSumsTheShownRowsOfALine) {
