@@ -1,6 +1,7 @@
 #include "component/module_state.h"
 
 #include "component/guard.h"
+#include "component/stock_selection.h"
 #include "host/source_queries.h"
 #include "platform/vb/error.h"
 #include "session/options_loader.h"
@@ -111,6 +112,7 @@ generation::FormServices form_services(const session::PermissionServicePtr& perm
     s.source_query = source_query_service();
     s.stock_option = [] { return new_stock_option_service(); };
     s.production_order = m.make_production_order;
+    s.ref_select = [] { return make_stock_selection(); };
     s.layout = &m.layout;
     s.registry = &m.registry.local_machine();
     return s;

@@ -4,6 +4,7 @@
 #include "apps/korvane/demo_purchase.h"
 #include "apps/korvane/explain.h"
 #include "apps/korvane/rule_scope.h"
+#include "apps/korvane/demo_sales.h"
 
 #include <cmath>
 #include <unistd.h>
@@ -351,6 +352,8 @@ int run_demo(const std::string& db) {
     demo_checked_write(con);
     production_generation(db);
     positions_and_picker(db);
+    // Saves an issue: before the part that concurrent runs compare.
+    sales_generation(db);
     allocation(con, db);
     demo_trace(con, db);
     source_documents(db);

@@ -11,6 +11,7 @@
 #include "apps/korvane/voucher_production.h"
 #include "apps/korvane/gui_picker.h"
 #include "apps/korvane/voucher_purchase.h"
+#include "apps/korvane/voucher_sales.h"
 #include "apps/korvane/gui_trace.h"
 #include "component/module_state.h"
 #include "component/ref_select.h"
@@ -142,6 +143,13 @@ public:
         purchase.Move(2950, 4450, 1350, 400);
         purchase.on_click = [this] {
             PurchaseReceiptVoucher voucher(this->host(), login_);
+            voucher.Show(ui::vbModal);
+        };
+        auto& sales = add<ui::CommandButton>("cmdSales");
+        sales.put_Caption("销售出库单(&O)");
+        sales.Move(4350, 4950, 1350, 400);
+        sales.on_click = [this] {
+            SalesIssueVoucher voucher(this->host(), login_);
             voucher.Show(ui::vbModal);
         };
         auto& trace = add<ui::CommandButton>("cmdTrace");

@@ -11,6 +11,7 @@
 #include "apps/korvane/demo.h"
 #include "apps/korvane/demo_purchase.h"
 #include "apps/korvane/explain.h"
+#include "apps/korvane/demo_sales.h"
 #include "apps/korvane/gui.h"
 #include "apps/korvane/voucher_production.h"
 #include "apps/korvane/gui_picker.h"
@@ -122,6 +123,8 @@ int main(int argc, char** argv) {
     explain_cmd->add_flag("--red", explain.red, "a red line (negative quantity)");
     explain_cmd->add_flag("--single", explain.single, "one row only");
     explain_cmd->add_flag("--json", explain.json, "print the trace as JSON");
+    bool sales = false;
+    gui->add_flag("--sales", sales, "open the sales issue voucher (生单 from dispatch lists, 批次, 保存)");
 
     CLI11_PARSE(app, argc, argv);
     try {
@@ -134,6 +137,7 @@ int main(int argc, char** argv) {
             if (open_form == "trace") return korvane::app::run_trace_gui(gui_db, screenshot);
             if (!open_form.empty()) return korvane::app::run_gui_form(gui_db, screenshot, open_form);
             if (purchase) return korvane::app::run_purchase_gui(gui_db, screenshot);
+            if (sales) return korvane::app::run_sales_gui(gui_db, screenshot);
             return korvane::app::run_gui(gui_db, screenshot, select);
         }
         if (int rc = init_demo(demo_db, 20000, 1, false, true)) return rc;

@@ -163,6 +163,41 @@ ado::RecordsetPtr EmptyRecordsetCopy(const ado::RecordsetPtr& rs) {
     return copy;
 }
 
+namespace {
+// What a copied issue line's own quantity says of this time's: false after
+// telling the user when the signs differ.
+bool same_sign(ui::Grid& list, ado::Recordset& rs, long row, ui::UiHost& host) {
+    const int f = rs.Fields().find("iQuantity");
+    if (f < 0) return true;
+    const Variant& own = rs.Fields(Variant(static_cast<long>(f))).Value();
+    const double quantity = own.is_null() || own.is_empty() ? 0.0 : vb::CDbl(own);
+    const double now = CellAmount(list, row, list.Cols() - 2);
+    if (now * quantity >= 0) return true;
+    host.MsgBox(std::string(texts::kIssueSignHead) + (now > 0 ? "正数" : "负数"), ui::vb::vbOKOnly,
+                texts::kSystemTitle);
+    return false;
+}
+}  // namespace
+
+void RowsToRecordset(ui::Grid& list, const ado::RecordsetPtr& rs, long& row, ui::UiHost& host) {
+    if (!rs) err::raise(err::kObjectNotSet);
+    if (row > 0) {
+        RowsToRecordset(list, rs, row);
+        return;
+    }
+    for (long r = 1; r < list.Rows(); ++r) {
+        if (list.TextMatrix(r, 0).empty() || list.RowHidden(r)) continue;
+        copy_row(list, *rs, r);
+        if (!same_sign(list, *rs, r, host)) {
+            rs->CancelUpdate();
+            row = -1;
+            return;
+        }
+        body_amounts(list, *rs, r);
+        rs->Update();
+    }
+}
+
 void RowsToRecordset(ui::Grid& list, const ado::RecordsetPtr& rs, long row, const std::string& default_bus_type) {
     if (!rs) err::raise(err::kObjectNotSet);
     const bool body = is_body(list);
@@ -303,14 +338,15 @@ bool ApplyRefRowToGrid(const FormServices& services, [[maybe_unused]] const ado:
     return true;
 }
 
-void CopyCurrentLine(ui::Grid& list, bool current_cell_colour) {
+void CopyCurrentLine(ui::Grid& list, bool current_cell_colour, bool this_time_amounts) {
     const long from = list.Row();
     if (from < 1 || from >= list.Rows()) return;
     list.put_Redraw(false);
     const long to = list.Rows();
     list.put_Rows(to + 1);
     const std::uint32_t cell = list.CellBackColor(from, std::max(list.Col(), 0L));
-    for (long c = 0; c < list.Cols(); ++c) {
+    const long last = this_time_amounts ? list.Cols() : list.Cols() - 2;
+    for (long c = 0; c < last; ++c) {
         list.put_TextMatrix(to, c, list.TextMatrix(from, c));
         list.put_CellBackColor(to, c, current_cell_colour ? cell : list.CellBackColor(from, c));
     }

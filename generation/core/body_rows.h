@@ -25,6 +25,10 @@ ado::RecordsetPtr EmptyRecordsetCopy(const ado::RecordsetPtr& rs);
 // cBusType of a head becomes `default_bus_type` when that is given.
 void RowsToRecordset(ui::Grid& list, const ado::RecordsetPtr& rs, long row,
                      const std::string& default_bus_type = {});
+// The issue lines' form: with row 0, a line whose this time's quantity has
+// the other sign than its own quantity is told on `host` and row comes back
+// -1, the lines before it copied, none after.
+void RowsToRecordset(ui::Grid& list, const ado::RecordsetPtr& rs, long& row, ui::UiHost& host);
 
 // Colours the current row's cells by the stock options' column settings of
 // `vouch_kind` for this head and line: white takes typing, grey does not.
@@ -42,8 +46,10 @@ bool ApplyRefRowToGrid(const FormServices& services, const ado::RecordsetPtr& he
 
 // The copy-line menu: a new last row with every cell of the current row,
 // mark included, and its colours (the current cell's colour for all when
-// `current_cell_colour`). Drawing is off while it runs.
-void CopyCurrentLine(ui::Grid& list, bool current_cell_colour);
+// `current_cell_colour`). Drawing is off while it runs. Without
+// `this_time_amounts` the last two columns (this time's quantity and
+// pieces) stay empty in the copy.
+void CopyCurrentLine(ui::Grid& list, bool current_cell_colour, bool this_time_amounts = true);
 // Clears the mark of every data row.
 void ClearLineMarks(ui::Grid& list);
 

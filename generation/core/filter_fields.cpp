@@ -14,8 +14,9 @@ constexpr int kF2 = 113;
 }  // namespace
 
 void WireFilterFields(ui::Form& form, const FormServices& services, ui::CommandButton& refers,
-                      std::vector<ui::TextBox*> fields, std::string title) {
+                      std::vector<ui::TextBox*> fields, std::string title, FilterFieldRules rules) {
     auto list = std::make_shared<std::vector<ui::TextBox*>>(std::move(fields));
+    auto shared_rules = std::make_shared<FilterFieldRules>(std::move(rules));
     auto ours = [list](ui::Control& c) -> ui::TextBox* {
         auto it = std::find(list->begin(), list->end(), &c);
         return it == list->end() ? nullptr : *it;
@@ -27,17 +28,22 @@ void WireFilterFields(ui::Form& form, const FormServices& services, ui::CommandB
     refers.put_Visible(false);
     form.put_KeyPreview(true);
 
-    form.on_got_focus = [ours, &refers, tell](ui::Control& c) {
+    form.on_got_focus = [ours, &refers, tell, shared_rules](ui::Control& c) {
         if (ui::TextBox* box = ours(c)) {
             std::string err;
             if (!ShowRefButton(*box, refers, err)) tell(err);
+            else if (shared_rules->placed) shared_rules->placed(*box);
         } else if (&c != &refers) {
             refers.put_Visible(false);
         }
     };
-    form.on_validate = [ours, &form, &services, &refers, tell](ui::Control& c, ui::Control* next, bool& cancel) {
+    form.on_validate = [ours, &form, &services, &refers, tell, shared_rules](ui::Control& c, ui::Control* next,
+                                                                             bool& cancel) {
         ui::TextBox* box = ours(c);
         if (!box || next == &refers) return;
+        const auto& r = *shared_rules;
+        if (r.empty_refused) refers.put_Visible(false);
+        if (std::find(r.unchecked.begin(), r.unchecked.end(), box) != r.unchecked.end()) return;
         if (vb::LCase(box->Tag()) == "rfdate") {
             CheckDateField(form.host(), *box, cancel);
             return;
@@ -45,7 +51,8 @@ void WireFilterFields(ui::Form& form, const FormServices& services, ui::CommandB
         std::string err;
         if (!CheckRefField(services, *box, err, true)) {
             tell(err);
-            cancel = true;
+            if (r.empty_refused) box->put_Text("");
+            else cancel = true;
         }
     };
     auto lookup = [&form, &services, &refers, tell] {

@@ -5,6 +5,7 @@
 // reference list, and every typed key through the key filter.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,7 +18,17 @@ namespace korvane::generation::ModuleCtl {
 // Takes over the form's focus, validate and key handlers for `fields`;
 // `services` must live as long as the form. A refused entry is told in a
 // message box titled `title` and keeps the focus.
+struct FilterFieldRules {
+    // A refused entry is emptied after its message and the button hidden,
+    // instead of keeping the focus.
+    bool empty_refused = false;
+    // Fields taken as typed (document numbers): leaving one only hides the button.
+    std::vector<ui::TextBox*> unchecked;
+    // Runs after the button was placed in a field that got the focus.
+    std::function<void(ui::TextBox&)> placed;
+};
+
 void WireFilterFields(ui::Form& form, const FormServices& services, ui::CommandButton& refers,
-                      std::vector<ui::TextBox*> fields, std::string title);
+                      std::vector<ui::TextBox*> fields, std::string title, FilterFieldRules rules = {});
 
 }  // namespace korvane::generation::ModuleCtl

@@ -53,6 +53,11 @@ std::unique_ptr<host::ProductionOrderComponent> FormServices::production_order_c
     return host::account_production_order_component();
 }
 
+StockSelectionPtr FormServices::new_ref_select() const {
+    if (!ref_select) err::raise(err::kObjectNotSet);
+    return ref_select();
+}
+
 FormServices standard_services(ui::UiHost& ui, session::PermissionServicePtr permission,
                                ModuleCtl::LayoutState& layout, registry::Registry& registry) {
     FormServices s;

@@ -18,6 +18,7 @@
 #include <functional>
 #include <memory>
 
+#include "generation/core/stock_selection.h"
 #include "host/business_objects.h"
 #include "host/calendar.h"
 #include "host/production_order.h"
@@ -62,6 +63,9 @@ struct FormServices {
     // the free items through `user_define`.
     std::function<std::unique_ptr<host::BatchQueryBuilder>()> batch_queries;
     std::function<std::unique_ptr<host::ReceiptLineQueryBuilder>()> receipt_queries;
+    // A new selection-service object (the issue form's batch and
+    // receipt-line assignment).
+    std::function<StockSelectionPtr()> ref_select;
     // The production-order component a production form makes at load;
     // empty: ours over the account.
     std::function<std::unique_ptr<host::ProductionOrderComponent>()> production_order;
@@ -82,6 +86,7 @@ struct FormServices {
     std::unique_ptr<host::BatchQueryBuilder> batch_query_builder() const;
     std::unique_ptr<host::ReceiptLineQueryBuilder> receipt_query_builder() const;
     std::unique_ptr<host::ProductionOrderComponent> production_order_component() const;
+    StockSelectionPtr new_ref_select() const;
 };
 
 // Our components over the account of `permission`. The layout state and the

@@ -59,6 +59,9 @@ inline constexpr const char* kUnknownUnitHead = "计量单位[";
 inline constexpr const char* kUnknownFreeHead = "自由项[";
 inline constexpr const char* kUnknownTail = "]不存在！";
 
+// An issue line handed over with the other sign than its dispatch line.
+inline constexpr const char* kIssueSignHead = "本次出库数量/件数不能为";
+
 // The warehouse of a line or of the whole receipt.
 inline constexpr const char* kSystemTitle = "系统提示";
 inline constexpr const char* kBadWarehouse = "仓库不合法！";

@@ -1,0 +1,28 @@
+// The sales generation road of `korvane demo`.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "apps/korvane/voucher_sales.h"
+#include "generation/sales/cons_form.h"
+#include "platform/ui/ui_host.h"
+
+namespace korvane::app {
+
+// Generates a sales issue on the demo account, scripted: a dispatch list
+// whose lines share one inventory and warehouse gets its batches in one
+// Ctrl+E pass, the issue is saved through TrackSet and the dispatch
+// write-back, and the stock rows and dispatch lines are printed before and after.
+void sales_generation(const std::string& db);
+
+// The voucher after the scripted generation (nothing saved); `before_ok`
+// sees the generation form just before it is confirmed.
+std::unique_ptr<SalesIssueVoucher> scripted_sales_voucher(const std::string& db, ui::HeadlessUi& ui, bool print,
+                                                          std::function<void(generation::frmCons&)> before_ok = {});
+// `korvane gui --sales`: the voucher window, or with a screenshot path the
+// generation form and the voucher rendered after the scripted generation.
+int run_sales_gui(const std::string& db, const std::string& screenshot);
+
+}  // namespace korvane::app

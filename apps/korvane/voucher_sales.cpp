@@ -1,0 +1,198 @@
+#include "apps/korvane/voucher_sales.h"
+
+#include <iterator>
+#include <utility>
+#include <vector>
+
+#include "component/ref_select.h"
+#include "component/track_set.h"
+#include "platform/ado/connection.h"
+#include "platform/ado/recordset.h"
+#include "platform/vb/convert.h"
+
+namespace korvane::app {
+
+namespace {
+
+constexpr const char* kTitle = "销售出库单";
+
+struct HeadField {
+    const char* name;
+    const char* caption;
+};
+constexpr HeadField kHead[] = {
+    {"txtCode", "出库单号："}, {"txtDate", "出库日期："}, {"txtCustomer", "客户："},
+    {"txtDept", "部门："},     {"txtSource", "来源单号："}, {"txtFlag", "回写发货单："},
+};
+
+struct BodyColumn {
+    const char* caption;
+    const char* field;
+    int width;
+};
+// The hidden last columns carry what saving needs: the dispatch line and warehouse.
+constexpr BodyColumn kBody[] = {
+    {"存货编码", "cinvcode", 1500}, {"存货名称", "cinvname", 1300}, {"仓库", "cwhname", 900},
+    {"批号", "cbatch", 1500},       {"数量", "iquantity", 1000},    {"件数", "inum", 700},
+    {"失效日期", "dvdate", 1100},   {"发货单行", "autoid", 900},    {"仓库编码", "cwhcode", 0},
+};
+enum Col { kInv = 1, kName, kWhName, kBatch, kQty, kNum, kVdate, kLine, kWh };
+
+std::string text_of(ado::Recordset& rs, const char* field) {
+    if (rs.Fields().find(field) < 0) return {};
+    const Variant& v = rs(Variant(field));
+    if (v.is_null() || v.is_empty()) return {};
+    if (v.type() == VarType::Date) return vb::format_date(vb::CDate(v));
+    if (std::string(field) == "iquantity" || std::string(field) == "inum") return vb::Format(v, "##0.00");
+    return vb::text_or_empty(v);
+}
+
+using Values = std::vector<std::pair<std::string, std::string>>;
+
+ado::RecordsetPtr one_row(const Values& values) {
+    auto rs = ado::Recordset::create();
+    for (const auto& [name, value] : values) rs->Fields().Append(name, ado::adVarWChar, 60);
+    rs->Open();
+    rs->AddNew();
+    for (const auto& [name, value] : values) rs->Fields(Variant(name)).put_Value(Variant(value));
+    rs->Update();
+    return rs;
+}
+
+}  // namespace
+
+SalesIssueVoucher::SalesIssueVoucher(ui::UiHost& host, session::LoginPtr login)
+    : ui::Form(kFormName, host), login_(std::move(login)), produce_(component::ProduceOrder::create()) {
+    put_Caption(kTitle);
+    resize(11400, 6600);
+    int i = 0;
+    for (const auto& f : kHead) {
+        const int left = 240 + (i % 3) * 3700, top = 240 + (i / 3) * 450;
+        auto& label = add<ui::Label>(std::string("lbl") + f.name);
+        label.put_Caption(f.caption);
+        label.Move(left, top + 45, 1050, 270);
+        auto& box = add<ui::TextBox>(f.name);
+        box.Move(left + 1080, top, 2400, 315);
+        box.put_Locked(true);
+        ++i;
+    }
+    head_field("txtCode").put_Text("0000000001");
+    body_ = &add<ui::Grid>("grdBody");
+    body_->Move(240, 1260, 10920, 4440);
+    body_->put_Editable(false);
+    body_->put_Cols(static_cast<long>(std::size(kBody)) + 1);
+    body_->put_Rows(1);
+    body_->put_TextMatrix(0, 0, "行号");
+    body_->put_ColWidth(0, 600);
+    for (std::size_t c = 0; c < std::size(kBody); ++c) {
+        body_->put_TextMatrix(0, static_cast<long>(c) + 1, kBody[c].caption);
+        body_->put_ColWidth(static_cast<long>(c) + 1, kBody[c].width);
+    }
+    struct Button {
+        const char* name;
+        const char* caption;
+        void (SalesIssueVoucher::*run)();
+    };
+    int left = 4200;
+    for (const auto& [name, caption, run] :
+         {Button{"cmdGenerate", "生单", nullptr}, Button{"cmdBatch", "批次", &SalesIssueVoucher::pick_batch},
+          Button{"cmdSave", "保存", nullptr}, Button{"cmdExit", "退出(&X)", nullptr}}) {
+        auto& b = add<ui::CommandButton>(name);
+        b.put_Caption(caption);
+        b.Move(left, 5880, 1500, 420);
+        left += 1740;
+        if (run) b.on_click = [this, run = run] { (this->*run)(); };
+    }
+    control_as<ui::CommandButton>("cmdGenerate").on_click = [this] { generate(); };
+    control_as<ui::CommandButton>("cmdSave").on_click = [this] { save(); };
+    control_as<ui::CommandButton>("cmdExit").on_click = [this] { Unload(); };
+    on_unload = [this] {
+        if (produce_->consignment_form()) produce_->UnLoadForm(false);
+    };
+}
+
+bool SalesIssueVoucher::generate() {
+    component::ProduceOrder::CollectionPtr handed;
+    std::string error;
+    if (!produce_->loadConsignment("", login_, handed, error)) {
+        host().MsgBox(error, ui::vb::vbCritical, kTitle);
+        return false;
+    }
+    if (handed) fill(handed);
+    return true;
+}
+
+void SalesIssueVoucher::fill(const std::shared_ptr<Collection>& handed) {
+    auto head = handed->Item(Variant("Head")).as<ado::Recordset>();
+    auto lines = handed->Item(Variant("Body")).as<ado::Recordset>();
+    flag_ = vb::CLng(handed->Item(Variant("Flag")));
+    head_field("txtDate").put_Text(std::string(handed->Item(Variant("Date")).str()));
+    head_field("txtFlag").put_Text(flag_ == 1 ? "是" : "否");
+    if (head && head->RecordCount() > 0) {
+        head->MoveFirst();
+        head_field("txtCustomer").put_Text(text_of(*head, "ccusabbname"));
+        head_field("txtDept").put_Text(text_of(*head, "cdepname"));
+        head_field("txtSource").put_Text(text_of(*head, "cdlcode"));
+    }
+    body_->put_Redraw(false);
+    body_->put_Rows(1);
+    if (lines)
+        for (lines->MoveFirst(); !lines->Eof(); lines->MoveNext()) {
+            const long r = body_->Rows();
+            body_->put_Rows(r + 1);
+            body_->put_TextMatrix(r, 0, std::to_string(r));
+            for (std::size_t c = 0; c < std::size(kBody); ++c)
+                body_->put_TextMatrix(r, static_cast<long>(c) + 1, text_of(*lines, kBody[c].field));
+        }
+    body_->put_Redraw(true);
+}
+
+void SalesIssueVoucher::pick_batch() {
+    const long r = body_->Row();
+    if (r < 1 || r >= body_->Rows()) return;
+    auto select = component::RefSelect::create();
+    std::string wh = body_->TextMatrix(r, kWh), inv = body_->TextMatrix(r, kInv);
+    std::string sql = "select CurrentStock.cBatch as 批号, CurrentStock.iQuantity as 结存数量, "
+                      "CurrentStock.iNum as 结存件数, CurrentStock.dVDate as 失效日期, CurrentStock.AutoID "
+                      "from CurrentStock where CurrentStock.cWhCode = '" + wh + "' and CurrentStock.cInvCode = '" +
+                      inv + "' and CurrentStock.iQuantity > 0";
+    double q = vb::Val(body_->TextMatrix(r, kQty)), n = vb::Val(body_->TextMatrix(r, kNum)), rate = 0;
+    select->Refer(login_, wh, inv, std::make_shared<Collection>(), q, n, rate, 0, sql);
+    auto rows = select->ReturnData();
+    if (!rows || rows->RecordCount() == 0) return;
+    rows->MoveFirst();
+    body_->put_TextMatrix(r, kBatch, vb::text_or_empty((*rows)(Variant("批号"))));
+}
+
+long SalesIssueVoucher::save() {
+    auto con = ado::Connection::create();
+    con->Open(login_->ConnectionString());
+    component::TrackSet track;
+    long written = 0;
+    std::string refusals;
+    for (long r = 1; r < body_->Rows(); ++r) {
+        const std::string q = vb::CStr(Variant(vb::Val(body_->TextMatrix(r, kQty))));
+        const std::string n = vb::CStr(Variant(vb::Val(body_->TextMatrix(r, kNum))));
+        auto head = one_row({{"cWhCode", body_->TextMatrix(r, kWh)}});
+        Values fields = {{"cInvCode", body_->TextMatrix(r, kInv)}, {"cBatch", body_->TextMatrix(r, kBatch)},
+                         {"iSOutQuantity", q}, {"iSOutNum", n}, {"iQuantity", q}, {"iNum", n}};
+        for (int f = 1; f <= 10; ++f) fields.push_back({"cFree" + std::to_string(f), ""});
+        auto line = one_row(fields);
+        std::string err;
+        // The issue takes from the current-stock row: no receipt line is named.
+        track.AllowWritCount("0", head, line, con, nullptr, err, false);
+        if (err.empty()) track.WritCountofRD_CS("0", head, line, con, false, err, false);
+        if (err.empty() && flag_ == 1)
+            produce_->WritefDispQuantity(static_cast<std::int32_t>(vb::Val(body_->TextMatrix(r, kLine))),
+                                         vb::Val(q), err, vb::Val(n));
+        if (!err.empty()) {
+            refusals += "\n第" + std::to_string(r) + "行: " + err;
+            continue;
+        }
+        ++written;
+    }
+    host().MsgBox("已保存 " + std::to_string(written) + " 行" + refusals, ui::vb::vbInformation, kTitle);
+    return written;
+}
+
+}  // namespace korvane::app
