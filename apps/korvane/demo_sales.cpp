@@ -108,7 +108,7 @@ std::unique_ptr<SalesIssueVoucher> scripted_sales_voucher(const std::string& db,
         if (print)
             for (long r = 1; r < b.Rows(); ++r)
                 std::printf("    %s行 %ld 批号 %s 本次出库 %s\n", b.RowHidden(r) ? "(拆分, 隐藏) " : "", r,
-                            b.TextMatrix(r, batch).c_str(), b.TextMatrix(r, b.Cols() - 2).c_str());
+                            std::string(b.TextMatrix(r, batch)).c_str(), std::string(b.TextMatrix(r, b.Cols() - 2)).c_str());
         if (before_ok) before_ok(f);
         ui.answer("确认要生单吗？", ui::vb::vbYes);
         f.cmdOk().click();

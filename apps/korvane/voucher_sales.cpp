@@ -151,7 +151,7 @@ void SalesIssueVoucher::pick_batch() {
     const long r = body_->Row();
     if (r < 1 || r >= body_->Rows()) return;
     auto select = component::RefSelect::create();
-    std::string wh = body_->TextMatrix(r, kWh), inv = body_->TextMatrix(r, kInv);
+    std::string wh(body_->TextMatrix(r, kWh)), inv(body_->TextMatrix(r, kInv));
     std::string sql = "select CurrentStock.cBatch as 批号, CurrentStock.iQuantity as 结存数量, "
                       "CurrentStock.iNum as 结存件数, CurrentStock.dVDate as 失效日期, CurrentStock.AutoID "
                       "from CurrentStock where CurrentStock.cWhCode = '" + wh + "' and CurrentStock.cInvCode = '" +
@@ -173,8 +173,8 @@ long SalesIssueVoucher::save() {
     for (long r = 1; r < body_->Rows(); ++r) {
         const std::string q = vb::CStr(Variant(vb::Val(body_->TextMatrix(r, kQty))));
         const std::string n = vb::CStr(Variant(vb::Val(body_->TextMatrix(r, kNum))));
-        auto head = one_row({{"cWhCode", body_->TextMatrix(r, kWh)}});
-        Values fields = {{"cInvCode", body_->TextMatrix(r, kInv)}, {"cBatch", body_->TextMatrix(r, kBatch)},
+        auto head = one_row({{"cWhCode", std::string(body_->TextMatrix(r, kWh))}});
+        Values fields = {{"cInvCode", std::string(body_->TextMatrix(r, kInv))}, {"cBatch", std::string(body_->TextMatrix(r, kBatch))},
                          {"iSOutQuantity", q}, {"iSOutNum", n}, {"iQuantity", q}, {"iNum", n}};
         for (int f = 1; f <= 10; ++f) fields.push_back({"cFree" + std::to_string(f), ""});
         auto line = one_row(fields);

@@ -302,7 +302,7 @@ std::string frmCons::rights_clause() const {
 void frmCons::append_lines(long head_row, const std::string& rights) {
     const long key_col = ModuleCtl::GetColumnIndex("dlid", rs_head_, head_->Cols());
     if (key_col <= 0) return;
-    std::string where = T::kLineOfHead + head_->TextMatrix(head_row, key_col);
+    std::string where = T::kLineOfHead + std::string(head_->TextMatrix(head_row, key_col));
     if (!rights.empty()) where += " AND " + rights;
     message_.clear();
     auto stock = services_.stock_option();
@@ -314,7 +314,7 @@ void frmCons::append_lines(long head_row, const std::string& rights) {
     ModuleCtl::SetListLayout(services_, *body_, rs_body_);
     body_->put_ColWidth(0, 560);
     for (long c = 1; c < body_->Cols(); ++c) {
-        const std::string& caption = body_->TextMatrix(0, c);
+        const std::string caption(body_->TextMatrix(0, c));
         body_->put_ColButton(c, caption == "仓库" || caption == "批号" || caption == "入库单号" || caption == "库存单位");
     }
 }
@@ -430,7 +430,7 @@ bool frmCons::run_line_checks(long row, long col, std::string& text) {
     ui::Grid& body = *body_;
     const long cols = body.Cols();
     const long quantity_col = cols - 2, pieces_col = cols - 1;
-    const std::string caption = body.TextMatrix(0, col);
+    const std::string caption(body.TextMatrix(0, col));
     auto reject = [&](const std::string& message, int flags, const char* title) {
         host.MsgBox(message, flags, title);
         text = old_cell_text_;
@@ -443,7 +443,7 @@ bool frmCons::run_line_checks(long row, long col, std::string& text) {
 
     // 2. The partner amount, put back when the edit is refused.
     const long partner = col == pieces_col ? quantity_col : col == quantity_col ? pieces_col : 0;
-    const std::string partner_text = partner > 0 ? body.TextMatrix(row, partner) : std::string();
+    const std::string partner_text(partner > 0 ? body.TextMatrix(row, partner) : std::string_view());
     auto restore_partner = [&] {
         if (partner > 0) body.put_TextMatrix(row, partner, partner_text);
     };
@@ -506,7 +506,7 @@ bool frmCons::run_line_checks(long row, long col, std::string& text) {
         }
         long id_col = services_.layouts().IdCol;
         if (id_col <= 0 || id_col >= cols) id_col = ModuleCtl::GetColumnIndex("autoid", rs_body_, cols);
-        const std::string& id = body.TextMatrix(row, id_col);
+        const std::string id(body.TextMatrix(row, id_col));
         double s = 0;
         for (long r = 1; r < body.Rows(); ++r)
             if (!body.RowHidden(r) && body.TextMatrix(r, id_col) == id) s += ModuleCtl::CellAmount(body, r, quantity_col);
@@ -531,9 +531,9 @@ bool frmCons::run_line_checks(long row, long col, std::string& text) {
 void frmCons::cell_button(long row, long col) {
     ui::Grid& body = *body_;
     if (row < 1 || row >= body.Rows() || col < 1 || col >= body.Cols()) return;
-    const std::string caption = body.TextMatrix(0, col);
+    const std::string caption(body.TextMatrix(0, col));
     if (caption == "仓库") {
-        std::string name = ModuleCtl::LookupWarehouse(services_, body.TextMatrix(row, col), wh_code_);
+        std::string name = ModuleCtl::LookupWarehouse(services_, std::string(body.TextMatrix(row, col)), wh_code_);
         if (name.empty()) return;
         body.put_TextMatrix(row, col, name);
         if (long code = services_.layouts().WhCodeCol; code > 0 && code < body.Cols())
@@ -550,7 +550,7 @@ void frmCons::cell_button(long row, long col) {
     } else if (caption == "库存单位") {
         const long inv = ModuleCtl::GetColumnIndex("cinvcode", rs_body_, body.Cols());
         std::string unit =
-            ModuleCtl::LookupUnit(services_, inv > 0 ? body.TextMatrix(row, inv) : "", body.TextMatrix(row, col));
+            ModuleCtl::LookupUnit(services_, std::string(inv > 0 ? body.TextMatrix(row, inv) : ""), std::string(body.TextMatrix(row, col)));
         if (!unit.empty()) body.put_TextMatrix(row, col, unit);
     }
 }

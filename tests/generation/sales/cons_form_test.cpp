@@ -95,13 +95,13 @@ struct ConsFormTest : ::testing::Test {
         Texts v;
         const long c = ModuleCtl::CaptionColumn(g, caption);
         for (long r = 1; r < g.Rows(); ++r)
-            if (!shown_only || !g.RowHidden(r)) v.push_back(c > 0 ? g.TextMatrix(r, c) : "?");
+            if (!shown_only || !g.RowHidden(r)) v.emplace_back(c > 0 ? g.TextMatrix(r, c) : "?");
         return v;
     }
     static Texts this_time(const ui::Grid& g, bool shown_only = true) {
         Texts v;
         for (long r = 1; r < g.Rows(); ++r)
-            if (!shown_only || !g.RowHidden(r)) v.push_back(g.TextMatrix(r, g.Cols() - 2));
+            if (!shown_only || !g.RowHidden(r)) v.emplace_back(g.TextMatrix(r, g.Cols() - 2));
         return v;
     }
     // Types into this time's quantity of a row; the cell's text afterwards.
@@ -109,7 +109,7 @@ struct ConsFormTest : ::testing::Test {
         auto& b = f.lstFhdBody();
         b.select(row, b.Cols() - 2);
         b.edit_cell(row, b.Cols() - 2, text);
-        return b.TextMatrix(row, b.Cols() - 2);
+        return std::string(b.TextMatrix(row, b.Cols() - 2));
     }
     void stock(const char* inventory, const char* batch, double quantity) {
         account.add_stock("01", inventory, batch, quantity);
