@@ -148,9 +148,11 @@ bool parse_time(const char*& p, const char* end, double& seconds) {
     return true;
 }
 
-// "YYYY-MM-DD[ HH:MM[:SS[.fff]]]" (or '/' between the date's parts, 'T'
-// before the time) or a time alone, as an OLE date.
-std::optional<double> parse_date(const char* p, std::size_t n) {
+}  // namespace
+
+std::optional<double> parse_date_text(std::string_view text) {
+    const char* p = text.data();
+    const std::size_t n = text.size();
     const char* end = p + n;
     while (end > p && end[-1] == ' ') --end;
     double seconds = 0;
@@ -177,6 +179,8 @@ std::optional<double> parse_date(const char* p, std::size_t n) {
     // Before 1899-12-30 the OLE day counts down while its time still counts up.
     return days < 0 ? days - frac : days + frac;
 }
+
+namespace {
 
 // --- value conversion ----------------------------------------------------------
 
@@ -316,7 +320,7 @@ void put_date(sqlite3_stmt* st, int i, Variant& out) {
     }
     const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
     const auto n = static_cast<std::size_t>(sqlite3_column_bytes(st, i));
-    if (auto ole = parse_date(p, n))
+    if (auto ole = parse_date_text(std::string_view(p, n)))
         out = Variant::date(*ole);
     else
         out = Variant(std::string_view(p, n));
@@ -529,28 +533,6 @@ private:
     std::vector<ColumnInfo> columns_;
 };
 
-bool looks_like_query(std::string_view sql) {
-    std::size_t i = 0;
-    for (;;) {  // past blanks, comments and opening parentheses
-        if (i < sql.size() && (sql[i] == '(' || sql[i] == ' ' || sql[i] == '\t' || sql[i] == '\r' || sql[i] == '\n')) {
-            ++i;
-        } else if (sql.compare(i, 2, "--") == 0) {
-            i = sql.find('\n', i);
-            if (i == std::string_view::npos) return false;
-        } else if (sql.compare(i, 2, "/*") == 0) {
-            i = sql.find("*/", i);
-            if (i == std::string_view::npos) return false;
-            i += 2;
-        } else {
-            break;
-        }
-    }
-    std::string word;
-    while (i < sql.size() && ((sql[i] >= 'a' && sql[i] <= 'z') || (sql[i] >= 'A' && sql[i] <= 'Z')))
-        word += vb::lower_ascii(sql[i++]);
-    return word == "select" || word == "with" || word == "values" || word == "pragma" || word == "explain";
-}
-
 bool in_memory(const std::string& file) {
     return file.empty() || file == ":memory:" || file.rfind("file::memory:", 0) == 0 ||
            file.find("mode=memory") != std::string::npos;
@@ -632,6 +614,34 @@ private:
 };
 
 }  // namespace
+
+bool looks_like_query(std::string_view sql) {
+    std::size_t i = 0;
+    for (;;) {  // past blanks, comments and opening parentheses
+        if (i < sql.size() && (sql[i] == '(' || sql[i] == ' ' || sql[i] == '\t' || sql[i] == '\r' || sql[i] == '\n')) {
+            ++i;
+        } else if (sql.compare(i, 2, "--") == 0) {
+            i = sql.find('\n', i);
+            if (i == std::string_view::npos) return false;
+        } else if (sql.compare(i, 2, "/*") == 0) {
+            i = sql.find("*/", i);
+            if (i == std::string_view::npos) return false;
+            i += 2;
+        } else {
+            break;
+        }
+    }
+    std::string word;
+    while (i < sql.size() && ((sql[i] >= 'a' && sql[i] <= 'z') || (sql[i] >= 'A' && sql[i] <= 'Z')))
+        word += vb::lower_ascii(sql[i++]);
+    return word == "select" || word == "with" || word == "values" || word == "pragma" || word == "explain";
+}
+
+std::optional<DeclaredType> declared_column_type(const char* declared) {
+    const auto spec = declared_type(declared);
+    if (!spec) return std::nullopt;
+    return DeclaredType{spec->type, spec->size, spec->precision, spec->scale};
+}
 
 // The file as a URI that opens it read-only. The connection itself stays
 // read-write, so the tempdb attached to it still takes the session's own

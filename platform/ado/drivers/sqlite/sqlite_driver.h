@@ -9,7 +9,9 @@
 // the result code as native code).
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -23,6 +25,24 @@ namespace korvane::ado::sqlite {
 // only when it cannot be written), an existing file for reading only, or a
 // file created when missing (only an account's creation asks for that).
 enum class OpenMode { kReadWrite, kRead, kCreate };
+
+// "YYYY-MM-DD[ HH:MM[:SS[.fff]]]" (or '/' between the date's parts, 'T'
+// before the time) or a time alone, as an OLE date; nothing for other text.
+std::optional<double> parse_date_text(std::string_view text);
+
+// Whether a translated statement reads rows (SELECT, WITH, VALUES, PRAGMA,
+// EXPLAIN after blanks, comments and opening parentheses).
+bool looks_like_query(std::string_view sql);
+
+// The ADO type a column declared as `declared` ("nvarchar(20)", "decimal(20,
+// 6)", "money") reads as; nothing for a type the account never declares.
+struct DeclaredType {
+    int type;
+    long size;
+    std::uint8_t precision;
+    std::uint8_t scale;
+};
+std::optional<DeclaredType> declared_column_type(const char* declared);
 
 class SqliteConnection final : public DriverConnection {
 public:

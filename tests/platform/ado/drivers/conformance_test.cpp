@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/ado/driver.h"
+#include "platform/ado/drivers/odbc/odbc_driver.h"
 #include "platform/vb/error.h"
 #include "tests/platform/ado/drivers/driver_testing.h"
 
@@ -354,7 +355,20 @@ TEST_P(DriverConformance, TransactionsCommitForOthersOrRollBack) {
 
 std::string sqlite_connection(const std::string& file) { return "Provider=SQLite;Data Source=" + file; }
 
-INSTANTIATE_TEST_SUITE_P(Drivers, DriverConformance, ::testing::Values(Backend{"Sqlite", sqlite_connection}),
+// The SQLite ODBC driver: the ODBC driver's whole path, its dialect branch
+// included, wherever unixODBC lists it (scripts/install-deps installs it).
+std::string odbc_connection(const std::string& file) {
+    return "DRIVER={SQLite3};Database=" + file + ";NoCreat=1;Timeout=10000";
+}
+
+std::vector<Backend> backends() {
+    std::vector<Backend> out{Backend{"Sqlite", sqlite_connection}};
+    for (const auto& d : odbc::installed_drivers())
+        if (d == "SQLite3") out.push_back(Backend{"OdbcSqlite3", odbc_connection});
+    return out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Drivers, DriverConformance, ::testing::ValuesIn(backends()),
                          [](const ::testing::TestParamInfo<Backend>& info) { return std::string(info.param.name); });
 
 }  // namespace
