@@ -1,5 +1,7 @@
 #include "platform/ado/drivers/connection_string.h"
 
+#include <algorithm>
+
 #include "platform/vb/ascii.h"
 
 namespace korvane::ado {
@@ -45,6 +47,13 @@ Pairs parse_connection_string(std::string_view cs) {
                 value += cs[j++];
             }
             const std::size_t end = cs.find(';', j);
+            i = end == std::string_view::npos ? cs.size() : end + 1;
+        } else if (j < cs.size() && cs[j] == '{') {
+            // ODBC's braces hold ';' too; "}}" stands for '}'. Kept as written.
+            std::size_t k = j + 1;
+            while (k < cs.size() && !(cs[k] == '}' && (k + 1 >= cs.size() || cs[k + 1] != '}'))) k += cs[k] == '}' ? 2 : 1;
+            value = std::string(cs.substr(j, std::min(k + 1, cs.size()) - j));
+            const std::size_t end = cs.find(';', std::min(k + 1, cs.size()));
             i = end == std::string_view::npos ? cs.size() : end + 1;
         } else {
             const std::size_t end = cs.find(';', j);

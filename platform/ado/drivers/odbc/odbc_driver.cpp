@@ -970,7 +970,10 @@ private:
 std::string describe_target(const Pairs& odbc) {
     std::string out;
     for (const char* key : {"DRIVER", "DSN", "SERVER", "DATABASE", "UID"})
-        if (const std::string* v = find_value(odbc, key)) out += (out.empty() ? "" : ", ") + std::string(key) + "=" + *v;
+        if (const std::string* v = find_value(odbc, key)) {
+            const bool braced = v->size() >= 2 && v->front() == '{' && v->back() == '}';
+            out += (out.empty() ? "" : ", ") + std::string(key) + "=" + (braced ? v->substr(1, v->size() - 2) : *v);
+        }
     return out;
 }
 
