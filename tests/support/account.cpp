@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "platform/ado/drivers/odbc/odbc_driver.h"
 #include "schema/account_schema.h"
 #include "schema/demo_generator.h"
 
@@ -22,6 +23,16 @@ std::string temp_path(const std::string& stem) {
     auto p = base / (stem + "-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".db");
     for (const char* ext : {"", "-wal", "-shm"}) std::filesystem::remove(p.string() + ext);
     return p.string();
+}
+
+std::string odbc_sqlite_connection_string(const std::string& path) {
+    return "DRIVER={SQLite3};Database=" + path + ";NoCreat=1;Timeout=10000";
+}
+
+bool odbc_sqlite_installed() {
+    for (const auto& d : ado::odbc::installed_drivers())
+        if (d == "SQLite3") return true;
+    return false;
 }
 
 TestAccount::TestAccount() : path_(temp_path("account")) { schema::create_account(path_); }

@@ -55,6 +55,11 @@ struct ReceiptLine {
     double unit_cost = 0;
 };
 
+// An account file opened through the ODBC driver over the SQLite ODBC driver,
+// and whether unixODBC lists that driver here (scripts/install-deps installs it).
+std::string odbc_sqlite_connection_string(const std::string& path);
+bool odbc_sqlite_installed();
+
 class TestAccount {
 public:
     TestAccount();
@@ -64,6 +69,8 @@ public:
 
     const std::string& path() const { return path_; }
     std::string connection_string() const { return "Provider=SQLite;Data Source=" + path_; }
+    // The same file through the ODBC driver over the SQLite ODBC driver.
+    std::string odbc_connection_string() const { return odbc_sqlite_connection_string(path_); }
 
     // Runs statements straight on the file, beside the layer under test.
     void exec(const std::string& sql) const;
@@ -105,6 +112,8 @@ public:
     DemoAccount& operator=(const DemoAccount&) = delete;
     const std::string& path() const { return path_; }
     std::string connection_string() const { return "Provider=SQLite;Data Source=" + path_; }
+    // The same file through the ODBC driver over the SQLite ODBC driver.
+    std::string odbc_connection_string() const { return odbc_sqlite_connection_string(path_); }
 
 private:
     std::string path_;

@@ -15,7 +15,6 @@
 #include <vector>
 
 #include "platform/ado/driver.h"
-#include "platform/ado/drivers/odbc/odbc_driver.h"
 #include "platform/vb/error.h"
 #include "tests/platform/ado/drivers/driver_testing.h"
 
@@ -357,14 +356,10 @@ std::string sqlite_connection(const std::string& file) { return "Provider=SQLite
 
 // The SQLite ODBC driver: the ODBC driver's whole path, its dialect branch
 // included, wherever unixODBC lists it (scripts/install-deps installs it).
-std::string odbc_connection(const std::string& file) {
-    return "DRIVER={SQLite3};Database=" + file + ";NoCreat=1;Timeout=10000";
-}
-
 std::vector<Backend> backends() {
     std::vector<Backend> out{Backend{"Sqlite", sqlite_connection}};
-    for (const auto& d : odbc::installed_drivers())
-        if (d == "SQLite3") out.push_back(Backend{"OdbcSqlite3", odbc_connection});
+    if (korvane::testing::odbc_sqlite_installed())
+        out.push_back(Backend{"OdbcSqlite3", korvane::testing::odbc_sqlite_connection_string});
     return out;
 }
 
