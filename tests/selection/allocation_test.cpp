@@ -299,6 +299,48 @@ TEST_P(Allocation, ThreeLinesOfARunNeverTakeTheSameStockTwice) {
     s.CreateAndDropTmpCurrentStock(login, create);
 }
 
+// The demo account's first batch-managed stock, allocated by AutoRefer through
+// each driver: the same rows, the same amounts, nothing asked of the user.
+TEST(AllocationOnTheDemoAccount, AutoReferTakesTheSameRowsThroughOdbcAsEmbedded) {
+    if (!testing::odbc_sqlite_installed()) GTEST_SKIP() << "the SQLite3 ODBC driver is not installed";
+    testing::DemoAccount demo(2000);
+    const std::string wh = testing::query_scalar(
+        demo.path(), "select s.cWhCode from CurrentStock s join Inventory i on i.cInvCode = s.cInvCode "
+                     "where i.bInvBatch = 1 and s.iQuantity > 0 and s.cBatch <> '' order by s.AutoID limit 1");
+    const std::string inv = testing::query_scalar(
+        demo.path(), "select s.cInvCode from CurrentStock s join Inventory i on i.cInvCode = s.cInvCode "
+                     "where i.bInvBatch = 1 and s.iQuantity > 0 and s.cBatch <> '' order by s.AutoID limit 1");
+    ASSERT_FALSE(inv.empty());
+    const double total = vb::Val(testing::query_scalar(
+        demo.path(), "select sum(iQuantity) from CurrentStock where cWhCode = '" + wh + "' and cInvCode = '" + inv + "'"));
+    auto allocate = [&](const std::string& cs) {
+        component::reset();
+        ui::HeadlessUi ui;
+        component::set_ui_host(&ui);
+        auto login = session::AccountLogin::create(cs, "demo");
+        auto permission = session::PermissionService::create();
+        permission->InitFromSession(login);
+        std::string sql;
+        host::account_batch_query_builder(permission)->GetBatchSql(sql, wh, inv, {}, "");
+        RefSelect s;
+        std::string err = "?";
+        s.AutoRefer(login, wh, inv, RefSelect::CollectionPtr(), total / 2, 0.0, 0.0, 0, sql, false, true,
+                    std::string(), err);
+        EXPECT_EQ(err, "");
+        EXPECT_TRUE(ui.messages().empty());
+        std::vector<std::pair<std::string, std::string>> rows;
+        if (auto rs = s.ReturnData())
+            for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
+                rows.emplace_back(vb::text_or_empty((*rs)(Variant("批号"))), vb::CStr((*rs)(Variant("出库数量"))));
+        component::set_ui_host(nullptr);
+        component::reset();
+        return rows;
+    };
+    const auto embedded = allocate(demo.connection_string());
+    ASSERT_FALSE(embedded.empty());
+    EXPECT_EQ(allocate(demo.odbc_connection_string()), embedded);
+}
+
 std::vector<bool> drivers() {
     if (testing::odbc_sqlite_installed()) return {false, true};
     return {false};

@@ -293,9 +293,16 @@ double double_at(const Column& c, std::size_t row) {
     std::memcpy(&v, c.at(row), sizeof v);
     return v;
 }
+// A bound buffer is as wide as the column's declared size; a value longer
+// than that (which SQLite lets a column hold) would arrive cut, so it raises.
+[[noreturn]] [[gnu::cold]] void raise_too_long() {
+    throw Error(err::kProvider, "A text value is longer than its column's declared size and would be cut.");
+}
+
 std::string_view chars_at(const Column& c, std::size_t row) {
     const SQLLEN n = c.indicator[row];
-    return std::string_view(c.at(row), static_cast<std::size_t>(std::min<SQLLEN>(n, c.width - 1)));
+    if (n == SQL_NO_TOTAL || n > c.width - 1) raise_too_long();
+    return std::string_view(c.at(row), static_cast<std::size_t>(n));
 }
 
 void conv_long(const Column& c, std::size_t row, Variant& out) { put_int(int_at(c, row), out); }
@@ -351,6 +358,8 @@ void conv_currency(const Column& c, std::size_t row, Variant& out) {
 
 void conv_wide(const Column& c, std::size_t row, Variant& out) {
     const auto* p = reinterpret_cast<const SQLWCHAR*>(c.at(row));
+    if (c.indicator[row] == SQL_NO_TOTAL || c.indicator[row] > c.width - static_cast<SQLLEN>(sizeof(SQLWCHAR)))
+        raise_too_long();
     const std::size_t n = static_cast<std::size_t>(c.indicator[row]) / sizeof(SQLWCHAR);
     // Short text converts on the stack; only text longer than that allocates.
     char small[256];
@@ -381,6 +390,12 @@ void conv_wide(const Column& c, std::size_t row, Variant& out) {
     std::string s;
     append_utf8(s, p, n);
     out = Variant(s);
+}
+
+// DIALECT: the SQLite driver keeps text as UTF-8, which it hands over as is.
+void conv_utf8(const Column& c, std::size_t row, Variant& out) {
+    if (c.indicator[row] == SQL_NO_TOTAL || c.indicator[row] > c.width - 1) raise_too_long();
+    out = Variant(std::string_view(c.at(row), static_cast<std::size_t>(c.indicator[row])));
 }
 
 void conv_binary(const Column& c, std::size_t row, Variant& out) {
@@ -570,7 +585,13 @@ private:
                                            attr_number(st_.h, i, SQL_DESC_PRECISION, w),
                                            attr_number(st_.h, i, SQL_DESC_SCALE, w));
             set_binding(spec);
-            if (s_->dialect == Dialect::kSqlite) sqlite_column(i - 1, c, spec);
+            if (s_->dialect == Dialect::kSqlite) {
+                sqlite_column(i - 1, c, spec);
+                if (spec.c_type == SQL_C_WCHAR) {
+                    spec.c_type = SQL_C_CHAR;
+                    spec.convert = conv_utf8;
+                }
+            }
             c.type = spec.type;
             c.defined_size = spec.size;
             c.precision = spec.precision;
@@ -582,14 +603,20 @@ private:
             switch (spec.c_type) {
             case SQL_C_SBIGINT:
             case SQL_C_DOUBLE: col.width = 8; break;
-            case SQL_C_CHAR: col.width = spec.convert == conv_natural ? 256 : 64; break;
+            case SQL_C_CHAR:
+                if (spec.convert != conv_utf8) {
+                    col.width = spec.convert == conv_natural ? 256 : 64;
+                    break;
+                }
+                [[fallthrough]];
             default: {
                 const auto chars = static_cast<SQLULEN>(spec.size);
                 if (chars > kBoundTextLimit) {
                     col.bound = false;
                     col.width = 0;
                 } else {
-                    col.width = static_cast<SQLLEN>((chars + 1) * (spec.c_type == SQL_C_BINARY ? 1 : sizeof(SQLWCHAR)));
+                    const std::size_t unit = spec.c_type == SQL_C_BINARY ? 1 : spec.c_type == SQL_C_CHAR ? 4 : sizeof(SQLWCHAR);
+                    col.width = static_cast<SQLLEN>(chars * unit + unit);
                 }
             }
             }
