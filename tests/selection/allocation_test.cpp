@@ -341,12 +341,7 @@ TEST(AllocationOnTheDemoAccount, AutoReferTakesTheSameRowsThroughOdbcAsEmbedded)
     EXPECT_EQ(allocate(demo.odbc_connection_string()), embedded);
 }
 
-std::vector<bool> drivers() {
-    if (testing::odbc_sqlite_installed()) return {false, true};
-    return {false};
-}
-INSTANTIATE_TEST_SUITE_P(Drivers, Allocation, ::testing::ValuesIn(drivers()),
-                         [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "Odbc" : "Embedded"; });
+INSTANTIATE_TEST_SUITE_P(Drivers, Allocation, ::testing::ValuesIn(testing::through_odbc_too()), testing::driver_name);
 
 }  // namespace
 }  // namespace korvane::selection

@@ -102,12 +102,7 @@ TEST_P(ScratchRun, ReceiptLineSelectionSeesWhatTheRunTook) {
     EXPECT_EQ(sql_, " drop table ST_01_3_TmpRdRecords ");
 }
 
-std::vector<bool> drivers() {
-    if (testing::odbc_sqlite_installed()) return {false, true};
-    return {false};
-}
-INSTANTIATE_TEST_SUITE_P(Drivers, ScratchRun, ::testing::ValuesIn(drivers()),
-                         [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "Odbc" : "Embedded"; });
+INSTANTIATE_TEST_SUITE_P(Drivers, ScratchRun, ::testing::ValuesIn(testing::through_odbc_too()), testing::driver_name);
 
 TEST(ScratchPrefix, ComesFromTheWorkstationAndItsSession) {
     setenv("KORVANE_COMPUTER_NAME", "ST-01", 1);

@@ -35,6 +35,13 @@ bool odbc_sqlite_installed() {
     return false;
 }
 
+std::vector<bool> through_odbc_too() {
+    if (odbc_sqlite_installed()) return {false, true};
+    return {false};
+}
+
+std::string driver_name(const ::testing::TestParamInfo<bool>& info) { return info.param ? "Odbc" : "Embedded"; }
+
 TestAccount::TestAccount() : path_(temp_path("account")) { schema::create_account(path_); }
 
 DemoAccount::DemoAccount(long rows) : path_(temp_path("demo")) {

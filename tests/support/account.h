@@ -2,6 +2,8 @@
 // helpers that insert the rows a scenario needs.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <array>
 #include <string>
 #include <vector>
@@ -59,6 +61,10 @@ struct ReceiptLine {
 // and whether unixODBC lists that driver here (scripts/install-deps installs it).
 std::string odbc_sqlite_connection_string(const std::string& path);
 bool odbc_sqlite_installed();
+// The parameters of a suite that runs on the embedded driver (false) and,
+// where the SQLite ODBC driver is installed, through ODBC (true); and their names.
+std::vector<bool> through_odbc_too();
+std::string driver_name(const ::testing::TestParamInfo<bool>& info);
 
 class TestAccount {
 public:

@@ -283,12 +283,7 @@ void four_processes_lose_no_update(bool odbc) {
     EXPECT_DOUBLE_EQ(vb::Val(account.scalar("select iNum from CurrentStock where AutoID = 1")), 1000 - kProcesses * kLines);
 }
 
-std::vector<bool> drivers() {
-    if (testing::odbc_sqlite_installed()) return {false, true};
-    return {false};
-}
-INSTANTIATE_TEST_SUITE_P(Drivers, WriteBack, ::testing::ValuesIn(drivers()),
-                         [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "Odbc" : "Embedded"; });
+INSTANTIATE_TEST_SUITE_P(Drivers, WriteBack, ::testing::ValuesIn(testing::through_odbc_too()), testing::driver_name);
 
 TEST(WriteBackConcurrency, FourProcessesLoseNoUpdate) { four_processes_lose_no_update(false); }
 

@@ -78,21 +78,7 @@ struct Where {
     long number = err::kProvider;
     if (first_state == "IM002" || first_state == "IM003") number = 3706;        // adErrProviderNotFound
     else if (first_state == "28000") number = -2147217843;                      // DB_SEC_E_AUTH_FAILED
-    constexpr std::size_t kShown = 400;
-    std::string_view sql = where.sql;
-    bool cut = false;
-    if (sql.size() > kShown) {
-        std::size_t n = kShown;
-        while (n > 0 && (static_cast<unsigned char>(sql[n]) & 0xC0) == 0x80) --n;
-        sql = sql.substr(0, n);
-        cut = true;
-    }
-    text += " (";
-    text += where.doing;
-    text += where.count > 1 ? " " + std::to_string(where.index + 1) + " of " + std::to_string(where.count) + ": "
-                            : std::string(": ");
-    text.append(sql);
-    text += cut ? "...)" : ")";
+    sqlite::append_where(text, where.doing, where.index, where.count, where.sql);
     if (where.secrets) text = without_password(std::move(text), *where.secrets);
     throw Error(number, std::move(text)).with_native_code(first_native ? first_native : rc);
 }
@@ -1042,7 +1028,9 @@ std::unique_ptr<DriverConnection> open(std::string_view connection_string, const
     s->env = new_env();
     const Where opening{shown, 0, 1, "connecting to", &pairs};
     check(SQL_HANDLE_ENV, s->env, SQLAllocHandle(SQL_HANDLE_DBC, s->env, &s->dbc), opening);
-    SQLSetConnectAttr(s->dbc, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(15), 0);
+    // A server that does not answer is reported after 15 s, not the driver's minute.
+    check(SQL_HANDLE_DBC, s->dbc, SQLSetConnectAttr(s->dbc, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(15), 0),
+          opening);
     SQLCHAR out[1024];
     SQLSMALLINT out_len = 0;
     check(SQL_HANDLE_DBC, s->dbc,

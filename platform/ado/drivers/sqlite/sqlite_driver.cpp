@@ -30,21 +30,7 @@ struct Where {
 
 [[noreturn]] [[gnu::cold]] void raise_sqlite(sqlite3* db, int rc, const Where& where) {
     std::string text = (db && sqlite3_errcode(db) == rc) ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
-    constexpr std::size_t kShown = 400;
-    std::string_view sql = where.sql;
-    bool cut = false;
-    if (sql.size() > kShown) {
-        std::size_t n = kShown;
-        while (n > 0 && (static_cast<unsigned char>(sql[n]) & 0xC0) == 0x80) --n;  // whole characters only
-        sql = sql.substr(0, n);
-        cut = true;
-    }
-    text += " (";
-    text += where.doing;
-    text += where.count > 1 ? " " + std::to_string(where.index + 1) + " of " + std::to_string(where.count) + ": "
-                            : std::string(": ");
-    text.append(sql);
-    text += cut ? "...)" : ")";
+    append_where(text, where.doing, where.index, where.count, where.sql);
     throw Error(err::kProvider, std::move(text)).with_native_code(rc);
 }
 
@@ -635,6 +621,22 @@ bool looks_like_query(std::string_view sql) {
     while (i < sql.size() && ((sql[i] >= 'a' && sql[i] <= 'z') || (sql[i] >= 'A' && sql[i] <= 'Z')))
         word += vb::lower_ascii(sql[i++]);
     return word == "select" || word == "with" || word == "values" || word == "pragma" || word == "explain";
+}
+
+void append_where(std::string& text, const char* doing, std::size_t index, std::size_t count, std::string_view sql) {
+    constexpr std::size_t kShown = 400;
+    bool cut = false;
+    if (sql.size() > kShown) {
+        std::size_t n = kShown;
+        while (n > 0 && (static_cast<unsigned char>(sql[n]) & 0xC0) == 0x80) --n;  // whole characters only
+        sql = sql.substr(0, n);
+        cut = true;
+    }
+    text += " (";
+    text += doing;
+    text += count > 1 ? " " + std::to_string(index + 1) + " of " + std::to_string(count) + ": " : std::string(": ");
+    text.append(sql);
+    text += cut ? "...)" : ")";
 }
 
 std::optional<DeclaredType> declared_column_type(const char* declared) {

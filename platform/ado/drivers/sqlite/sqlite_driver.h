@@ -34,6 +34,10 @@ std::optional<double> parse_date_text(std::string_view text);
 // EXPLAIN after blanks, comments and opening parentheses).
 bool looks_like_query(std::string_view sql);
 
+// Appends " (in statement 2 of 3: SQL)" to an error text, the statement cut
+// to its first 400 bytes (whole characters).
+void append_where(std::string& text, const char* doing, std::size_t index, std::size_t count, std::string_view sql);
+
 // The ADO type a column declared as `declared` ("nvarchar(20)", "decimal(20,
 // 6)", "money") reads as; nothing for a type the account never declares.
 struct DeclaredType {
