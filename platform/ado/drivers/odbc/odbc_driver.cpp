@@ -698,15 +698,6 @@ private:
     std::size_t pos_ = 0;      // the next of them to hand out
 };
 
-class EmptyReader final : public RowReader {
-public:
-    const std::vector<ColumnInfo>& columns() const override { return columns_; }
-    bool next(Variant*) override { return false; }
-
-private:
-    std::vector<ColumnInfo> columns_;
-};
-
 void close_engine_db(sqlite3* db) { sqlite3_close_v2(db); }
 
 sqlite3* Session::engine() {
@@ -883,7 +874,7 @@ public:
         Session& s = session();
         std::vector<std::string> statements = statements_of(s, sql, true);
         const std::size_t n = statements.size();
-        if (n == 0) return std::make_unique<EmptyReader>();
+        if (n == 0) return std::make_unique<sqlite::EmptyReader>();
         std::size_t at = n - 1;
         for (std::size_t i = n; i-- > 0;)
                 if (sqlite::looks_like_query(statements[i])) {
@@ -907,7 +898,7 @@ public:
         if (cols == 0) {
             st = StmtHandle();
             for (std::size_t k = 0; k < after.size(); ++k) run_to_end(s, after[k], Where{after[k], at + 1 + k, n});
-            return std::make_unique<EmptyReader>();
+            return std::make_unique<sqlite::EmptyReader>();
         }
         std::string kept = text;
         return std::make_unique<OdbcRowReader>(s_, std::move(st), std::move(after), std::move(kept), where);

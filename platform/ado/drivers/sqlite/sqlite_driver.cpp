@@ -509,16 +509,6 @@ private:
     bool pending_ = false;              // a row stepped to but not handed out yet
 };
 
-// What a batch with no row-returning statement gives: no columns, no rows.
-class EmptyReader final : public RowReader {
-public:
-    const std::vector<ColumnInfo>& columns() const override { return columns_; }
-    bool next(Variant*) override { return false; }
-
-private:
-    std::vector<ColumnInfo> columns_;
-};
-
 bool in_memory(const std::string& file) {
     return file.empty() || file == ":memory:" || file.rfind("file::memory:", 0) == 0 ||
            file.find("mode=memory") != std::string::npos;

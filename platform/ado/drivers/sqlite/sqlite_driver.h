@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/ado/driver.h"
 
@@ -37,6 +38,16 @@ bool looks_like_query(std::string_view sql);
 // Appends " (in statement 2 of 3: SQL)" to an error text, the statement cut
 // to its first 400 bytes (whole characters).
 void append_where(std::string& text, const char* doing, std::size_t index, std::size_t count, std::string_view sql);
+
+// What a batch with no row-returning statement gives: no columns, no rows.
+class EmptyReader final : public RowReader {
+public:
+    const std::vector<ColumnInfo>& columns() const override { return columns_; }
+    bool next(Variant*) override { return false; }
+
+private:
+    std::vector<ColumnInfo> columns_;
+};
 
 // The ADO type a column declared as `declared` ("nvarchar(20)", "decimal(20,
 // 6)", "money") reads as; nothing for a type the account never declares.
