@@ -750,10 +750,7 @@ public:
     std::size_t parameter_count() const override { return parameters_; }
 
     long execute(const Variant* values, std::size_t count) override {
-        if (!*open_) err::raise(err::kClosed);
-        if (count != parameters_)
-            err::raise(err::kBadArgs, "The statement takes " + std::to_string(parameters_) + " parameters, not " +
-                                          std::to_string(count) + ".");
+        sqlite::check_statement_call(*open_, count, parameters_);
         const Where where{sql_};
         struct Rewind {
             SQLHSTMT h;

@@ -561,10 +561,7 @@ public:
     std::size_t parameter_count() const override { return parameters_; }
 
     long execute(const Variant* values, std::size_t count) override {
-        if (!*open_) err::raise(err::kClosed);
-        if (count != parameters_)
-            err::raise(err::kBadArgs, "The statement takes " + std::to_string(parameters_) + " parameters, not " +
-                                          std::to_string(count) + ".");
+        check_statement_call(*open_, count, parameters_);
         sqlite3* db = db_.get();
         sqlite3_stmt* st = stmt_.get();
         const Where where{sql_};
@@ -611,6 +608,13 @@ bool looks_like_query(std::string_view sql) {
     while (i < sql.size() && ((sql[i] >= 'a' && sql[i] <= 'z') || (sql[i] >= 'A' && sql[i] <= 'Z')))
         word += vb::lower_ascii(sql[i++]);
     return word == "select" || word == "with" || word == "values" || word == "pragma" || word == "explain";
+}
+
+void check_statement_call(bool open, std::size_t given, std::size_t takes) {
+    if (!open) err::raise(err::kClosed);
+    if (given != takes)
+        err::raise(err::kBadArgs,
+                   "The statement takes " + std::to_string(takes) + " parameters, not " + std::to_string(given) + ".");
 }
 
 void append_where(std::string& text, const char* doing, std::size_t index, std::size_t count, std::string_view sql) {

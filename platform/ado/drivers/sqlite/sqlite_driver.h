@@ -35,6 +35,10 @@ std::optional<double> parse_date_text(std::string_view text);
 // EXPLAIN after blanks, comments and opening parentheses).
 bool looks_like_query(std::string_view sql);
 
+// What every prepared statement checks before it runs: its connection is
+// open (3704) and it is given one value per parameter (3001).
+void check_statement_call(bool open, std::size_t given, std::size_t takes);
+
 // Appends " (in statement 2 of 3: SQL)" to an error text, the statement cut
 // to its first 400 bytes (whole characters).
 void append_where(std::string& text, const char* doing, std::size_t index, std::size_t count, std::string_view sql);
