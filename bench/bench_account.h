@@ -11,6 +11,8 @@
 #include <functional>
 #include <string>
 
+#include "schema/demo_generator.h"
+
 namespace korvane::bench {
 
 inline std::string bench_dir() {
@@ -32,6 +34,19 @@ inline std::string built_once(const std::string& name, const char* what,
     std::fprintf(stderr, "bench: %s made in %.1f s\n", path.c_str(),
                  std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
     return path;
+}
+
+// The demo account of `rows` current-stock rows (seed 7) the record-set
+// benchmarks read.
+inline std::string current_stock_account(long rows) {
+    return built_once("bench-account-" + std::to_string(rows / 1000000) + "m.db",
+                      (std::to_string(rows) + " current-stock rows").c_str(), [rows](const std::string& part) {
+                          korvane::schema::DemoOptions o;
+                          o.path = part;
+                          o.rows = rows;
+                          o.seed = 7;
+                          korvane::schema::generate_demo(o);
+                      });
 }
 
 // 'YYYY-MM-DD', the month past 12 running into the next year.

@@ -19,7 +19,6 @@
 #include <string>
 
 #include "platform/ado/recordset.h"
-#include "schema/demo_generator.h"
 
 namespace {
 
@@ -32,17 +31,7 @@ constexpr const char* kColumns =
     "AutoID, cWhCode, cInvCode, cBatch, cFree1, cFree2, iQuantity, iNum, dVDate, dMdate";
 constexpr const char* kMemoryProbe = "--memory-probe";
 
-std::string account_path() {
-    static const std::string path = kb::built_once("bench-account-1m.db", "1,000,000 current-stock rows",
-                                                   [](const std::string& part) {
-                                                       korvane::schema::DemoOptions o;
-                                                       o.path = part;
-                                                       o.rows = kRows;
-                                                       o.seed = 7;
-                                                       korvane::schema::generate_demo(o);
-                                                   });
-    return path;
-}
+std::string account_path() { return kb::current_stock_account(kRows); }
 
 std::string selection(long rows) {
     return std::string("select ") + kColumns + " from CurrentStock where AutoID <= " + std::to_string(rows);

@@ -3,6 +3,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/ado/drivers/connection_string.h"
+#include "platform/ado/drivers/odbc/odbc_driver.h"
 #include "platform/ado/drivers/sqlite/sqlite_driver.h"
 #include "platform/vb/ascii.h"
 #include "platform/vb/error.h"
@@ -13,70 +15,11 @@ namespace {
 constexpr long kProviderNotFound = 3706;  // adErrProviderNotFound
 constexpr const char* kProviderNotFoundText = "Provider cannot be found. It may not be properly installed.";
 
-bool blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-std::string_view trim(std::string_view s) {
-    while (!s.empty() && blank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && blank(s.back())) s.remove_suffix(1);
-    return s;
-}
-
-using Pairs = std::vector<std::pair<std::string, std::string>>;
-
-// key=value;key=value, blanks around either ignored; a value may be quoted
-// with " or ' to hold a ';' (a doubled quote stands for itself).
-Pairs parse_connection_string(std::string_view cs) {
-    Pairs out;
-    std::size_t i = 0;
-    while (i < cs.size()) {
-        const std::size_t eq = cs.find('=', i);
-        const std::size_t semi = cs.find(';', i);
-        if (eq == std::string_view::npos || (semi != std::string_view::npos && semi < eq)) {
-            if (semi == std::string_view::npos) break;  // a trailing word without '=' names nothing
-            i = semi + 1;
-            continue;
-        }
-        std::string key(trim(cs.substr(i, eq - i)));
-        std::size_t j = eq + 1;
-        while (j < cs.size() && blank(cs[j])) ++j;
-        std::string value;
-        if (j < cs.size() && (cs[j] == '"' || cs[j] == '\'')) {
-            const char q = cs[j++];
-            while (j < cs.size()) {
-                if (cs[j] == q) {
-                    if (j + 1 < cs.size() && cs[j + 1] == q) {
-                        value += q;
-                        j += 2;
-                        continue;
-                    }
-                    ++j;
-                    break;
-                }
-                value += cs[j++];
-            }
-            const std::size_t end = cs.find(';', j);
-            i = end == std::string_view::npos ? cs.size() : end + 1;
-        } else {
-            const std::size_t end = cs.find(';', j);
-            value = std::string(trim(cs.substr(j, (end == std::string_view::npos ? cs.size() : end) - j)));
-            i = end == std::string_view::npos ? cs.size() : end + 1;
-        }
-        if (!key.empty()) out.emplace_back(std::move(key), std::move(value));
-    }
-    return out;
-}
-
-const std::string* find_value(const Pairs& pairs, std::string_view key) {
-    const std::string* found = nullptr;
-    for (const auto& [k, v] : pairs)
-        if (vb::iequals_ascii(k, key)) found = &v;  // the last one given wins, as ADO reads it
-    return found;
-}
-
 }  // namespace
 
 std::unique_ptr<DriverConnection> open_driver(std::string_view connection_string) {
     const Pairs pairs = parse_connection_string(connection_string);
+    if (odbc::wants_odbc(pairs)) return odbc::open(connection_string, pairs);
     const std::string* provider = find_value(pairs, "Provider");
     if (provider && !provider->empty() && !vb::iequals_ascii(*provider, "SQLite") &&
         !vb::iequals_ascii(*provider, "SQLite3"))

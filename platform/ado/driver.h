@@ -53,6 +53,9 @@ public:
     virtual void close() noexcept = 0;
 };
 
+// An ODBC string (DRIVER=..., DSN=...) or the server's ADO string
+// (Provider=SQLOLEDB;Data Source=HOST;...) opens the ODBC driver; see
+// drivers/odbc/odbc_driver.h.
 // "Provider=SQLite;Data Source=FILE" and "Data Source=:memory:" (the default provider).
 // The file must exist. "Mode=Read" opens it for reading only; "Mode=ReadWrite"
 // (the default) for both, or for reading only when it cannot be written;

@@ -16,7 +16,9 @@ namespace {
 using component::RefSelect;
 using Rows = std::vector<std::pair<std::string, std::string>>;  // 批号, 出库数量
 
-struct Allocation : ::testing::Test {
+// Runs on the embedded driver and, where it is installed, through ODBC over
+// the SQLite ODBC driver.
+struct Allocation : ::testing::TestWithParam<bool> {
     testing::TestAccount account;
     ui::HeadlessUi ui;
     std::vector<std::string> failures;
@@ -33,7 +35,7 @@ struct Allocation : ::testing::Test {
         one.name = "螺栓";
         one.batch = true;
         account.add_inventory(one);
-        login = session::AccountLogin::create(account.connection_string(), "demo");
+        login = session::AccountLogin::create(GetParam() ? account.odbc_connection_string() : account.connection_string(), "demo");
         permission->InitFromSession(login);
     }
     void TearDown() override {
@@ -76,7 +78,7 @@ struct Allocation : ::testing::Test {
     }
 };
 
-TEST_F(Allocation, BatchRulesSortTheRowsBeforeTheQuantityIsTaken) {
+TEST_P(Allocation, BatchRulesSortTheRowsBeforeTheQuantityIsTaken) {
     stock("B3", 8, "2025-01-10");
     stock("B1", 4, "2025-06-01");
     stock("B2", 3, "2024-12-01");
@@ -104,7 +106,7 @@ TEST_F(Allocation, BatchRulesSortTheRowsBeforeTheQuantityIsTaken) {
     EXPECT_EQ(rs->Fields().Item(Variant(10L)).Name(), "现存量编号");
 }
 
-TEST_F(Allocation, ReceiptRulesTakeTheOldestOrTheNewestLineFirst) {
+TEST_P(Allocation, ReceiptRulesTakeTheOldestOrTheNewestLineFirst) {
     auto line = [&](const std::string& code, const std::string& date, double q, double issued) {
         testing::ReceiptLine l;
         l.voucher_code = code;
@@ -137,7 +139,7 @@ TEST_F(Allocation, ReceiptRulesTakeTheOldestOrTheNewestLineFirst) {
     EXPECT_EQ(rows_of(s.ReturnData()).size(), 3u);
 }
 
-TEST_F(Allocation, WorkedExamples) {
+TEST_P(Allocation, WorkedExamples) {
     stock("B1", 4);
     stock("B2", 8);
     RefSelect s;
@@ -159,7 +161,7 @@ TEST_F(Allocation, WorkedExamples) {
     EXPECT_EQ(rows_of(s.ReturnData()), (Rows{{"B1", "4"}, {"B2", "8"}}));
 }
 
-TEST_F(Allocation, RowsTheShowBoxesHideAreNeverChosen) {
+TEST_P(Allocation, RowsTheShowBoxesHideAreNeverChosen) {
     stock("B0", 0);
     stock("BN", -2);
     stock("B1", 5);
@@ -169,7 +171,7 @@ TEST_F(Allocation, RowsTheShowBoxesHideAreNeverChosen) {
     EXPECT_EQ(s.dialog()->spgList().Rows(), 2) << "only the positive row is listed";
 }
 
-TEST_F(Allocation, PiecesFollowTheRateUnlessBothAreEditable) {
+TEST_P(Allocation, PiecesFollowTheRateUnlessBothAreEditable) {
     testing::InventoryRow fixed{.code = "F001", .group_type = 1, .rate = 2.5};
     testing::InventoryRow floating{.code = "V001", .group_type = 2, .rate = 10};
     account.add_inventory(fixed);
@@ -209,7 +211,7 @@ TEST_F(Allocation, PiecesFollowTheRateUnlessBothAreEditable) {
     EXPECT_FALSE(s.dialog()->hdiNum().Editable());
 }
 
-TEST_F(Allocation, StockCountChoosesEveryRowWithItsBookQuantity) {
+TEST_P(Allocation, StockCountChoosesEveryRowWithItsBookQuantity) {
     stock("B1", 4);
     stock("B2", 0);
     stock("B3", 9);
@@ -225,7 +227,7 @@ TEST_F(Allocation, StockCountChoosesEveryRowWithItsBookQuantity) {
     EXPECT_FALSE(s.dialog()->hdiQuantity().Editable());
 }
 
-TEST_F(Allocation, OutcomesAsMessageBoxesWhenNoTextIsAsked) {
+TEST_P(Allocation, OutcomesAsMessageBoxesWhenNoTextIsAsked) {
     RefSelect s;
     ui.answer("没有找到对应的批次结存信息，不能自动分配", ui::vb::vbOK);
     std::string none;
@@ -243,7 +245,7 @@ TEST_F(Allocation, OutcomesAsMessageBoxesWhenNoTextIsAsked) {
     EXPECT_EQ(auto_refer(s, 5, 2, sql), "") << "returns report nothing";
 }
 
-TEST_F(Allocation, ASelectionWithoutTheColumnsTheDialogReadsIsRefusedByName) {
+TEST_P(Allocation, ASelectionWithoutTheColumnsTheDialogReadsIsRefusedByName) {
     stock("B1", 6);
     RefSelect s;
     std::string err = " ";
@@ -265,7 +267,7 @@ TEST_F(Allocation, ASelectionWithoutTheColumnsTheDialogReadsIsRefusedByName) {
     EXPECT_EQ(s.ReturnData()->RecordCount(), 1);
 }
 
-TEST_F(Allocation, ThreeLinesOfARunNeverTakeTheSameStockTwice) {
+TEST_P(Allocation, ThreeLinesOfARunNeverTakeTheSameStockTwice) {
     long b1 = stock("B1", 6), b2 = stock("B2", 5), b3 = stock("B3", 10);
     rule("BatchOut", "批号先进先出");
     RefSelect s;
@@ -296,6 +298,50 @@ TEST_F(Allocation, ThreeLinesOfARunNeverTakeTheSameStockTwice) {
     create = false;
     s.CreateAndDropTmpCurrentStock(login, create);
 }
+
+// The demo account's first batch-managed stock, allocated by AutoRefer through
+// each driver: the same rows, the same amounts, nothing asked of the user.
+TEST(AllocationOnTheDemoAccount, AutoReferTakesTheSameRowsThroughOdbcAsEmbedded) {
+    if (!testing::odbc_sqlite_installed()) GTEST_SKIP() << "the SQLite3 ODBC driver is not installed";
+    testing::DemoAccount demo(2000);
+    const std::string wh = testing::query_scalar(
+        demo.path(), "select s.cWhCode from CurrentStock s join Inventory i on i.cInvCode = s.cInvCode "
+                     "where i.bInvBatch = 1 and s.iQuantity > 0 and s.cBatch <> '' order by s.AutoID limit 1");
+    const std::string inv = testing::query_scalar(
+        demo.path(), "select s.cInvCode from CurrentStock s join Inventory i on i.cInvCode = s.cInvCode "
+                     "where i.bInvBatch = 1 and s.iQuantity > 0 and s.cBatch <> '' order by s.AutoID limit 1");
+    ASSERT_FALSE(inv.empty());
+    const double total = vb::Val(testing::query_scalar(
+        demo.path(), "select sum(iQuantity) from CurrentStock where cWhCode = '" + wh + "' and cInvCode = '" + inv + "'"));
+    auto allocate = [&](const std::string& cs) {
+        component::reset();
+        ui::HeadlessUi ui;
+        component::set_ui_host(&ui);
+        auto login = session::AccountLogin::create(cs, "demo");
+        auto permission = session::PermissionService::create();
+        permission->InitFromSession(login);
+        std::string sql;
+        host::account_batch_query_builder(permission)->GetBatchSql(sql, wh, inv, {}, "");
+        RefSelect s;
+        std::string err = "?";
+        s.AutoRefer(login, wh, inv, RefSelect::CollectionPtr(), total / 2, 0.0, 0.0, 0, sql, false, true,
+                    std::string(), err);
+        EXPECT_EQ(err, "");
+        EXPECT_TRUE(ui.messages().empty());
+        std::vector<std::pair<std::string, std::string>> rows;
+        if (auto rs = s.ReturnData())
+            for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
+                rows.emplace_back(vb::text_or_empty((*rs)(Variant("批号"))), vb::CStr((*rs)(Variant("出库数量"))));
+        component::set_ui_host(nullptr);
+        component::reset();
+        return rows;
+    };
+    const auto embedded = allocate(demo.connection_string());
+    ASSERT_FALSE(embedded.empty());
+    EXPECT_EQ(allocate(demo.odbc_connection_string()), embedded);
+}
+
+INSTANTIATE_TEST_SUITE_P(Drivers, Allocation, ::testing::ValuesIn(testing::through_odbc_too()), testing::driver_name);
 
 }  // namespace
 }  // namespace korvane::selection

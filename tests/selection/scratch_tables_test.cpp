@@ -14,7 +14,9 @@
 namespace korvane::selection {
 namespace {
 
-class ScratchRun : public ::testing::Test {
+// Runs on the embedded driver and, where it is installed, through ODBC over
+// the SQLite ODBC driver.
+class ScratchRun : public ::testing::TestWithParam<bool> {
 protected:
     void SetUp() override {
         account_.exec(
@@ -22,7 +24,7 @@ protected:
             "(1, '01', 'A001', 'B1', 100, 10), (2, '01', 'A001', 'B2', 40, 4), (3, '02', 'A002', '', 9, 0);"
             "insert into RdRecords (AutoID, ID, cInvCode, cBatch, iQuantity, iNum) values "
             "(11, 1, 'A001', 'B1', 80, 8), (12, 1, 'A001', 'B2', -30, -3);");
-        con_->Open(account_.connection_string());
+        con_->Open(GetParam() ? account_.odbc_connection_string() : account_.connection_string());
     }
 
     // The available amounts the rewritten selection reports, by AutoID.
@@ -42,7 +44,7 @@ protected:
 
 using Amounts = std::vector<std::pair<double, double>>;
 
-TEST_F(ScratchRun, CurrentStockSelectionSeesWhatTheRunTook) {
+TEST_P(ScratchRun, CurrentStockSelectionSeesWhatTheRunTook) {
     tables_.create(*con_, ScratchKind::CurrentStock);
     EXPECT_EQ(sql_,
               " if  exists (select * from dbo.sysobjects where id = object_id(N'[dbo].[ST_01_3_CurrentS]') and "
@@ -81,7 +83,7 @@ TEST_F(ScratchRun, CurrentStockSelectionSeesWhatTheRunTook) {
     EXPECT_THROW(tables_.drop(*con_, ScratchKind::CurrentStock), Error);
 }
 
-TEST_F(ScratchRun, ReceiptLineSelectionSeesWhatTheRunTook) {
+TEST_P(ScratchRun, ReceiptLineSelectionSeesWhatTheRunTook) {
     tables_.create(*con_, ScratchKind::ReceiptLines);
     EXPECT_EQ(sql_,
               " if  exists (select * from dbo.sysobjects where id = object_id(N'[dbo].[ST_01_3_TmpRdRecords]') and "
@@ -99,6 +101,8 @@ TEST_F(ScratchRun, ReceiptLineSelectionSeesWhatTheRunTook) {
     tables_.drop(*con_, ScratchKind::ReceiptLines);
     EXPECT_EQ(sql_, " drop table ST_01_3_TmpRdRecords ");
 }
+
+INSTANTIATE_TEST_SUITE_P(Drivers, ScratchRun, ::testing::ValuesIn(testing::through_odbc_too()), testing::driver_name);
 
 TEST(ScratchPrefix, ComesFromTheWorkstationAndItsSession) {
     setenv("KORVANE_COMPUTER_NAME", "ST-01", 1);

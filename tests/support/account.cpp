@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "platform/ado/drivers/odbc/odbc_driver.h"
 #include "schema/account_schema.h"
 #include "schema/demo_generator.h"
 
@@ -23,6 +24,23 @@ std::string temp_path(const std::string& stem) {
     for (const char* ext : {"", "-wal", "-shm"}) std::filesystem::remove(p.string() + ext);
     return p.string();
 }
+
+std::string odbc_sqlite_connection_string(const std::string& path) {
+    return "DRIVER={SQLite3};Database=" + path + ";NoCreat=1;Timeout=10000";
+}
+
+bool odbc_sqlite_installed() {
+    for (const auto& d : ado::odbc::installed_drivers())
+        if (d == "SQLite3") return true;
+    return false;
+}
+
+std::vector<bool> through_odbc_too() {
+    if (odbc_sqlite_installed()) return {false, true};
+    return {false};
+}
+
+std::string driver_name(const ::testing::TestParamInfo<bool>& info) { return info.param ? "Odbc" : "Embedded"; }
 
 TestAccount::TestAccount() : path_(temp_path("account")) { schema::create_account(path_); }
 

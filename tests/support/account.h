@@ -2,6 +2,8 @@
 // helpers that insert the rows a scenario needs.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <array>
 #include <string>
 #include <vector>
@@ -55,6 +57,15 @@ struct ReceiptLine {
     double unit_cost = 0;
 };
 
+// An account file opened through the ODBC driver over the SQLite ODBC driver,
+// and whether unixODBC lists that driver here (scripts/install-deps installs it).
+std::string odbc_sqlite_connection_string(const std::string& path);
+bool odbc_sqlite_installed();
+// The parameters of a suite that runs on the embedded driver (false) and,
+// where the SQLite ODBC driver is installed, through ODBC (true); and their names.
+std::vector<bool> through_odbc_too();
+std::string driver_name(const ::testing::TestParamInfo<bool>& info);
+
 class TestAccount {
 public:
     TestAccount();
@@ -64,6 +75,8 @@ public:
 
     const std::string& path() const { return path_; }
     std::string connection_string() const { return "Provider=SQLite;Data Source=" + path_; }
+    // The same file through the ODBC driver over the SQLite ODBC driver.
+    std::string odbc_connection_string() const { return odbc_sqlite_connection_string(path_); }
 
     // Runs statements straight on the file, beside the layer under test.
     void exec(const std::string& sql) const;
@@ -105,6 +118,8 @@ public:
     DemoAccount& operator=(const DemoAccount&) = delete;
     const std::string& path() const { return path_; }
     std::string connection_string() const { return "Provider=SQLite;Data Source=" + path_; }
+    // The same file through the ODBC driver over the SQLite ODBC driver.
+    std::string odbc_connection_string() const { return odbc_sqlite_connection_string(path_); }
 
 private:
     std::string path_;

@@ -59,10 +59,12 @@ struct Voucher {
     }
 };
 
-class WriteBack : public ::testing::Test {
+// Runs on the embedded driver and, where it is installed, through ODBC over
+// the SQLite ODBC driver.
+class WriteBack : public ::testing::TestWithParam<bool> {
 protected:
     void SetUp() override {
-        con_->Open(account_.connection_string());
+        con_->Open(GetParam() ? account_.odbc_connection_string() : account_.connection_string());
         account_.exec(
             "insert into RdRecords (AutoID, ID, cInvCode, cBatch, iQuantity, iNum, iSOutQuantity, iSOutNum) "
             "values (501, 1, 'A001', 'B1', 100, 10, 30, 3)");
@@ -80,7 +82,7 @@ protected:
     std::string sql_;
 };
 
-TEST_F(WriteBack, ReceiptLineGainsAndLosesIssuedAmounts) {
+TEST_P(WriteBack, ReceiptLineGainsAndLosesIssuedAmounts) {
     Voucher blue("01", "A001", "B1", 12, 2);
     EXPECT_TRUE(WritCountofRD_CS(sql_, "501", blue.head, blue.body, con_, true));
     EXPECT_EQ(sql_,
@@ -98,7 +100,7 @@ TEST_F(WriteBack, ReceiptLineGainsAndLosesIssuedAmounts) {
     EXPECT_EQ(value("select count(*) from RdRecords"), "1");
 }
 
-TEST_F(WriteBack, CurrentStockRowIsFoundByItsKeyWithEmptyFreeItemsSkipped) {
+TEST_P(WriteBack, CurrentStockRowIsFoundByItsKeyWithEmptyFreeItemsSkipped) {
     Voucher v("01", "A001", "B1", 5, 1, {{3, "red"}});
     EXPECT_TRUE(WritCountofRD_CS(sql_, "", v.head, v.body, con_, false, false));
     EXPECT_EQ(sql_,
@@ -112,7 +114,7 @@ TEST_F(WriteBack, CurrentStockRowIsFoundByItsKeyWithEmptyFreeItemsSkipped) {
     EXPECT_EQ(vb::Val(value("select iQuantity from CurrentStock where AutoID = 7")), 50);
 }
 
-TEST_F(WriteBack, CheckRefusesAnOverIssueOnceAndOnlyWhenGreater) {
+TEST_P(WriteBack, CheckRefusesAnOverIssueOnceAndOnlyWhenGreater) {
     auto flags = std::make_shared<Flags>(false);
     std::string msg;
     Voucher fits("01", "A001", "B1", 30, 3);
@@ -133,7 +135,7 @@ TEST_F(WriteBack, CheckRefusesAnOverIssueOnceAndOnlyWhenGreater) {
     EXPECT_EQ(untouched, "kept");
 }
 
-TEST_F(WriteBack, MissingFieldsAndFailedStatementsRaiseAndChangeNothing) {
+TEST_P(WriteBack, MissingFieldsAndFailedStatementsRaiseAndChangeNothing) {
     auto body = ado::Recordset::create();
     body->Fields().Append("cInvCode", ado::adVarWChar, 20);
     body->Open();
@@ -153,7 +155,7 @@ TEST_F(WriteBack, MissingFieldsAndFailedStatementsRaiseAndChangeNothing) {
 
 // Values that would break the statement are refused before anything runs:
 // the account is as it was, and a valid value's text is unchanged.
-TEST_F(WriteBack, ValuesThatWouldBreakTheStatementAreRefusedAndNothingIsWritten) {
+TEST_P(WriteBack, ValuesThatWouldBreakTheStatementAreRefusedAndNothingIsWritten) {
     auto state = [this] {
         return value("select group_concat(AutoID || ':' || iQuantity || ':' || iNum, ' ') from CurrentStock") + "|" +
                value("select group_concat(AutoID || ':' || iSOutQuantity || ':' || iSOutNum, ' ') from RdRecords") +
@@ -196,7 +198,7 @@ TEST_F(WriteBack, ValuesThatWouldBreakTheStatementAreRefusedAndNothingIsWritten)
     refused([&] { WritCountofRD_CS(sql_, "501", fine.head, as_text, con_, true); });
 }
 
-TEST_F(WriteBack, AmountsBeyondTheArithmeticOverflowAndNullAmountsCountAsNothing) {
+TEST_P(WriteBack, AmountsBeyondTheArithmeticOverflowAndNullAmountsCountAsNothing) {
     Voucher huge("01", "A001", "B1", 1e300, 1);
     try {
         WritCountofRD_CS(sql_, "", huge.head, huge.body, con_, false, false);
@@ -218,7 +220,7 @@ TEST_F(WriteBack, AmountsBeyondTheArithmeticOverflowAndNullAmountsCountAsNothing
 
 // Through the public class on an account opened for reading only: the
 // database's refusal comes back in ErrMsg, and the account keeps its amounts.
-TEST_F(WriteBack, ReadOnlyAccountLeavesTheRefusalInErrMsg) {
+TEST_P(WriteBack, ReadOnlyAccountLeavesTheRefusalInErrMsg) {
     auto read_only = ado::Connection::create();
     read_only->Open(account_.connection_string() + ";Mode=Read");
     Voucher v("01", "A001", "B1", 5, 1, {{3, "red"}});
@@ -244,11 +246,12 @@ namespace {
 
 // Four workstations write back 500 issues each against the same stock row at
 // the same moment: every one lands, none fails on the others' locks.
-TEST(WriteBackConcurrency, FourProcessesLoseNoUpdate) {
+void four_processes_lose_no_update(bool odbc) {
     testing::TestAccount account;
     account.exec(
         "insert into CurrentStock (AutoID, cWhCode, cInvCode, cBatch, iQuantity, iNum) values (1, '01', 'A001', 'B1', "
         "10000, 1000)");
+    const std::string cs = odbc ? account.odbc_connection_string() : account.connection_string();
     constexpr int kProcesses = 4, kLines = 500;
     std::vector<pid_t> children;
     for (int p = 0; p < kProcesses; ++p) {
@@ -257,7 +260,7 @@ TEST(WriteBackConcurrency, FourProcessesLoseNoUpdate) {
             int failed = 0;
             try {
                 auto con = ado::Connection::create();
-                con->Open(account.connection_string());
+                con->Open(cs);
                 std::string sql;
                 Voucher v("01", "A001", "B1", 2, 1);
                 for (int i = 0; i < kLines; ++i)
@@ -278,6 +281,15 @@ TEST(WriteBackConcurrency, FourProcessesLoseNoUpdate) {
     EXPECT_DOUBLE_EQ(vb::Val(account.scalar("select iQuantity from CurrentStock where AutoID = 1")),
                      10000 - 2 * kProcesses * kLines);
     EXPECT_DOUBLE_EQ(vb::Val(account.scalar("select iNum from CurrentStock where AutoID = 1")), 1000 - kProcesses * kLines);
+}
+
+INSTANTIATE_TEST_SUITE_P(Drivers, WriteBack, ::testing::ValuesIn(testing::through_odbc_too()), testing::driver_name);
+
+TEST(WriteBackConcurrency, FourProcessesLoseNoUpdate) { four_processes_lose_no_update(false); }
+
+TEST(WriteBackConcurrency, FourProcessesLoseNoUpdateThroughOdbc) {
+    if (!testing::odbc_sqlite_installed()) GTEST_SKIP() << "the SQLite3 ODBC driver is not installed";
+    four_processes_lose_no_update(true);
 }
 
 }  // namespace

@@ -33,21 +33,7 @@ struct Where {
 
 [[noreturn]] [[gnu::cold]] void raise_sqlite(sqlite3* db, int rc, const Where& where) {
     std::string text = (db && sqlite3_errcode(db) == rc) ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
-    constexpr std::size_t kShown = 400;
-    std::string_view sql = where.sql;
-    bool cut = false;
-    if (sql.size() > kShown) {
-        std::size_t n = kShown;
-        while (n > 0 && (static_cast<unsigned char>(sql[n]) & 0xC0) == 0x80) --n;  // whole characters only
-        sql = sql.substr(0, n);
-        cut = true;
-    }
-    text += " (";
-    text += where.doing;
-    text += where.count > 1 ? " " + std::to_string(where.index + 1) + " of " + std::to_string(where.count) + ": "
-                            : std::string(": ");
-    text.append(sql);
-    text += cut ? "...)" : ")";
+    append_where(text, where.doing, where.index, where.count, where.sql);
     throw Error(err::kProvider, std::move(text)).with_native_code(rc);
 }
 
@@ -151,9 +137,11 @@ bool parse_time(const char*& p, const char* end, double& seconds) {
     return true;
 }
 
-// "YYYY-MM-DD[ HH:MM[:SS[.fff]]]" (or '/' between the date's parts, 'T'
-// before the time) or a time alone, as an OLE date.
-std::optional<double> parse_date(const char* p, std::size_t n) {
+}  // namespace
+
+std::optional<double> parse_date_text(std::string_view text) {
+    const char* p = text.data();
+    const std::size_t n = text.size();
     const char* end = p + n;
     while (end > p && end[-1] == ' ') --end;
     double seconds = 0;
@@ -180,6 +168,8 @@ std::optional<double> parse_date(const char* p, std::size_t n) {
     // Before 1899-12-30 the OLE day counts down while its time still counts up.
     return days < 0 ? days - frac : days + frac;
 }
+
+namespace {
 
 // --- value conversion ----------------------------------------------------------
 
@@ -319,7 +309,7 @@ void put_date(sqlite3_stmt* st, int i, Variant& out) {
     }
     const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
     const auto n = static_cast<std::size_t>(sqlite3_column_bytes(st, i));
-    if (auto ole = parse_date(p, n))
+    if (auto ole = parse_date_text(std::string_view(p, n)))
         out = Variant::date(*ole);
     else
         out = Variant(std::string_view(p, n));
@@ -522,38 +512,6 @@ private:
     bool pending_ = false;              // a row stepped to but not handed out yet
 };
 
-// What a batch with no row-returning statement gives: no columns, no rows.
-class EmptyReader final : public RowReader {
-public:
-    const std::vector<ColumnInfo>& columns() const override { return columns_; }
-    bool next(Variant*) override { return false; }
-
-private:
-    std::vector<ColumnInfo> columns_;
-};
-
-bool looks_like_query(std::string_view sql) {
-    std::size_t i = 0;
-    for (;;) {  // past blanks, comments and opening parentheses
-        if (i < sql.size() && (sql[i] == '(' || sql[i] == ' ' || sql[i] == '\t' || sql[i] == '\r' || sql[i] == '\n')) {
-            ++i;
-        } else if (sql.compare(i, 2, "--") == 0) {
-            i = sql.find('\n', i);
-            if (i == std::string_view::npos) return false;
-        } else if (sql.compare(i, 2, "/*") == 0) {
-            i = sql.find("*/", i);
-            if (i == std::string_view::npos) return false;
-            i += 2;
-        } else {
-            break;
-        }
-    }
-    std::string word;
-    while (i < sql.size() && ((sql[i] >= 'a' && sql[i] <= 'z') || (sql[i] >= 'A' && sql[i] <= 'Z')))
-        word += vb::lower_ascii(sql[i++]);
-    return word == "select" || word == "with" || word == "values" || word == "pragma" || word == "explain";
-}
-
 bool in_memory(const std::string& file) {
     return file.empty() || file == ":memory:" || file.rfind("file::memory:", 0) == 0 ||
            file.find("mode=memory") != std::string::npos;
@@ -606,10 +564,7 @@ public:
     std::size_t parameter_count() const override { return parameters_; }
 
     long execute(const Variant* values, std::size_t count) override {
-        if (!*open_) err::raise(err::kClosed);
-        if (count != parameters_)
-            err::raise(err::kBadArgs, "The statement takes " + std::to_string(parameters_) + " parameters, not " +
-                                          std::to_string(count) + ".");
+        check_statement_call(*open_, count, parameters_);
         sqlite3* db = db_.get();
         sqlite3_stmt* st = stmt_.get();
         const Where where{sql_};
@@ -635,6 +590,57 @@ private:
 };
 
 }  // namespace
+
+bool looks_like_query(std::string_view sql) {
+    std::size_t i = 0;
+    for (;;) {  // past blanks, comments and opening parentheses
+        if (i < sql.size() && (sql[i] == '(' || sql[i] == ' ' || sql[i] == '\t' || sql[i] == '\r' || sql[i] == '\n')) {
+            ++i;
+        } else if (sql.compare(i, 2, "--") == 0) {
+            i = sql.find('\n', i);
+            if (i == std::string_view::npos) return false;
+        } else if (sql.compare(i, 2, "/*") == 0) {
+            i = sql.find("*/", i);
+            if (i == std::string_view::npos) return false;
+            i += 2;
+        } else {
+            break;
+        }
+    }
+    std::string word;
+    while (i < sql.size() && ((sql[i] >= 'a' && sql[i] <= 'z') || (sql[i] >= 'A' && sql[i] <= 'Z')))
+        word += vb::lower_ascii(sql[i++]);
+    return word == "select" || word == "with" || word == "values" || word == "pragma" || word == "explain";
+}
+
+void check_statement_call(bool open, std::size_t given, std::size_t takes) {
+    if (!open) err::raise(err::kClosed);
+    if (given != takes)
+        err::raise(err::kBadArgs,
+                   "The statement takes " + std::to_string(takes) + " parameters, not " + std::to_string(given) + ".");
+}
+
+void append_where(std::string& text, const char* doing, std::size_t index, std::size_t count, std::string_view sql) {
+    constexpr std::size_t kShown = 400;
+    bool cut = false;
+    if (sql.size() > kShown) {
+        std::size_t n = kShown;
+        while (n > 0 && (static_cast<unsigned char>(sql[n]) & 0xC0) == 0x80) --n;  // whole characters only
+        sql = sql.substr(0, n);
+        cut = true;
+    }
+    text += " (";
+    text += doing;
+    text += count > 1 ? " " + std::to_string(index + 1) + " of " + std::to_string(count) + ": " : std::string(": ");
+    text.append(sql);
+    text += cut ? "...)" : ")";
+}
+
+std::optional<DeclaredType> declared_column_type(const char* declared) {
+    const auto spec = declared_type(declared);
+    if (!spec) return std::nullopt;
+    return DeclaredType{spec->type, spec->size, spec->precision, spec->scale};
+}
 
 // The file as a URI that opens it read-only. The connection itself stays
 // read-write, so the tempdb attached to it still takes the session's own

@@ -9,9 +9,12 @@
 // the result code as native code).
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/ado/driver.h"
 
@@ -23,6 +26,42 @@ namespace korvane::ado::sqlite {
 // only when it cannot be written), an existing file for reading only, or a
 // file created when missing (only an account's creation asks for that).
 enum class OpenMode { kReadWrite, kRead, kCreate };
+
+// "YYYY-MM-DD[ HH:MM[:SS[.fff]]]" (or '/' between the date's parts, 'T'
+// before the time) or a time alone, as an OLE date; nothing for other text.
+std::optional<double> parse_date_text(std::string_view text);
+
+// Whether a translated statement reads rows (SELECT, WITH, VALUES, PRAGMA,
+// EXPLAIN after blanks, comments and opening parentheses).
+bool looks_like_query(std::string_view sql);
+
+// What every prepared statement checks before it runs: its connection is
+// open (3704) and it is given one value per parameter (3001).
+void check_statement_call(bool open, std::size_t given, std::size_t takes);
+
+// Appends " (in statement 2 of 3: SQL)" to an error text, the statement cut
+// to its first 400 bytes (whole characters).
+void append_where(std::string& text, const char* doing, std::size_t index, std::size_t count, std::string_view sql);
+
+// What a batch with no row-returning statement gives: no columns, no rows.
+class EmptyReader final : public RowReader {
+public:
+    const std::vector<ColumnInfo>& columns() const override { return columns_; }
+    bool next(Variant*) override { return false; }
+
+private:
+    std::vector<ColumnInfo> columns_;
+};
+
+// The ADO type a column declared as `declared` ("nvarchar(20)", "decimal(20,
+// 6)", "money") reads as; nothing for a type the account never declares.
+struct DeclaredType {
+    int type;
+    long size;
+    std::uint8_t precision;
+    std::uint8_t scale;
+};
+std::optional<DeclaredType> declared_column_type(const char* declared);
 
 class SqliteConnection final : public DriverConnection {
 public:

@@ -568,4 +568,16 @@ std::vector<std::string> translate_batch(std::string_view batch) {
     return out;
 }
 
+std::vector<std::string> split_batch(std::string_view batch) {
+    std::vector<std::string> out;
+    for (auto& statement : Splitter().run(lex(batch))) {
+        std::string r = join(statement, 0, statement.size());
+        std::size_t b = 0, e = r.size();
+        while (b < e && is_space(r[b])) ++b;
+        while (e > b && is_space(r[e - 1])) --e;
+        if (e > b) out.push_back(r.substr(b, e - b));
+    }
+    return out;
+}
+
 }  // namespace korvane::ado::sqlite

@@ -34,4 +34,7 @@ namespace korvane::ado::sqlite {
 // ends, no empty statements.
 std::vector<std::string> translate_batch(std::string_view batch);
 
+// The statements of a batch as written, cut where translate_batch cuts them.
+std::vector<std::string> split_batch(std::string_view batch);
+
 }  // namespace korvane::ado::sqlite

@@ -354,7 +354,16 @@ TEST_P(DriverConformance, TransactionsCommitForOthersOrRollBack) {
 
 std::string sqlite_connection(const std::string& file) { return "Provider=SQLite;Data Source=" + file; }
 
-INSTANTIATE_TEST_SUITE_P(Drivers, DriverConformance, ::testing::Values(Backend{"Sqlite", sqlite_connection}),
+// The SQLite ODBC driver: the ODBC driver's whole path, its dialect branch
+// included, wherever unixODBC lists it (scripts/install-deps installs it).
+std::vector<Backend> backends() {
+    std::vector<Backend> out{Backend{"Sqlite", sqlite_connection}};
+    if (korvane::testing::odbc_sqlite_installed())
+        out.push_back(Backend{"OdbcSqlite3", korvane::testing::odbc_sqlite_connection_string});
+    return out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Drivers, DriverConformance, ::testing::ValuesIn(backends()),
                          [](const ::testing::TestParamInfo<Backend>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -47,7 +47,7 @@ TEST_F(SqliteDriver, MemoryDatabaseNeedsNoProvider) {
 }
 
 TEST_F(SqliteDriver, UnknownProviderIsNotFound) {
-    const Error e = raised([] { open_driver("Provider=SQLOLEDB.1;Data Source=server"); });
+    const Error e = raised([] { open_driver("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=server"); });
     EXPECT_EQ(e.number(), 3706);
     EXPECT_EQ(e.description(), "Provider cannot be found. It may not be properly installed.");
 }
