@@ -364,8 +364,9 @@ struct Traced : Allocation {
         rule("BatchOut", "批号先进先出");
     }
 };
+INSTANTIATE_TEST_SUITE_P(Drivers, Traced, ::testing::ValuesIn(testing::through_odbc_too()), testing::driver_name);
 
-TEST_F(Traced, EveryCandidateIsExplainedInTheRulesOrder) {
+TEST_P(Traced, EveryCandidateIsExplainedInTheRulesOrder) {
     stock("B3", 8, "2025-01-10");
     stock("B1", 4, "2025-06-01");
     stock("B0", 0);
@@ -426,7 +427,7 @@ TEST_F(Traced, EveryCandidateIsExplainedInTheRulesOrder) {
                                                {"B4", "0", TraceReason::NotReached}}));
 }
 
-TEST_F(Traced, OperatorsChangeEndsTheRulesExplanation) {
+TEST_P(Traced, OperatorsChangeEndsTheRulesExplanation) {
     stock("B1", 4);
     stock("B2", 8);
     RefSelect s;
@@ -437,7 +438,7 @@ TEST_F(Traced, OperatorsChangeEndsTheRulesExplanation) {
     EXPECT_EQ(s.trace(), nullptr) << "a click makes the choice the operator's";
 }
 
-TEST_F(Traced, ThirdLineOfAScratchRunSeesWhatEarlierLinesTook) {
+TEST_P(Traced, ThirdLineOfAScratchRunSeesWhatEarlierLinesTook) {
     stock("B1", 4);
     stock("B2", 3);
     stock("B3", 8);

@@ -303,7 +303,7 @@ TEST(WriteBackConcurrency, FourProcessesLoseNoUpdateThroughOdbc) {
 namespace korvane::writeback {
 namespace {
 
-TEST_F(WriteBack, CheckedWriteTakesOnlyWhatTheRowStillHolds) {
+TEST_P(WriteBack, CheckedWriteTakesOnlyWhatTheRowStillHolds) {
     Voucher line("01", "A001", "B1", 70, 7);
     EXPECT_EQ(CheckedWritLine(sql_, "501", line.head, line.body, con_, nullptr, true), 1);
     EXPECT_EQ(sql_,
@@ -326,7 +326,7 @@ TEST_F(WriteBack, CheckedWriteTakesOnlyWhatTheRowStillHolds) {
     EXPECT_EQ(value("select iQuantity from CurrentStock where AutoID = 8"), "60");
 }
 
-TEST_F(WriteBack, CheckedVoucherNamesTheLosingLineAndLeavesEveryRowAsItWas) {
+TEST_P(WriteBack, CheckedVoucherNamesTheLosingLineAndLeavesEveryRowAsItWas) {
     account_.exec("insert into RdRecords (AutoID, ID, cInvCode, cBatch, iQuantity, iNum, iSOutQuantity, iSOutNum) "
                   "values (502, 1, 'A001', 'B2', 10, 0, 8, 0)");
     Voucher v("01", "A001", "B1", 20, 0);
