@@ -359,4 +359,19 @@ void ClearLineMarks(ui::Grid& list) {
     for (long r = 1; r < list.Rows(); ++r) list.put_TextMatrix(r, 0, "");
 }
 
+LineMenu AddLineMenu(ui::Form& form) {
+    LineMenu m{};
+    m.menu = &form.add<ui::Menu>("mnuYJCD");
+    m.menu->put_Caption("右键菜单");
+    m.menu->put_Visible(false);
+    m.copy_line = &form.add<ui::Menu>("mnuCopyLine");
+    m.copy_line->put_Caption("复制当前行");
+    m.delete_line = &form.add<ui::Menu>("mnuDeleteLine");
+    m.delete_line->put_Caption("删除当前行");
+    m.clear_all = &form.add<ui::Menu>("mnuClearAll");
+    m.clear_all->put_Caption("清除所有选择行");
+    for (auto* item : {m.copy_line, m.delete_line, m.clear_all}) m.menu->add_item(*item);
+    return m;
+}
+
 }  // namespace korvane::generation::ModuleCtl

@@ -9,7 +9,9 @@
 
 #include "generation/core/form_services.h"
 #include "platform/ado/recordset.h"
+#include "platform/ui/form.h"
 #include "platform/ui/grid.h"
+#include "platform/ui/tabs_menus.h"
 
 namespace korvane::generation::ModuleCtl {
 
@@ -52,6 +54,16 @@ bool ApplyRefRowToGrid(const FormServices& services, const ado::RecordsetPtr& he
 void CopyCurrentLine(ui::Grid& list, bool current_cell_colour, bool this_time_amounts = true);
 // Clears the mark of every data row.
 void ClearLineMarks(ui::Grid& list);
+
+// The body lists' pop-up menu (复制当前行, 删除当前行, 清除所有选择行), shown
+// only on a right click.
+struct LineMenu {
+    ui::Menu* menu;
+    ui::Menu* copy_line;
+    ui::Menu* delete_line;
+    ui::Menu* clear_all;
+};
+LineMenu AddLineMenu(ui::Form& form);
 
 // The column whose caption (row 0) is `caption`; 0 when none.
 long CaptionColumn(const ui::Grid& list, const std::string& caption);

@@ -13,6 +13,20 @@ namespace {
 constexpr int kF2 = 113;
 }  // namespace
 
+ui::Label& AddFieldLabel(ui::Form& form, const char* name, const char* caption, int left, int top, int width) {
+    auto& l = form.add<ui::Label>(name);
+    l.put_Caption(caption);
+    l.Move(left, top + 45, width, 270);
+    return l;
+}
+
+ui::TextBox* AddFilterField(ui::Form& form, const char* name, const char* tag, int left, int top, int width) {
+    auto& t = form.add<ui::TextBox>(name);
+    t.put_Tag(tag);
+    t.Move(left, top, width, 315);
+    return &t;
+}
+
 void WireFilterFields(ui::Form& form, const FormServices& services, ui::CommandButton& refers,
                       std::vector<ui::TextBox*> fields, std::string title, FilterFieldRules rules) {
     auto list = std::make_shared<std::vector<ui::TextBox*>>(std::move(fields));

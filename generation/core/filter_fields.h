@@ -28,6 +28,10 @@ struct FilterFieldRules {
     std::function<void(ui::TextBox&)> placed;
 };
 
+// A filter row's label and field, placed as both generation forms place them.
+ui::Label& AddFieldLabel(ui::Form& form, const char* name, const char* caption, int left, int top, int width);
+ui::TextBox* AddFilterField(ui::Form& form, const char* name, const char* tag, int left, int top, int width);
+
 void WireFilterFields(ui::Form& form, const FormServices& services, ui::CommandButton& refers,
                       std::vector<ui::TextBox*> fields, std::string title, FilterFieldRules rules = {});
 

@@ -1,6 +1,7 @@
 #include "generation/core/warehouse_fields.h"
 
 #include "generation/core/body_rows.h"
+#include "generation/core/grid_fill.h"
 #include "generation/core/texts.h"
 #include "host/inventory.h"
 #include "platform/vb/convert.h"
@@ -132,6 +133,27 @@ std::string LookupFreeItem(const FormServices& services, int n, const std::strin
                                                    texts::kFreeCaptions,
                                                    std::string(texts::kLikeHead) + typed + texts::kLikeTail);
     return picked(rs, "cValue");
+}
+
+bool LookupWarehouseOrUnitCell(const FormServices& services, ui::Grid& body, long row, long col,
+                               const ado::RecordsetPtr& rs_body, std::string& sWhCode) {
+    const std::string caption(body.TextMatrix(0, col));
+    if (caption == "仓库") {
+        std::string name = LookupWarehouse(services, std::string(body.TextMatrix(row, col)), sWhCode);
+        if (name.empty()) return true;
+        body.put_TextMatrix(row, col, name);
+        if (long code = services.layouts().WhCodeCol; code > 0 && code < body.Cols())
+            body.put_TextMatrix(row, code, sWhCode);
+        return true;
+    }
+    if (caption == "库存单位") {
+        const long inv = GetColumnIndex("cinvcode", rs_body, body.Cols());
+        std::string unit = LookupUnit(services, std::string(inv > 0 ? body.TextMatrix(row, inv) : ""),
+                                      std::string(body.TextMatrix(row, col)));
+        if (!unit.empty()) body.put_TextMatrix(row, col, unit);
+        return true;
+    }
+    return false;
 }
 
 }  // namespace korvane::generation::ModuleCtl

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "generation/core/form_services.h"
+#include "platform/ado/recordset.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/grid.h"
 
@@ -17,6 +18,11 @@ std::string WarehouseLookupSql(const FormServices& services, const std::string& 
 // Shows the warehouse list; the picked warehouse's name ("" when none was
 // picked), its code in sWhCode (left alone when none was).
 std::string LookupWarehouse(const FormServices& services, const std::string& text, std::string& sWhCode);
+
+// A body line's 仓库 or 库存单位 cell picked from its reference list; false
+// when the column is neither, for the form's own cells.
+bool LookupWarehouseOrUnitCell(const FormServices& services, ui::Grid& body, long row, long col,
+                               const ado::RecordsetPtr& rs_body, std::string& sWhCode);
 
 // Resolves a typed warehouse: the text becomes its name and sWhCode its
 // code. An unknown one tells the user, runs `refocus` and empties both.

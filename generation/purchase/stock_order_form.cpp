@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "generation/core/body_rows.h"
+#include "generation/core/filter_fields.h"
 #include "generation/core/grid_fill.h"
 #include "generation/core/list_layout.h"
 #include "generation/core/module_ctl.h"
@@ -57,18 +58,8 @@ void frmStockOrder::build_filter_row() {
     frame_ = &add<ui::Frame>("Frame1");
     frame_->put_Caption("过滤条件：");
     frame_->Move(120, 60, 14160, 1530);
-    auto label = [this](const char* name, const char* caption, int left, int top, int width) -> ui::Label& {
-        auto& l = add<ui::Label>(name);
-        l.put_Caption(caption);
-        l.Move(left, top + 45, width, 270);
-        return l;
-    };
-    auto field = [this](const char* name, const char* tag, int left, int top, int width) {
-        auto& t = add<ui::TextBox>(name);
-        t.put_Tag(tag);
-        t.Move(left, top, width, 315);
-        return &t;
-    };
+    auto label = [this](auto... a) -> ui::Label& { return ModuleCtl::AddFieldLabel(*this, a...); };
+    auto field = [this](auto... a) { return ModuleCtl::AddFilterField(*this, a...); };
     const int r1 = 330, r2 = 720, r3 = 1110;
     label("lblDate", "日期：", 240, r1, 700);
     l_date_ = field("txtLDate", "rfdate", 960, r1, 1320);
@@ -139,16 +130,11 @@ void frmStockOrder::build_lists() {
     tabs_->place(*chk_edit_, 0);
     tabs_->place(*chk_edit1_, 1);
 
-    menu_ = &add<ui::Menu>("mnuYJCD");
-    menu_->put_Caption("右键菜单");
-    menu_->put_Visible(false);
-    copy_line_ = &add<ui::Menu>("mnuCopyLine");
-    copy_line_->put_Caption("复制当前行");
-    delete_line_ = &add<ui::Menu>("mnuDeleteLine");
-    delete_line_->put_Caption("删除当前行");
-    clear_all_ = &add<ui::Menu>("mnuClearAll");
-    clear_all_->put_Caption("清除所有选择行");
-    for (auto* m : {copy_line_, delete_line_, clear_all_}) menu_->add_item(*m);
+    const auto menu = ModuleCtl::AddLineMenu(*this);
+    menu_ = menu.menu;
+    copy_line_ = menu.copy_line;
+    delete_line_ = menu.delete_line;
+    clear_all_ = menu.clear_all;
 }
 
 void frmStockOrder::build_bottom_row() {
@@ -748,23 +734,13 @@ void frmStockOrder::cell_lookup(ui::Grid& body, long row, long col) {
     const std::string caption(body.TextMatrix(0, col));
     const long cols = body.Cols();
     const bool returning = ModuleCtl::CellAmount(body, row, cols - 2) < 0;
-    if (caption == "仓库") {
-        std::string name = ModuleCtl::LookupWarehouse(services_, std::string(body.TextMatrix(row, col)), wh_code_);
-        if (name.empty()) return;
-        body.put_TextMatrix(row, col, name);
-        if (long code = services_.layouts().WhCodeCol; code > 0 && code < cols)
-            body.put_TextMatrix(row, code, wh_code_);
-    } else if ((caption == "批号" || caption == "入库单号") && returning) {
+    if (ModuleCtl::LookupWarehouseOrUnitCell(services_, body, row, col, rs_body_, wh_code_)) return;
+    if ((caption == "批号" || caption == "入库单号") && returning) {
         std::string result;
         body.select(row, col);
         const bool changed = caption == "批号" ? AssignBatches(body, "", false, result)
                                                : AssignReceiptLines(body, "", false, result);
         if (changed) body.put_TextMatrix(row, col, result);
-    } else if (caption == "库存单位") {
-        const long inv = ModuleCtl::GetColumnIndex("cinvcode", rs_body_, cols);
-        std::string unit =
-            ModuleCtl::LookupUnit(services_, std::string(inv > 0 ? body.TextMatrix(row, inv) : ""), std::string(body.TextMatrix(row, col)));
-        if (!unit.empty()) body.put_TextMatrix(row, col, unit);
     } else if (&body == order_body_ && rs_body_ && col - 1 < rs_body_->Fields().Count()) {
         const std::string field = vb::LCase(rs_body_->Fields().Item(Variant(col - 1)).Name());
         if (!vb::Like(field, "cfree*")) return;

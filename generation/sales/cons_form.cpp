@@ -67,17 +67,8 @@ void frmCons::build() {
     frame_ = &add<ui::Frame>("Frame1");
     frame_->put_Caption("过滤条件：");
     frame_->Move(120, 60, 14160, 1530);
-    auto label = [this](const char* name, const char* caption, int left, int top, int width) {
-        auto& l = add<ui::Label>(name);
-        l.put_Caption(caption);
-        l.Move(left, top + 45, width, 270);
-    };
-    auto field = [this](const char* name, const char* tag, int left, int top, int width) {
-        auto& t = add<ui::TextBox>(name);
-        t.put_Tag(tag);
-        t.Move(left, top, width, 315);
-        return &t;
-    };
+    auto label = [this](auto... a) { ModuleCtl::AddFieldLabel(*this, a...); };
+    auto field = [this](auto... a) { return ModuleCtl::AddFilterField(*this, a...); };
     const int r1 = 330, r2 = 720, r3 = 1110;
     label("lblDate", "日期：", 240, r1, 700);
     l_date_ = field("txtLDate", "rfdate", 960, r1, 1320);
@@ -138,16 +129,11 @@ void frmCons::build() {
     ok_->Move(10800, 8970, 1500, 390);
     exit_->Move(12540, 8970, 1500, 390);
 
-    menu_ = &add<ui::Menu>("mnuYJCD");
-    menu_->put_Caption("右键菜单");
-    menu_->put_Visible(false);
-    copy_line_ = &add<ui::Menu>("mnuCopyLine");
-    copy_line_->put_Caption("复制当前行");
-    delete_line_ = &add<ui::Menu>("mnuDeleteLine");
-    delete_line_->put_Caption("删除当前行");
-    clear_all_ = &add<ui::Menu>("mnuClearAll");
-    clear_all_->put_Caption("清除所有选择行");
-    for (auto* m : {copy_line_, delete_line_, clear_all_}) menu_->add_item(*m);
+    const auto menu = ModuleCtl::AddLineMenu(*this);
+    menu_ = menu.menu;
+    copy_line_ = menu.copy_line;
+    delete_line_ = menu.delete_line;
+    clear_all_ = menu.clear_all;
 }
 
 void frmCons::wire() {
@@ -532,13 +518,8 @@ void frmCons::cell_button(long row, long col) {
     ui::Grid& body = *body_;
     if (row < 1 || row >= body.Rows() || col < 1 || col >= body.Cols()) return;
     const std::string caption(body.TextMatrix(0, col));
-    if (caption == "仓库") {
-        std::string name = ModuleCtl::LookupWarehouse(services_, std::string(body.TextMatrix(row, col)), wh_code_);
-        if (name.empty()) return;
-        body.put_TextMatrix(row, col, name);
-        if (long code = services_.layouts().WhCodeCol; code > 0 && code < body.Cols())
-            body.put_TextMatrix(row, code, wh_code_);
-    } else if (caption == "批号") {
+    if (ModuleCtl::LookupWarehouseOrUnitCell(services_, body, row, col, rs_body_, wh_code_)) return;
+    if (caption == "批号") {
         if (ModuleCtl::CellAmount(body, row, body.Cols() - 2) <= 0) return;
         std::string m;
         body.select(row, col);
@@ -547,11 +528,6 @@ void frmCons::cell_button(long row, long col) {
         std::string m;
         body.select(row, col);
         AssignReceiptLines(body, false, false, m);
-    } else if (caption == "库存单位") {
-        const long inv = ModuleCtl::GetColumnIndex("cinvcode", rs_body_, body.Cols());
-        std::string unit =
-            ModuleCtl::LookupUnit(services_, std::string(inv > 0 ? body.TextMatrix(row, inv) : ""), std::string(body.TextMatrix(row, col)));
-        if (!unit.empty()) body.put_TextMatrix(row, col, unit);
     }
 }
 
