@@ -135,7 +135,7 @@ public:
         picker.Move(150, 4950, 1300, 400);
         picker.on_click = [this] { pick_inventories(this->host(), login_); };
         auto& positions = add<ui::CommandButton>("cmdPositions");
-        positions.put_Caption("批量货位(&P)");
+        positions.put_Caption("批量货位(&W)");
         positions.Move(1550, 4950, 1300, 400);
         positions.on_click = [this] { batch_positions(this->host(), login_); };
         auto& purchase = add<ui::CommandButton>("cmdPurchase");
