@@ -1,4 +1,5 @@
 #include "apps/korvane/voucher_purchase.h"
+#include "apps/korvane/voucher_layout.h"
 
 #include "platform/ado/recordset.h"
 #include "platform/vb/convert.h"
@@ -7,21 +8,11 @@ namespace korvane::app {
 
 namespace {
 
-struct HeadField {
-    const char* name;
-    const char* caption;
-};
 constexpr HeadField kHead[] = {
     {"txtCode", "入库单号："}, {"txtDate", "入库日期："}, {"txtSource", "来源："},
     {"txtVendor", "供应商："}, {"txtDept", "部门："},     {"txtBusType", "业务类型："},
 };
 
-// Body columns: caption, the line field it shows, width in twips.
-struct BodyColumn {
-    const char* caption;
-    const char* field;
-    int width;
-};
 constexpr BodyColumn kBody[] = {
     {"存货编码", "cinvcode", 1100}, {"存货名称", "cinvname", 1500}, {"规格型号", "cinvstd", 1100},
     {"仓库", "cwhname", 1000},      {"批号", "cbatch", 1300},       {"数量", "iquantity", 1000},
@@ -43,29 +34,7 @@ PurchaseReceiptVoucher::PurchaseReceiptVoucher(ui::UiHost& host, session::LoginP
     : ui::Form(kFormName, host), login_(std::move(login)), produce_(component::ProduceOrder::create()) {
     put_Caption("采购入库单");
     resize(11400, 6600);
-    int i = 0;
-    for (const auto& f : kHead) {
-        const int left = 240 + (i % 3) * 3700, top = 240 + (i / 3) * 450;
-        auto& label = add<ui::Label>(std::string("lbl") + f.name);
-        label.put_Caption(f.caption);
-        label.Move(left, top + 45, 1050, 270);
-        auto& box = add<ui::TextBox>(f.name);
-        box.Move(left + 1080, top, 2400, 315);
-        box.put_Locked(true);
-        ++i;
-    }
-    head_field("txtCode").put_Text("0000000001");
-    body_ = &add<ui::Grid>("grdBody");
-    body_->Move(240, 1260, 10920, 4440);
-    body_->put_Editable(false);
-    body_->put_Cols(static_cast<long>(std::size(kBody)) + 1);
-    body_->put_Rows(1);
-    body_->put_TextMatrix(0, 0, "行号");
-    body_->put_ColWidth(0, 600);
-    for (std::size_t c = 0; c < std::size(kBody); ++c) {
-        body_->put_TextMatrix(0, static_cast<long>(c) + 1, kBody[c].caption);
-        body_->put_ColWidth(static_cast<long>(c) + 1, kBody[c].width);
-    }
+    body_ = &lay_out_voucher(*this, kHead, kBody);
     auto& gen = add<ui::CommandButton>("cmdGenerate");
     gen.put_Caption("生单");
     gen.Move(7800, 5880, 1500, 420);

@@ -1,4 +1,5 @@
 #include "apps/korvane/voucher_sales.h"
+#include "apps/korvane/voucher_layout.h"
 
 #include <iterator>
 #include <utility>
@@ -16,20 +17,11 @@ namespace {
 
 constexpr const char* kTitle = "销售出库单";
 
-struct HeadField {
-    const char* name;
-    const char* caption;
-};
 constexpr HeadField kHead[] = {
     {"txtCode", "出库单号："}, {"txtDate", "出库日期："}, {"txtCustomer", "客户："},
     {"txtDept", "部门："},     {"txtSource", "来源单号："}, {"txtFlag", "回写发货单："},
 };
 
-struct BodyColumn {
-    const char* caption;
-    const char* field;
-    int width;
-};
 // The hidden last columns carry what saving needs: the dispatch line and warehouse.
 constexpr BodyColumn kBody[] = {
     {"存货编码", "cinvcode", 1500}, {"存货名称", "cinvname", 1300}, {"仓库", "cwhname", 900},
@@ -65,29 +57,7 @@ SalesIssueVoucher::SalesIssueVoucher(ui::UiHost& host, session::LoginPtr login)
     : ui::Form(kFormName, host), login_(std::move(login)), produce_(component::ProduceOrder::create()) {
     put_Caption(kTitle);
     resize(11400, 6600);
-    int i = 0;
-    for (const auto& f : kHead) {
-        const int left = 240 + (i % 3) * 3700, top = 240 + (i / 3) * 450;
-        auto& label = add<ui::Label>(std::string("lbl") + f.name);
-        label.put_Caption(f.caption);
-        label.Move(left, top + 45, 1050, 270);
-        auto& box = add<ui::TextBox>(f.name);
-        box.Move(left + 1080, top, 2400, 315);
-        box.put_Locked(true);
-        ++i;
-    }
-    head_field("txtCode").put_Text("0000000001");
-    body_ = &add<ui::Grid>("grdBody");
-    body_->Move(240, 1260, 10920, 4440);
-    body_->put_Editable(false);
-    body_->put_Cols(static_cast<long>(std::size(kBody)) + 1);
-    body_->put_Rows(1);
-    body_->put_TextMatrix(0, 0, "行号");
-    body_->put_ColWidth(0, 600);
-    for (std::size_t c = 0; c < std::size(kBody); ++c) {
-        body_->put_TextMatrix(0, static_cast<long>(c) + 1, kBody[c].caption);
-        body_->put_ColWidth(static_cast<long>(c) + 1, kBody[c].width);
-    }
+    body_ = &lay_out_voucher(*this, kHead, kBody);
     struct Button {
         const char* name;
         const char* caption;
