@@ -35,8 +35,8 @@ void WireFilterFields(ui::Form& form, const FormServices& services, ui::CommandB
         auto it = std::find(list->begin(), list->end(), &c);
         return it == list->end() ? nullptr : *it;
     };
-    auto tell = [&form, title](const std::string& err) {
-        if (!err.empty()) form.host().MsgBox(err, ui::vb::vbInformation, title);
+    auto tell = [&form, title, icon = shared_rules->icon](const std::string& err) {
+        if (!err.empty()) form.host().MsgBox(err, icon, title);
     };
     for (ui::TextBox* box : *list) box->on_change = [box] { box->put_ToolTipText(box->Text()); };
     refers.put_Visible(false);
@@ -56,7 +56,8 @@ void WireFilterFields(ui::Form& form, const FormServices& services, ui::CommandB
         ui::TextBox* box = ours(c);
         if (!box || next == &refers) return;
         const auto& r = *shared_rules;
-        if (r.empty_refused) refers.put_Visible(false);
+        using Refusal = FilterFieldRules::Refusal;
+        if (r.refusal != Refusal::keep_focus) refers.put_Visible(false);
         if (std::find(r.unchecked.begin(), r.unchecked.end(), box) != r.unchecked.end()) return;
         if (vb::LCase(box->Tag()) == "rfdate") {
             CheckDateField(form.host(), *box, cancel);
@@ -65,8 +66,12 @@ void WireFilterFields(ui::Form& form, const FormServices& services, ui::CommandB
         std::string err;
         if (!CheckRefField(services, *box, err, true)) {
             tell(err);
-            if (r.empty_refused) box->put_Text("");
-            else cancel = true;
+            if (r.refusal == Refusal::empty_field) {
+                box->put_Text("");
+                return;
+            }
+            if (r.refusal == Refusal::show_button) refers.put_Visible(true);
+            cancel = true;
         }
     };
     auto lookup = [&form, &services, &refers, tell] {

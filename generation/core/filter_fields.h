@@ -19,9 +19,14 @@ namespace korvane::generation::ModuleCtl {
 // `services` must live as long as the form. A refused entry is told in a
 // message box titled `title` and keeps the focus.
 struct FilterFieldRules {
-    // A refused entry is emptied after its message and the button hidden,
-    // instead of keeping the focus.
-    bool empty_refused = false;
+    enum class Refusal {
+        keep_focus,   // the message, and the focus stays in the field
+        empty_field,  // the button hidden, the message, the field emptied
+        show_button,  // the button hidden, the message, the button shown again
+    };
+    Refusal refusal = Refusal::keep_focus;
+    // The message box's buttons and icon for a refused entry.
+    int icon = ui::vb::vbInformation;
     // Fields taken as typed (document numbers): leaving one only hides the button.
     std::vector<ui::TextBox*> unchecked;
     // Runs after the button was placed in a field that got the focus.

@@ -206,48 +206,36 @@ void frmStockOrder::wire_fields() {
         ModuleCtl::ClearLineMarks(*arrival_body_);
     };
 
-    // The filter fields share their handlers.
-    on_got_focus = [this](ui::Control& c) {
-        if (&c == txt_wh_) {
-            cmd_wh_->put_Visible(true);
-            return;
-        }
-        if (auto* t = dynamic_cast<ui::TextBox*>(&c); t && !t->Tag().empty() && t->Tag() != "rfnull")
-            ModuleCtl::ShowRefButton(*t, *cmd_refers_, message_);
+    // The filter fields share the generation forms' handlers; the receipt
+    // warehouse field has its own button, and F2 falls through to it.
+    ModuleCtl::FilterFieldRules rules;
+    rules.refusal = ModuleCtl::FilterFieldRules::Refusal::show_button;
+    rules.icon = vbOKOnly;
+    rules.unchecked = {po_id_, arr_id_};
+    ModuleCtl::WireFilterFields(*this, services_, *cmd_refers_,
+                                {l_date_, u_date_, l_plan_, u_plan_, po_id_, arr_id_, dept_, person_, vendor_,
+                                 wh_name_, date_},
+                                texts::kSystemTitle, std::move(rules));
+    auto fields_got_focus = on_got_focus;
+    on_got_focus = [this, fields_got_focus](ui::Control& c) {
+        if (&c == txt_wh_) cmd_wh_->put_Visible(true);
+        else fields_got_focus(c);
     };
-    on_validate = [this](ui::Control& c, ui::Control* next, bool& cancel) {
-        if (&c == txt_wh_) {
-            if (next != cmd_wh_) warehouse_field_left();
-            return;
-        }
-        auto* t = dynamic_cast<ui::TextBox*>(&c);
-        if (!t || t->Tag().empty() || t->Tag() == "rfnull" || next == cmd_refers_) return;
-        cmd_refers_->put_Visible(false);
-        if (t->Tag() == "rfdate") {
-            ModuleCtl::CheckDateField(services_.host(), *t, cancel);
-            return;
-        }
-        if (!ModuleCtl::CheckRefField(services_, *t, message_, true)) {
-            services_.host().MsgBox(message_, vbOKOnly, texts::kSystemTitle);
-            message_.clear();
-            cmd_refers_->put_Visible(true);
-            cancel = true;
-        }
-    };
-    cmd_refers_->on_click = [this] {
-        auto* field = dynamic_cast<ui::TextBox*>(&control(cmd_refers_->Tag()));
-        if (field && !ModuleCtl::LookupReference(services_, *field, *cmd_refers_, message_, 0)) {
-            services_.host().MsgBox(message_, vbOKOnly, texts::kSystemTitle);
-            message_.clear();
-        }
+    auto fields_validate = on_validate;
+    on_validate = [this, fields_validate](ui::Control& c, ui::Control* next, bool& cancel) {
+        if (&c != txt_wh_) fields_validate(c, next, cancel);
+        else if (next != cmd_wh_) warehouse_field_left();
     };
     cmd_wh_->on_click = [this] { warehouse_button(); };
     txt_wh_->on_key_press = [this](int key) {
         if (key == kEnter) set_focus(ok_);
         return key == kEnter ? 0 : key;
     };
-    on_key_press = [this](int& key) { ModuleCtl::FilterKeyAscii(services_.host(), key); };
-    on_key_down = [this](int& key, int shift) { form_key_down(key, shift); };
+    auto fields_key_down = on_key_down;
+    on_key_down = [this, fields_key_down](int& key, int shift) {
+        fields_key_down(key, shift);
+        if (key != 0) form_key_down(key, shift);
+    };
 }
 
 void frmStockOrder::on_form_load() {
@@ -516,8 +504,7 @@ void frmStockOrder::confirm() {
 
 void frmStockOrder::form_key_down(int& key, int shift) {
     if (key == kF2) {
-        if (cmd_refers_->Visible()) cmd_refers_->click();
-        else if (cmd_wh_->Visible()) warehouse_button();
+        if (cmd_wh_->Visible()) warehouse_button();
         else if (active_control() == order_body_ || active_control() == arrival_body_) {
             ui::Grid& body = body_list();
             cell_lookup(body, body.Row(), body.Col());

@@ -194,7 +194,7 @@ void frmCons::wire() {
 
     // The issue date's button sits below the filter frame, lower by its height.
     ModuleCtl::FilterFieldRules rules;
-    rules.empty_refused = true;
+    rules.refusal = ModuleCtl::FilterFieldRules::Refusal::empty_field;
     rules.unchecked = {dl_id_, invoice_};
     rules.placed = [this](ui::TextBox& box) {
         if (&box == date_) cmd_refers_->put_Top(cmd_refers_->Top() + frame_->Height() + 30);

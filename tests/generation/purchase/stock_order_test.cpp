@@ -545,6 +545,16 @@ TEST_F(StockOrderTest, FilterFieldsDropBadKeysAndCheckWhatWasTyped) {
     ui().answer(vbOK);
     EXPECT_FALSE(f.set_focus(&f.cmbPerson())) << "an unknown vendor keeps the focus";
     EXPECT_EQ(ui().messages().back().title, "系统提示");
+    EXPECT_EQ(ui().messages().back().icon, 0) << "a plain box, without an icon";
+    EXPECT_TRUE(f.cmdRefers().Visible()) << "the button comes back for the refused field";
+    EXPECT_EQ(f.cmbVen().ToolTipText(), "没有的供应商");
+
+    // The document-number fields are taken as typed and carry no button.
+    f.cmbVen().put_Text("");
+    ASSERT_TRUE(f.set_focus(&f.cmbPOID()));
+    EXPECT_FALSE(f.cmdRefers().Visible());
+    f.cmbPOID().put_Text("没有的订单");
+    EXPECT_TRUE(f.set_focus(&f.cmbPerson()));
 }
 
 TEST_F(StockOrderTest, CopiedLinesReturnsAndWholeArrivals) {
