@@ -24,8 +24,12 @@ void SourceForm::add_date_and_buttons(const char* date_caption) {
     on_load = [this] {
         if (services_.permission && services_.permission->GetSession())
             date_->put_Text(vb::format_date(services_.permission->GetSession()->LoginDate()));
+        on_form_load();
     };
-    on_unload = [this] { hand_over(nullptr); };
+    on_unload = [this] {
+        on_form_unload();
+        hand_over(nullptr);
+    };
     exit_->on_click = [this] { Unload(); };
 }
 

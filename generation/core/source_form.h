@@ -48,6 +48,11 @@ protected:
     // their owner; leaving or unloading one takes the collection back.
     void add_date_and_buttons(const char* date_caption);
 
+    // The form's own load steps, after the voucher date; and what it clears
+    // before unloading hands the collection back.
+    virtual void on_form_load() {}
+    virtual void on_form_unload() {}
+
     // Leaves the collection with the owner (none: nullptr).
     void hand_over(std::shared_ptr<Collection> c) {
         if (context_.owner) context_.owner->putref_oCollection(std::move(c));

@@ -154,17 +154,6 @@ void frmStockOrder::build_bottom_row() {
 }
 
 void frmStockOrder::wire_fields() {
-    auto base_load = on_load;
-    on_load = [this, base_load] {
-        if (base_load) base_load();
-        on_form_load();
-    };
-    auto base_unload = on_unload;
-    on_unload = [this, base_unload] {
-        services_.layouts().BodyLaidOutA = false;
-        services_.layouts().BodyLaidOutB = false;
-        if (base_unload) base_unload();
-    };
     ok_->on_click = [this] { confirm(); };
     tabs_->on_click = [this](long previous) { tab_switch(previous); };
     cmd_filter_->on_click = [this] { command1_->on_click(); };

@@ -92,7 +92,11 @@ private:
     void build_lists();
     void build_bottom_row();
     void wire_fields();
-    void on_form_load();
+    void on_form_load() override;
+    void on_form_unload() override {
+        services_.layouts().BodyLaidOutA = false;
+        services_.layouts().BodyLaidOutB = false;
+    }
     void tab_switch(long previous);
     std::string department_scope() const;
     void toggle_head(ui::Grid& head, long row, bool full_fragment);

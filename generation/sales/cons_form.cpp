@@ -137,16 +137,6 @@ void frmCons::build() {
 }
 
 void frmCons::wire() {
-    auto base_load = on_load;
-    on_load = [this, base_load] {
-        if (base_load) base_load();
-        on_form_load();
-    };
-    auto base_unload = on_unload;
-    on_unload = [this, base_unload] {
-        services_.layouts().BodyLaidOutA = false;
-        if (base_unload) base_unload();
-    };
     exit_->on_click = [this] {
         services_.layouts().BodyLaidOutA = false;
         Unload();

@@ -69,7 +69,8 @@ public:
 private:
     void build();
     void wire();
-    void on_form_load();
+    void on_form_load() override;
+    void on_form_unload() override { services_.layouts().BodyLaidOutA = false; }
     void run_filter();
     std::string rights_clause() const;
     void append_lines(long head_row, const std::string& rights);
