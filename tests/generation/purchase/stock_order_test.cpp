@@ -661,6 +661,21 @@ TEST_F(ReturnLineTest, BatchCellLookupOpensTheSelectionDialog) {
     expect_split(f);
 }
 
+TEST_F(ReturnLineTest, ReferenceColumnTakesAPickNotTypedText) {
+    auto& f = return_line();
+    ui::Grid& body = f.lstDdBody();
+    bool shown = false;
+    ui().on_show("frmRefSelect", [&](ui::Form& d) {
+        shown = true;
+        dynamic_cast<selection::frmRefSelect&>(d).TaskRun("cancel");
+    });
+    body.select(2, 1);
+    body.select(1, 1);  // back on the return line, whose cells now follow its sign
+    EXPECT_TRUE(body.edit_cell(1, col(f, "入库单号"), "RK999"));
+    EXPECT_TRUE(shown) << "typing into it on a return opens the receipt-line list";
+    EXPECT_EQ(body.TextMatrix(1, col(f, "入库单号")), "") << "a reference column keeps only what its list gave";
+}
+
 TEST_F(ReturnLineTest, ReturnWithoutWarehouseIsRefused) {
     auto& f = order_lines();
     ui::Grid& body = f.lstDdBody();
