@@ -35,8 +35,9 @@ namespace korvane::ado::odbc {
 std::vector<std::string> installed_drivers() { return {}; }
 
 std::unique_ptr<DriverConnection> open(std::string_view, const Pairs&) {
-    throw Error(3706, "This build of the library has no ODBC driver (unixODBC was not found when it was built), so it "
-                      "cannot open an ODBC or SQL Server connection string: install unixodbc-dev and rebuild.");
+    throw Error(3706, "This build of the library has no ODBC driver (it was built without unixODBC), so it cannot "
+                      "open an ODBC or SQL Server connection string: install unixodbc-dev and rebuild it with "
+                      "KORVANE_WITH_ODBC on.");
 }
 
 }  // namespace korvane::ado::odbc
