@@ -1101,8 +1101,8 @@ std::unique_ptr<DriverConnection> open(std::string_view connection_string, const
     if (s->dialect == Dialect::kSqlite) {
         // DIALECT: unless told StepAPI=1, the SQLite driver reads a whole
         // result into memory when its statement runs (350 MB for a million
-        // stock rows, and a third slower) instead of stepping through it as
-        // it is fetched; it reads that only when connecting, so the session
+        // stock rows, and slower) instead of stepping through it as it is
+        // fetched; it reads that only when connecting, so the session
         // connects again with it.
         if (!find_value(target, "StepAPI")) {
             SQLDisconnect(s->dbc);
