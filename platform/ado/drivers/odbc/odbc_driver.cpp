@@ -3,7 +3,30 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/ado/drivers/sqlite/tsql.h"
+#include "platform/vb/ascii.h"
 #include "platform/vb/error.h"
+
+namespace korvane::ado::odbc {
+
+// DIALECT: the one place that tells the servers apart, from the DBMS name the
+// driver reports. SQL Server takes the callers' T-SQL as written, a batch
+// whole. The SQLite ODBC driver (the tests' stand-in for a server) gets the
+// embedded driver's translation, one statement a call, its session set up as
+// the embedded driver sets its own up (WAL, a private tempdb, LIKE ignoring
+// case), and two of its quirks handled: it names a column's alias as its base
+// column, and it keeps the last statement's change count across DDL.
+Dialect dialect_of(std::string_view dbms) {
+    return dbms.size() >= 6 && vb::iequals_ascii(dbms.substr(0, 6), "SQLite") ? Dialect::kSqlite : Dialect::kServer;
+}
+
+std::vector<std::string> batch_statements(Dialect dialect, std::string_view sql) {
+    if (dialect == Dialect::kSqlite) return sqlite::translate_batch(sql);
+    if (sql.find_first_not_of(" \t\r\n") == std::string_view::npos) return {};
+    return {std::string(sql)};
+}
+
+}  // namespace korvane::ado::odbc
 
 #ifndef KORVANE_HAVE_ODBC
 
@@ -12,8 +35,9 @@ namespace korvane::ado::odbc {
 std::vector<std::string> installed_drivers() { return {}; }
 
 std::unique_ptr<DriverConnection> open(std::string_view, const Pairs&) {
-    throw Error(3706, "This build of the library has no ODBC driver (unixODBC was not found when it was built), so it "
-                      "cannot open an ODBC or SQL Server connection string: install unixodbc-dev and rebuild.");
+    throw Error(3706, "This build of the library has no ODBC driver (it was built without unixODBC), so it cannot "
+                      "open an ODBC or SQL Server connection string: install unixodbc-dev and rebuild it with "
+                      "KORVANE_WITH_ODBC on.");
 }
 
 }  // namespace korvane::ado::odbc
@@ -26,14 +50,13 @@ std::unique_ptr<DriverConnection> open(std::string_view, const Pairs&) {
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <limits>
 
 #include "platform/ado/drivers/sqlite/sqlite_driver.h"
-#include "platform/ado/drivers/sqlite/tsql.h"
-#include "platform/vb/ascii.h"
 #include "platform/vb/convert.h"
 
 namespace korvane::ado::odbc {
@@ -137,21 +160,6 @@ std::u16string utf16(std::string_view s) {
     return out;
 }
 
-// --- the dialect -----------------------------------------------------------------
-
-// DIALECT: the one place that tells the servers apart, from the DBMS name the
-// driver reports. SQL Server takes the callers' T-SQL as written. The SQLite
-// ODBC driver (the tests' stand-in for a server) gets the embedded driver's
-// translation, its session set up as the embedded driver sets its own up
-// (WAL, a private tempdb, LIKE ignoring case), and two of its quirks
-// handled: it names a column's alias as its base column, and it keeps the
-// last statement's change count across DDL.
-enum class Dialect { kServer, kSqlite };
-
-Dialect dialect_of(std::string_view dbms) {
-    return dbms.size() >= 6 && vb::iequals_ascii(dbms.substr(0, 6), "SQLite") ? Dialect::kSqlite : Dialect::kServer;
-}
-
 // --- handles ---------------------------------------------------------------------
 
 // The environment and the connection, shared with the readers and statements
@@ -220,29 +228,19 @@ long run_to_end(Session& s, std::string_view sql, const Where& where) {
         const std::string_view w = i == std::string_view::npos ? "" : sql.substr(i, 6);
         counts = vb::iequals_ascii(w, "insert") || vb::iequals_ascii(w, "update") || vb::iequals_ascii(w, "delete");
     }
-    if (rc == SQL_NO_DATA) return 0;  // a searched UPDATE or DELETE that touched nothing
-    for (;;) {
+    // SQL_NO_DATA: a searched UPDATE or DELETE that touched nothing, which
+    // may lead a server's batch whose other results still follow.
+    for (bool none = rc == SQL_NO_DATA;; none = false) {
         SQLLEN n = 0;
         SQLSMALLINT cols = 0;
-        check(SQL_HANDLE_STMT, st.h, SQLNumResultCols(st.h, &cols), where);
-        if (cols == 0) {
+        if (!none) check(SQL_HANDLE_STMT, st.h, SQLNumResultCols(st.h, &cols), where);
+        if (!none && cols == 0) {
             check(SQL_HANDLE_STMT, st.h, SQLRowCount(st.h, &n), where);
             if (counts && n > 0) changed += static_cast<long>(n);
         }
         if (check(SQL_HANDLE_STMT, st.h, SQLMoreResults(st.h), where) == SQL_NO_DATA) break;
     }
     return changed;
-}
-
-// The statements a batch runs as (DIALECT): translated for the SQLite driver,
-// each sent on its own; the server takes a batch to change data whole, as
-// written, and a query's batch cut (not rewritten) so that the rows are those
-// of its last row-returning statement.
-std::vector<std::string> statements_of(const Session& s, std::string_view sql, bool for_rows) {
-    if (s.dialect == Dialect::kSqlite) return sqlite::translate_batch(sql);
-    if (for_rows) return sqlite::split_batch(sql);
-    if (sql.find_first_not_of(" \t\r\n") == std::string_view::npos) return {};
-    return {std::string(sql)};
 }
 
 // --- column buffers and conversion -------------------------------------------------
@@ -313,7 +311,11 @@ void conv_single(const Column& c, std::size_t row, Variant& out) {
     out = Variant::single(static_cast<float>(double_at(c, row)));
 }
 void conv_decimal(const Column& c, std::size_t row, Variant& out) {
-    out = Variant::decimal(std::strtod(std::string(chars_at(c, row)).c_str(), nullptr));
+    const std::string_view t = chars_at(c, row);
+    double v = 0;
+    const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
+    if (ec != std::errc() || end != t.data() + t.size()) v = std::strtod(std::string(t).c_str(), nullptr);  // "+1", " 1"
+    out = Variant::decimal(v);
 }
 
 // Money read as its digits, so amounts stay exact to the ten-thousandth.
@@ -525,20 +527,28 @@ public:
           count_(where.count) {
         describe();
         bind();
+        // The first block is fetched as the query runs, so the rows are those
+        // of that moment: the SQLite driver steps into its snapshot only when
+        // fetching.
+        ended_ = !fetch();
     }
 
     ~OdbcRowReader() override { sqlite3_finalize(engine_); }
+
+    // A server's batch goes on past this result: once its rows are read, the
+    // statement is handed back, unbound, to walk to the next result.
+    void keep_statement() { keep_ = true; }
+    StmtHandle release() {
+        SQLFreeStmt(st_.h, SQL_UNBIND);
+        SQLSetStmtAttr(st_.h, SQL_ATTR_ROWS_FETCHED_PTR, nullptr, 0);
+        return std::move(st_);
+    }
 
     const std::vector<ColumnInfo>& columns() const override { return columns_; }
 
     bool next(Variant* out) override {
         if (!st_.h) return false;
-        if (pos_ >= fetched_) {
-            pos_ = 0;
-            fetched_ = 0;
-            if (check(SQL_HANDLE_STMT, st_.h, SQLFetch(st_.h), where_()) == SQL_NO_DATA) return finish();
-            if (fetched_ == 0) return finish();
-        }
+        if (ended_ || (pos_ >= fetched_ && !fetch())) return finish();
         const std::size_t row = pos_++;
         for (std::size_t i = 0; i < cols_.size(); ++i) {
             Column& c = cols_[i];
@@ -553,6 +563,13 @@ public:
 
 private:
     Where where_() const { return Where{sql_, index_, count_}; }
+
+    // The next block; false at the end.
+    bool fetch() {
+        pos_ = 0;
+        fetched_ = 0;
+        return check(SQL_HANDLE_STMT, st_.h, SQLFetch(st_.h), where_()) != SQL_NO_DATA && fetched_ > 0;
+    }
 
     void describe() {
         SQLSMALLINT n = 0;
@@ -678,6 +695,7 @@ private:
 
     // The rows are read: the statements that followed the query run now.
     bool finish() {
+        if (keep_) return false;
         st_ = StmtHandle();
         auto after = std::move(after_);
         after_.clear();
@@ -696,6 +714,30 @@ private:
     std::size_t rows_ = 1;     // rows per block
     SQLULEN fetched_ = 0;      // rows in the current block
     std::size_t pos_ = 0;      // the next of them to hand out
+    bool keep_ = false;
+    bool ended_ = false;       // no rows left to fetch
+};
+
+// A result's rows read to its end and held, while the results after it are
+// looked at.
+class HeldRows final : public RowReader {
+public:
+    explicit HeldRows(RowReader& from) : columns_(from.columns()) {
+        std::vector<Variant> row(columns_.size());
+        while (from.next(row.data()))
+            for (auto& v : row) values_.push_back(std::move(v));
+    }
+    const std::vector<ColumnInfo>& columns() const override { return columns_; }
+    bool next(Variant* out) override {
+        if (at_ == values_.size()) return false;
+        for (std::size_t i = 0; i < columns_.size(); ++i) out[i] = std::move(values_[at_++]);
+        return true;
+    }
+
+private:
+    std::vector<ColumnInfo> columns_;
+    std::vector<Variant> values_;  // row after row
+    std::size_t at_ = 0;
 };
 
 void close_engine_db(sqlite3* db) { sqlite3_close_v2(db); }
@@ -860,7 +902,7 @@ public:
 
     long execute(std::string_view sql) override {
         Session& s = session();
-        const auto statements = statements_of(s, sql, false);
+        const auto statements = batch_statements(s.dialect, sql);
         long changed = 0;
         for (std::size_t i = 0; i < statements.size(); ++i)
             changed += run_to_end(s, statements[i], Where{statements[i], i, statements.size()});
@@ -869,27 +911,23 @@ public:
 
     std::unique_ptr<RowReader> query(std::string_view sql) override {
         Session& s = session();
-        std::vector<std::string> statements = statements_of(s, sql, true);
+        if (s.dialect == Dialect::kServer) return server_query(s, sql);
+        std::vector<std::string> statements = batch_statements(s.dialect, sql);
         const std::size_t n = statements.size();
         if (n == 0) return std::make_unique<sqlite::EmptyReader>();
         std::size_t at = n - 1;
         for (std::size_t i = n; i-- > 0;)
-                if (sqlite::looks_like_query(statements[i])) {
-                    at = i;
-                    break;
-                }
+            if (sqlite::looks_like_query(statements[i])) {
+                at = i;
+                break;
+            }
         for (std::size_t i = 0; i < at; ++i) run_to_end(s, statements[i], Where{statements[i], i, n});
         const Where where{statements[at], at, n};
         StmtHandle st(s.dbc, where);
         const std::string& text = statements[at];
         check(SQL_HANDLE_STMT, st.h, SQLExecDirect(st.h, sql_text(text), static_cast<SQLINTEGER>(text.size())), where);
-        // Row counts the server sends ahead of the rows are skipped.
         SQLSMALLINT cols = 0;
-        for (;;) {
-            check(SQL_HANDLE_STMT, st.h, SQLNumResultCols(st.h, &cols), where);
-            if (cols > 0) break;
-            if (check(SQL_HANDLE_STMT, st.h, SQLMoreResults(st.h), where) == SQL_NO_DATA) break;
-        }
+        check(SQL_HANDLE_STMT, st.h, SQLNumResultCols(st.h, &cols), where);
         std::vector<std::string> after(std::make_move_iterator(statements.begin() + static_cast<std::ptrdiff_t>(at + 1)),
                                        std::make_move_iterator(statements.end()));
         if (cols == 0) {
@@ -903,7 +941,7 @@ public:
 
     std::unique_ptr<DriverStatement> prepare(std::string_view sql) override {
         Session& s = session();
-        std::vector<std::string> statements = statements_of(s, sql, true);
+        std::vector<std::string> statements = batch_statements(s.dialect, sql);
         if (statements.size() != 1)
             err::raise(err::kBadArgs, "A prepared command runs one statement, not " + std::to_string(statements.size()) + ".");
         std::string& text = statements.front();
@@ -952,6 +990,33 @@ private:
     Session& session() {
         if (!s_) err::raise(err::kClosed);
         return *s_;
+    }
+
+    // The batch in one call, its results walked: row counts passed over, the
+    // rows of the last row-returning result kept. Rows a later result could
+    // still replace are read and held first; a batch of one statement (cut
+    // only to count them) streams its rows.
+    std::unique_ptr<RowReader> server_query(Session& s, std::string_view sql) {
+        if (sql.find_first_not_of(" \t\r\n") == std::string_view::npos) return std::make_unique<sqlite::EmptyReader>();
+        const Where where{sql};
+        StmtHandle st(s.dbc, where);
+        const SQLRETURN rc =
+            check(SQL_HANDLE_STMT, st.h, SQLExecDirect(st.h, sql_text(sql), static_cast<SQLINTEGER>(sql.size())), where);
+        const bool alone = sqlite::split_batch(sql).size() <= 1;
+        std::unique_ptr<RowReader> last = std::make_unique<sqlite::EmptyReader>();
+        for (bool none = rc == SQL_NO_DATA;; none = false) {
+            SQLSMALLINT cols = 0;
+            if (!none) check(SQL_HANDLE_STMT, st.h, SQLNumResultCols(st.h, &cols), where);
+            if (cols > 0) {
+                auto rows = std::make_unique<OdbcRowReader>(s_, std::move(st), std::vector<std::string>{}, std::string(sql), where);
+                if (alone) return rows;
+                rows->keep_statement();
+                last = std::make_unique<HeldRows>(*rows);
+                st = rows->release();
+            }
+            if (check(SQL_HANDLE_STMT, st.h, SQLMoreResults(st.h), where) == SQL_NO_DATA) break;
+        }
+        return last;
     }
 
     void end(SQLSMALLINT how, const char* what) {
@@ -1019,19 +1084,32 @@ std::unique_ptr<DriverConnection> open(std::string_view connection_string, const
     // A server that does not answer is reported after 15 s, not the driver's minute.
     check(SQL_HANDLE_DBC, s->dbc, SQLSetConnectAttr(s->dbc, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(15), 0),
           opening);
-    SQLCHAR out[1024];
-    SQLSMALLINT out_len = 0;
-    check(SQL_HANDLE_DBC, s->dbc,
-          SQLDriverConnect(s->dbc, nullptr, sql_text(odbc), static_cast<SQLSMALLINT>(odbc.size()), out, sizeof out,
-                           &out_len, SQL_DRIVER_NOPROMPT),
-          opening);
-    s->connected = true;
+    auto connect = [&](const std::string& text) {
+        SQLCHAR out[1024];
+        SQLSMALLINT out_len = 0;
+        check(SQL_HANDLE_DBC, s->dbc,
+              SQLDriverConnect(s->dbc, nullptr, sql_text(text), static_cast<SQLSMALLINT>(text.size()), out, sizeof out,
+                               &out_len, SQL_DRIVER_NOPROMPT),
+              opening);
+        s->connected = true;
+    };
+    connect(odbc);
     SQLCHAR dbms[128] = {};
     SQLSMALLINT dbms_len = 0;
     check(SQL_HANDLE_DBC, s->dbc, SQLGetInfo(s->dbc, SQL_DBMS_NAME, dbms, sizeof dbms, &dbms_len), opening);
     s->dialect = dialect_of(reinterpret_cast<const char*>(dbms));
     if (s->dialect == Dialect::kSqlite) {
-        // DIALECT: the session the embedded driver gives each connection.
+        // DIALECT: unless told StepAPI=1, the SQLite driver reads a whole
+        // result into memory when its statement runs (350 MB for a million
+        // stock rows, and slower) instead of stepping through it as it is
+        // fetched; it reads that only when connecting, so the session
+        // connects again with it.
+        if (!find_value(target, "StepAPI")) {
+            SQLDisconnect(s->dbc);
+            s->connected = false;
+            connect(odbc + (odbc.ends_with(';') ? "" : ";") + "StepAPI=1");
+        }
+        // The session the embedded driver gives each connection.
         if (const std::string* f = find_value(target, "Database")) s->file = *f;
         for (const char* setup : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL",
                                   "ATTACH DATABASE '' AS tempdb", "PRAGMA case_sensitive_like=OFF"})

@@ -37,6 +37,19 @@ std::string odbc_connection_string(std::string_view connection_string, const Pai
 // `text` with the connection string's password, wherever it appears, as ***.
 std::string without_password(std::string text, const Pairs& pairs);
 
+// DIALECT: which server a connection reached, from the DBMS name its driver
+// reports (SQL_DBMS_NAME): the SQLite ODBC driver, the tests' stand-in, or a
+// server, which takes the callers' T-SQL as written.
+enum class Dialect { kServer, kSqlite };
+Dialect dialect_of(std::string_view dbms);
+
+// What an Execute or a query sends, one SQLExecDirect per element. A server
+// gets the batch as written in one call, its results walked with
+// SQLMoreResults, so a variable declared in one statement is there in the
+// next. The SQLite driver runs only one statement a call: there the batch is
+// cut into its statements, each translated. A blank batch sends nothing.
+std::vector<std::string> batch_statements(Dialect dialect, std::string_view sql);
+
 // The driver names unixODBC lists; none when the library was built without it.
 std::vector<std::string> installed_drivers();
 

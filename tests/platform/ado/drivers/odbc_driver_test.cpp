@@ -63,6 +63,21 @@ TEST(OdbcConnectionString, PasswordIsBlankedWhereverItShows) {
     EXPECT_EQ(without_password("login s3cr;et failed for {s3cr;et}", pairs), "login *** failed for ***");
 }
 
+// A server takes a batch whole, so a variable declared in its first statement
+// is there in the last; only the SQLite driver's batches are cut, and translated.
+TEST(OdbcBatchPlan, ServersGetTheBatchAsWrittenOnlyTheSqliteDriverCutsIt) {
+    const std::string batch = "declare @n int set @n = (select count(*) from dbo.CurrentStock)"
+                              " select @n as n, isnull(cFree1, N'') from dbo.CurrentStock";
+    // Microsoft's driver and FreeTDS both report this name.
+    EXPECT_EQ(batch_statements(dialect_of("Microsoft SQL Server"), batch), std::vector<std::string>{batch});
+    EXPECT_TRUE(batch_statements(dialect_of("Microsoft SQL Server"), " \r\n\t").empty());
+    EXPECT_EQ(dialect_of("sqlite"), Dialect::kSqlite);
+    EXPECT_EQ(batch_statements(dialect_of("SQLite"), "create table T (a int) insert into dbo.T values (1)"
+                                                     " select isnull(a, 0) from [dbo].T"),
+              (std::vector<std::string>{"create table T (a int)", "insert into T values (1)",
+                                        "select IFNULL(a, 0) from T"}));
+}
+
 bool installed(const std::string& name) {
     for (const auto& d : installed_drivers())
         if (d == name) return true;
