@@ -60,11 +60,11 @@ struct Allocation : ::testing::TestWithParam<bool> {
         std::string sql;
         return host::account_batch_query_builder(permission)->GetBatchSql(sql, "01", inv, {}, "");
     }
-    static Rows rows_of(const ado::RecordsetPtr& rs, const char* out = "出库数量") {
+    static Rows rows_of(const ado::RecordsetPtr& rs, const char* out = "出库数量", const char* key = "批号") {
         Rows r;
         if (!rs) return r;
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
-            r.emplace_back(vb::text_or_empty((*rs)(Variant("批号"))), vb::CStr((*rs)(Variant(out))));
+            r.emplace_back(vb::text_or_empty((*rs)(Variant(key))), vb::CStr((*rs)(Variant(out))));
         return r;
     }
     // AutoRefer in text mode; returns the message.
@@ -97,6 +97,7 @@ TEST_P(Allocation, BatchRulesSortTheRowsBeforeTheQuantityIsTaken) {
     rule("BatchOut", "手工确定");  // no sort: the selection's own order
     EXPECT_EQ(auto_refer(s, 10, 0, batch_sql()), "");
     EXPECT_EQ(rows_of(s.ReturnData()), (Rows{{"B3", "8"}, {"B1", "2"}}));
+    EXPECT_EQ(auto_refer(s, 20.5, 0, batch_sql()), "没有完全分配，还有0.5没有分配");
 
     // The result keeps every column of the selection, in its order.
     auto rs = s.ReturnData();
@@ -139,38 +140,6 @@ TEST_P(Allocation, ReceiptRulesTakeTheOldestOrTheNewestLineFirst) {
     EXPECT_EQ(rows_of(s.ReturnData()).size(), 3u);
 }
 
-TEST_P(Allocation, WorkedExamples) {
-    stock("B1", 4);
-    stock("B2", 8);
-    RefSelect s;
-    // A red line takes negative amounts.
-    EXPECT_EQ(auto_refer(s, -10, 0, batch_sql(), true), "");
-    EXPECT_EQ(rows_of(s.ReturnData()), (Rows{{"B1", "-4"}, {"B2", "-6"}}));
-    EXPECT_EQ(s.dialog()->remaining_quantity(), 0);
-
-    // A first row larger than the request is the only one chosen.
-    EXPECT_EQ(auto_refer(s, 3, 0, batch_sql()), "");
-    EXPECT_EQ(rows_of(s.ReturnData()), (Rows{{"B1", "3"}}));
-
-    // One row only, even when it covers less; the rest is reported.
-    EXPECT_EQ(auto_refer(s, 10, 0, batch_sql(), false, false), "没有完全分配，还有6没有分配");
-    EXPECT_EQ(rows_of(s.ReturnData()), (Rows{{"B1", "4"}}));
-
-    // More than the stock holds.
-    EXPECT_EQ(auto_refer(s, 12.5, 0, batch_sql()), "没有完全分配，还有0.5没有分配");
-    EXPECT_EQ(rows_of(s.ReturnData()), (Rows{{"B1", "4"}, {"B2", "8"}}));
-}
-
-TEST_P(Allocation, RowsTheShowBoxesHideAreNeverChosen) {
-    stock("B0", 0);
-    stock("BN", -2);
-    stock("B1", 5);
-    RefSelect s;
-    EXPECT_EQ(auto_refer(s, 4, 0, batch_sql()), "");
-    EXPECT_EQ(rows_of(s.ReturnData()), (Rows{{"B1", "4"}}));
-    EXPECT_EQ(s.dialog()->spgList().Rows(), 2) << "only the positive row is listed";
-}
-
 TEST_P(Allocation, PiecesFollowTheRateUnlessBothAreEditable) {
     testing::InventoryRow fixed{.code = "F001", .group_type = 1, .rate = 2.5};
     testing::InventoryRow floating{.code = "V001", .group_type = 2, .rate = 10};
@@ -183,10 +152,7 @@ TEST_P(Allocation, PiecesFollowTheRateUnlessBothAreEditable) {
     RefSelect s;
 
     EXPECT_EQ(auto_refer(s, 6, 0, batch_sql("F001"), false, true, 0, 2.5, "", "F001"), "");
-    Rows pieces;
-    for (auto rs = s.ReturnData(); !rs->Eof(); rs->MoveNext())
-        pieces.emplace_back(vb::CStr((*rs)(Variant("出库数量"))), vb::CStr((*rs)(Variant("出库件数"))));
-    EXPECT_EQ(pieces, (Rows{{"5", "2"}, {"1", "0.4"}}));
+    EXPECT_EQ(rows_of(s.ReturnData(), "出库件数", "出库数量"), (Rows{{"5", "2"}, {"1", "0.4"}}));
     auto& d = *s.dialog();
     EXPECT_FALSE(d.both_editable());
     EXPECT_TRUE(d.hdiNum().Editable());
@@ -196,10 +162,7 @@ TEST_P(Allocation, PiecesFollowTheRateUnlessBothAreEditable) {
 
     // Floating rate: quantity and pieces are allocated each on its own.
     EXPECT_EQ(auto_refer(s, 40, 0, batch_sql("V001"), false, true, 5, 0, "", "V001"), "");
-    pieces.clear();
-    for (auto rs = s.ReturnData(); !rs->Eof(); rs->MoveNext())
-        pieces.emplace_back(vb::CStr((*rs)(Variant("出库数量"))), vb::CStr((*rs)(Variant("出库件数"))));
-    EXPECT_EQ(pieces, (Rows{{"30", "3"}, {"10", "2"}}));
+    EXPECT_EQ(rows_of(s.ReturnData(), "出库件数", "出库数量"), (Rows{{"30", "3"}, {"10", "2"}}));
     EXPECT_TRUE(s.dialog()->both_editable());
     EXPECT_EQ(s.dialog()->remaining_pieces(), 0);
 
@@ -304,12 +267,11 @@ TEST_P(Allocation, ThreeLinesOfARunNeverTakeTheSameStockTwice) {
 TEST(AllocationOnTheDemoAccount, AutoReferTakesTheSameRowsThroughOdbcAsEmbedded) {
     if (!testing::odbc_sqlite_installed()) GTEST_SKIP() << "the SQLite3 ODBC driver is not installed";
     testing::DemoAccount demo(2000);
-    const std::string wh = testing::query_scalar(
-        demo.path(), "select s.cWhCode from CurrentStock s join Inventory i on i.cInvCode = s.cInvCode "
-                     "where i.bInvBatch = 1 and s.iQuantity > 0 and s.cBatch <> '' order by s.AutoID limit 1");
-    const std::string inv = testing::query_scalar(
-        demo.path(), "select s.cInvCode from CurrentStock s join Inventory i on i.cInvCode = s.cInvCode "
-                     "where i.bInvBatch = 1 and s.iQuantity > 0 and s.cBatch <> '' order by s.AutoID limit 1");
+    const std::string key = testing::query_scalar(
+        demo.path(), "select s.cWhCode || '|' || s.cInvCode from CurrentStock s join Inventory i on i.cInvCode = "
+                     "s.cInvCode where i.bInvBatch = 1 and s.iQuantity > 0 and s.cBatch <> '' order by s.AutoID limit 1");
+    ASSERT_NE(key.find('|'), std::string::npos);
+    const std::string wh = key.substr(0, key.find('|')), inv = key.substr(key.find('|') + 1);
     ASSERT_FALSE(inv.empty());
     const double total = vb::Val(testing::query_scalar(
         demo.path(), "select sum(iQuantity) from CurrentStock where cWhCode = '" + wh + "' and cInvCode = '" + inv + "'"));
@@ -328,10 +290,7 @@ TEST(AllocationOnTheDemoAccount, AutoReferTakesTheSameRowsThroughOdbcAsEmbedded)
                     std::string(), err);
         EXPECT_EQ(err, "");
         EXPECT_TRUE(ui.messages().empty());
-        std::vector<std::pair<std::string, std::string>> rows;
-        if (auto rs = s.ReturnData())
-            for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
-                rows.emplace_back(vb::text_or_empty((*rs)(Variant("批号"))), vb::CStr((*rs)(Variant("出库数量"))));
+        Rows rows = Allocation::rows_of(s.ReturnData());
         component::set_ui_host(nullptr);
         component::reset();
         return rows;
@@ -420,6 +379,7 @@ TEST_P(Traced, EveryCandidateIsExplainedInTheRulesOrder) {
                                                {"B4", "0", TraceReason::ExcludedBySingle}}));
     // a red line
     EXPECT_EQ(auto_refer(s, -6, 0, batch_sql(), true), "");
+    EXPECT_EQ(s.dialog()->remaining_quantity(), 0);
     EXPECT_EQ(reasons_of(*s.trace()), (Reasons{{"B0", "0", TraceReason::NoBalance},
                                                {"B1", "-4", TraceReason::RowExhausted},
                                                {"B2", "-2", TraceReason::RequestCovered},

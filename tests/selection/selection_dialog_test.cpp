@@ -224,10 +224,8 @@ TEST_F(Dialog, ToolbarAndShowBoxes) {
         EXPECT_TRUE(d.ToolbarControl().Visible());
         EXPECT_FALSE(d.tbrTool().Visible());
         ASSERT_EQ(d.ToolbarControl().buttons().size(), 4u);
-        EXPECT_EQ(d.ToolbarControl().button_at(1).image, "tlbok");
-        EXPECT_EQ(d.ToolbarControl().button_at(2).image, "tlbexit");
-        EXPECT_EQ(d.ToolbarControl().button_at(3).image, "");
-        EXPECT_EQ(d.ToolbarControl().button_at(4).image, "tlbauto");
+        const char* images[] = {"tlbok", "tlbexit", "", "tlbauto"};
+        for (int b = 1; b <= 4; ++b) EXPECT_EQ(d.ToolbarControl().button_at(b).image, images[b - 1]) << b;
         EXPECT_EQ(d.imlTool().count(), 4);
         EXPECT_EQ(d.ToolbarControl().Left(), 0);
         EXPECT_EQ(d.ToolbarControl().Width(), d.Width());
