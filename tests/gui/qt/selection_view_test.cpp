@@ -21,10 +21,8 @@
 namespace korvane::qt {
 namespace {
 
-QApplication& selection_app() { return testing::qt_app(); }
-
 TEST(SelectionView, RendersTheLineAndTheCandidatesAndForwardsClicks) {
-    selection_app();
+    testing::qt_app();
     testing::TestAccount account;
     account.add_warehouse("01", "成品库");
     testing::InventoryRow inv{.code = "A001", .name = "螺栓 M8", .group_type = 1, .rate = 2};
