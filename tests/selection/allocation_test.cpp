@@ -405,7 +405,9 @@ TEST_P(Traced, ThirdLineOfAScratchRunSeesWhatEarlierLinesTook) {
                              " t on t.AutoID = c.AutoID where t.fSumOutQ > c.iQuantity"),
               "0");
     create = false;
-    s.CreateAndDropTmpCurrentStock(login, create);
+    EXPECT_FALSE(s.CreateAndDropTmpCurrentStock(login, create));
+    EXPECT_EQ(account.scalar("select count(*) from sqlite_master where name = '" + table + "'"), "0");
+    EXPECT_THROW(s.CreateAndDropTmpCurrentStock(login, create), Error) << "nothing left to drop";
 }
 
 }  // namespace
