@@ -9,6 +9,7 @@
 #include "platform/vb/convert.h"
 #include "session/login.h"
 #include "tests/support/account.h"
+#include "tests/support/module_ui.h"
 
 namespace korvane::selection {
 namespace {
@@ -20,15 +21,12 @@ using Rows = std::vector<std::pair<std::string, std::string>>;  // 批号, 出�
 // the SQLite ODBC driver.
 struct Allocation : ::testing::TestWithParam<bool> {
     testing::TestAccount account;
-    ui::HeadlessUi ui;
-    std::vector<std::string> failures;
+    testing::ModuleUi module_ui;
+    ui::HeadlessUi& ui = module_ui.ui;
     session::LoginPtr login;
     session::PermissionServicePtr permission = session::PermissionService::create();
 
     void SetUp() override {
-        component::reset();
-        component::set_ui_host(&ui);
-        ui.on_failure = [this](const std::string& w) { failures.push_back(w); };
         account.add_warehouse("01", "成品库");
         testing::InventoryRow one;
         one.code = "A001";
@@ -37,12 +35,6 @@ struct Allocation : ::testing::TestWithParam<bool> {
         account.add_inventory(one);
         login = session::AccountLogin::create(GetParam() ? account.odbc_connection_string() : account.connection_string(), "demo");
         permission->InitFromSession(login);
-    }
-    void TearDown() override {
-        EXPECT_TRUE(failures.empty()) << failures.front();
-        EXPECT_TRUE(ui.script_done());
-        component::set_ui_host(nullptr);
-        component::reset();
     }
     void rule(const char* name, const char* value) { account.set_option("001", "", name, value); }
     long stock(const std::string& batch, double q, const std::string& expiry = "", double pieces = 0,
@@ -244,9 +236,8 @@ TEST(AllocationOnTheDemoAccount, AutoReferTakesTheSameRowsThroughOdbcAsEmbedded)
     const double total = vb::Val(testing::query_scalar(
         demo.path(), "select sum(iQuantity) from CurrentStock where cWhCode = '" + wh + "' and cInvCode = '" + inv + "'"));
     auto allocate = [&](const std::string& cs) {
-        component::reset();
-        ui::HeadlessUi ui;
-        component::set_ui_host(&ui);
+        testing::ModuleUi module_ui;
+        ui::HeadlessUi& ui = module_ui.ui;
         auto login = session::AccountLogin::create(cs, "demo");
         auto permission = session::PermissionService::create();
         permission->InitFromSession(login);
@@ -258,10 +249,7 @@ TEST(AllocationOnTheDemoAccount, AutoReferTakesTheSameRowsThroughOdbcAsEmbedded)
                     std::string(), err);
         EXPECT_EQ(err, "");
         EXPECT_TRUE(ui.messages().empty());
-        Rows rows = Allocation::rows_of(s.ReturnData());
-        component::set_ui_host(nullptr);
-        component::reset();
-        return rows;
+        return Allocation::rows_of(s.ReturnData());
     };
     const auto embedded = allocate(demo.connection_string());
     ASSERT_FALSE(embedded.empty());

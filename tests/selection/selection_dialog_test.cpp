@@ -9,6 +9,7 @@
 #include "selection/allocation.h"
 #include "session/login.h"
 #include "tests/support/account.h"
+#include "tests/support/module_ui.h"
 
 namespace korvane::selection {
 namespace {
@@ -18,16 +19,13 @@ using Rows = std::vector<std::pair<std::string, std::string>>;
 
 struct Dialog : ::testing::Test {
     testing::TestAccount account;
-    ui::HeadlessUi ui;
-    std::vector<std::string> failures;
+    testing::ModuleUi module_ui;
+    ui::HeadlessUi& ui = module_ui.ui;
     session::LoginPtr login;
     session::PermissionServicePtr permission = session::PermissionService::create();
     RefSelect s;
 
     void SetUp() override {
-        component::reset();
-        component::set_ui_host(&ui);
-        ui.on_failure = [this](const std::string& w) { failures.push_back(w); };
         account.add_warehouse("01", "成品库");
         testing::InventoryRow one{.code = "A001", .name = "螺栓"};
         one.free[0] = true;
@@ -37,12 +35,6 @@ struct Dialog : ::testing::Test {
         account.exec("insert into UserDef values ('20', '自由项1', '颜色')");
         login = session::AccountLogin::create(account.connection_string(), "demo");
         permission->InitFromSession(login);
-    }
-    void TearDown() override {
-        EXPECT_TRUE(failures.empty()) << failures.front();
-        EXPECT_TRUE(ui.script_done());
-        component::set_ui_host(nullptr);
-        component::reset();
     }
     void stock(const std::string& inv, const std::string& batch, double q, double pieces = 0) {
         testing::StockRow row{.warehouse = "01", .inventory = inv, .batch = batch, .quantity = q, .pieces = pieces};
