@@ -252,6 +252,7 @@ TEST_F(Dialog, ReturnsAgainstIssueLinesConvertPiecesToQuantity) {
         EXPECT_EQ(g.TextMatrix(0, d.balance_quantity_col()), "结存数量");
         EXPECT_EQ(g.TextMatrix(1, d.balance_quantity_col()), "8.00");
         g.click(1, 1);
+        EXPECT_EQ(g.TextMatrix(1, d.out_pieces_col()), "-2.00") << "the rest of the request, over the rate";
         EXPECT_TRUE(g.edit_cell(1, d.out_pieces_col(), "-1"));
         EXPECT_EQ(g.TextMatrix(1, d.out_quantity_col()), "-2.00");
         d.TaskRun("ok");
