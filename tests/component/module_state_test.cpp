@@ -9,7 +9,6 @@
 #include "generation/purchase/stock_order_form.h"
 #include "generation/sales/cons_form.h"
 #include "selection/scratch_tables.h"
-#include "platform/system/system.h"
 #include "session/login.h"
 #include "tests/support/account.h"
 
@@ -76,18 +75,6 @@ TEST_F(ModuleStateTest, ResetLeavesAFreshModule) {
     setenv("KORVANE_SESSION_ID", "5", 1);
     EXPECT_EQ(selection::GetTerminalSessionId(m.objects), "5") << "the terminal component is there again";
     unsetenv("KORVANE_SESSION_ID");
-}
-
-TEST_F(ModuleStateTest, TwoSessionsOnOneComputerGetScratchTablesOfTheirOwn) {
-    unsetenv("KORVANE_SESSION_ID");
-    setenv("KORVANE_COMPUTER_NAME", "ST-01", 1);
-    const std::string prefix = selection::ScratchTableName(module().objects);
-    EXPECT_EQ(prefix, "ST_01_" + system::terminal_session_id());
-    EXPECT_NE(prefix, "ST_01_") << "the default terminal component reports the process's session";
-    setenv("KORVANE_SESSION_ID", "8", 1);  // another terminal session on the same computer
-    EXPECT_EQ(selection::ScratchTableName(module().objects), "ST_01_8");
-    unsetenv("KORVANE_SESSION_ID");
-    unsetenv("KORVANE_COMPUTER_NAME");
 }
 
 TEST_F(ModuleStateTest, ListingTheClassesMakesNoObjectAndRunsNoStartUp) {

@@ -12,6 +12,7 @@
 #include "platform/vb/convert.h"
 #include "tests/support/account.h"
 #include "tests/support/errors.h"
+#include "tests/support/module_ui.h"
 
 namespace korvane::component {
 namespace {
@@ -23,17 +24,14 @@ using Keys = std::vector<std::string>;
 
 struct ProduceOrderTest : ::testing::Test {
     testing::TestAccount account;
-    ui::HeadlessUi ui;
-    std::vector<std::string> failures;
+    testing::ModuleUi module_ui;
+    ui::HeadlessUi& ui = module_ui.ui;
     session::LoginPtr login;
     ProduceOrder po;
     ProduceOrder::CollectionPtr got;
     std::string err;
 
     void SetUp() override {
-        reset();
-        set_ui_host(&ui);
-        ui.on_failure = [this](const std::string& w) { failures.push_back(w); };
         account.add_inventory("P001");
         account.add_inventory("P002");
         // an order with two products, a plan with one
@@ -45,12 +43,6 @@ struct ProduceOrderTest : ::testing::Test {
         account.exec("insert into DispatchLists (DLsID, DLID, cInvCode, iQuantity, iNum, fOutQuantity, fOutNum) "
                      "values (71, 7, 'P001', 10, 2, 3, 0)");
         login = session::AccountLogin::create(account.connection_string(), "demo");
-    }
-    void TearDown() override {
-        EXPECT_TRUE(failures.empty()) << failures.front();
-        EXPECT_TRUE(ui.script_done());
-        set_ui_host(nullptr);
-        reset();
     }
     template <class F>
     void on_show(const char* name, std::function<void(F&)> script) {

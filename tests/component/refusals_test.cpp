@@ -10,33 +10,25 @@
 #include "session/login.h"
 #include "tests/support/account.h"
 #include "tests/support/errors.h"
+#include "tests/support/module_ui.h"
 
 namespace korvane::component {
 namespace {
 
 struct Refusals : ::testing::Test {
     testing::TestAccount account;
-    ui::HeadlessUi ui;
-    std::vector<std::string> failures;
+    testing::ModuleUi module_ui;
+    ui::HeadlessUi& ui = module_ui.ui;
     session::LoginPtr login = session::AccountLogin::create(account.connection_string(), "demo");
     std::string sql;
 
     void SetUp() override {
-        reset();
-        set_ui_host(&ui);
-        ui.on_failure = [this](const std::string& w) { failures.push_back(w); };
         account.add_warehouse("01");
         account.add_inventory("A001", 1, 10);
         account.add_stock("01", "A001", "B1", 40, 4);
         auto permission = session::PermissionService::create();
         permission->InitFromSession(login);
         host::account_batch_query_builder(permission)->GetBatchSql(sql, "01", "A001", {}, "");
-    }
-    void TearDown() override {
-        EXPECT_TRUE(failures.empty()) << failures.front();
-        EXPECT_TRUE(ui.script_done());
-        set_ui_host(nullptr);
-        reset();
     }
     bool auto_refer(RefSelect& s, double quantity, double rate, std::string& err) {
         return s.AutoRefer(login, std::string("01"), std::string("A001"), RefSelect::CollectionPtr(), quantity, 0.0,

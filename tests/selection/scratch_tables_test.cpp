@@ -111,8 +111,10 @@ TEST(ScratchPrefix, ComesFromTheWorkstationAndItsSession) {
     EXPECT_EQ(ScratchTableName(factories), "ST_01_");  // no terminal component: the id is empty
     system::register_terminal_component(factories);
     EXPECT_EQ(ScratchTableName(factories), "ST_01_3");
+    unsetenv("KORVANE_SESSION_ID");  // the terminal component reports the process's own session
+    EXPECT_EQ(ScratchTableName(factories), "ST_01_" + system::terminal_session_id());
+    EXPECT_NE(ScratchTableName(factories), "ST_01_");
     unsetenv("KORVANE_COMPUTER_NAME");
-    unsetenv("KORVANE_SESSION_ID");
 }
 
 // Two workstations run whole allocation runs on one account at once; each

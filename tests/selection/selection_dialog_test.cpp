@@ -9,6 +9,7 @@
 #include "selection/allocation.h"
 #include "session/login.h"
 #include "tests/support/account.h"
+#include "tests/support/module_ui.h"
 
 namespace korvane::selection {
 namespace {
@@ -18,16 +19,13 @@ using Rows = std::vector<std::pair<std::string, std::string>>;
 
 struct Dialog : ::testing::Test {
     testing::TestAccount account;
-    ui::HeadlessUi ui;
-    std::vector<std::string> failures;
+    testing::ModuleUi module_ui;
+    ui::HeadlessUi& ui = module_ui.ui;
     session::LoginPtr login;
     session::PermissionServicePtr permission = session::PermissionService::create();
     RefSelect s;
 
     void SetUp() override {
-        component::reset();
-        component::set_ui_host(&ui);
-        ui.on_failure = [this](const std::string& w) { failures.push_back(w); };
         account.add_warehouse("01", "成品库");
         testing::InventoryRow one{.code = "A001", .name = "螺栓"};
         one.free[0] = true;
@@ -37,12 +35,6 @@ struct Dialog : ::testing::Test {
         account.exec("insert into UserDef values ('20', '自由项1', '颜色')");
         login = session::AccountLogin::create(account.connection_string(), "demo");
         permission->InitFromSession(login);
-    }
-    void TearDown() override {
-        EXPECT_TRUE(failures.empty()) << failures.front();
-        EXPECT_TRUE(ui.script_done());
-        component::set_ui_host(nullptr);
-        component::reset();
     }
     void stock(const std::string& inv, const std::string& batch, double q, double pieces = 0) {
         testing::StockRow row{.warehouse = "01", .inventory = inv, .batch = batch, .quantity = q, .pieces = pieces};
@@ -224,10 +216,8 @@ TEST_F(Dialog, ToolbarAndShowBoxes) {
         EXPECT_TRUE(d.ToolbarControl().Visible());
         EXPECT_FALSE(d.tbrTool().Visible());
         ASSERT_EQ(d.ToolbarControl().buttons().size(), 4u);
-        EXPECT_EQ(d.ToolbarControl().button_at(1).image, "tlbok");
-        EXPECT_EQ(d.ToolbarControl().button_at(2).image, "tlbexit");
-        EXPECT_EQ(d.ToolbarControl().button_at(3).image, "");
-        EXPECT_EQ(d.ToolbarControl().button_at(4).image, "tlbauto");
+        const char* images[] = {"tlbok", "tlbexit", "", "tlbauto"};
+        for (int b = 1; b <= 4; ++b) EXPECT_EQ(d.ToolbarControl().button_at(b).image, images[b - 1]) << b;
         EXPECT_EQ(d.imlTool().count(), 4);
         EXPECT_EQ(d.ToolbarControl().Left(), 0);
         EXPECT_EQ(d.ToolbarControl().Width(), d.Width());
@@ -262,6 +252,7 @@ TEST_F(Dialog, ReturnsAgainstIssueLinesConvertPiecesToQuantity) {
         EXPECT_EQ(g.TextMatrix(0, d.balance_quantity_col()), "结存数量");
         EXPECT_EQ(g.TextMatrix(1, d.balance_quantity_col()), "8.00");
         g.click(1, 1);
+        EXPECT_EQ(g.TextMatrix(1, d.out_pieces_col()), "-2.00") << "the rest of the request, over the rate";
         EXPECT_TRUE(g.edit_cell(1, d.out_pieces_col(), "-1"));
         EXPECT_EQ(g.TextMatrix(1, d.out_quantity_col()), "-2.00");
         d.TaskRun("ok");

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "component/module_state.h"
-#include "component/ref_select.h"
 #include "platform/ado/recordset.h"
 #include "platform/vb/convert.h"
 #include "platform/vb/error.h"
@@ -75,24 +73,6 @@ TEST_F(SessionOnAccount, StockOptionServiceRefusesAnAccountWithoutOptions) {
     auto other = AccountStockOptionService::create();
     EXPECT_FALSE(other->InitFromSession(AccountLogin::create(s), message));
     EXPECT_EQ(message, "本账套未设置库存管理选项，请先在库存管理中设置选项！");
-}
-
-TEST_F(SessionOnAccount, ScratchMembersRunOnTheSessionsAccount) {
-    setenv("KORVANE_COMPUTER_NAME", "WS-9", 1);
-    account_.exec("insert into CurrentStock (AutoID, cWhCode, cInvCode, iQuantity, iNum) values (5, '01', 'A', 9, 1)");
-    component::RefSelect ref;
-    bool create = true;
-    EXPECT_FALSE(ref.CreateAndDropTmpCurrentStock(login("demo"), create));
-    double q = 4, n = 1;
-    std::int32_t id = 5;
-    EXPECT_FALSE(ref.UpdateTmpCurrentStock(login("demo"), q, n, id));
-    EXPECT_EQ(ref.GetAutoID(login("demo"), std::string("01"), std::string("A")), 5);
-    create = false;
-    EXPECT_FALSE(ref.CreateAndDropTmpCurrentStock(login("demo"), create));
-    EXPECT_EQ(account_.scalar("select count(*) from sqlite_master where name like 'WS_9_%'"), "0");
-    EXPECT_THROW(ref.CreateAndDropTmpCurrentStock(login("demo"), create), Error);  // nothing left to drop
-    unsetenv("KORVANE_COMPUTER_NAME");
-    component::reset();
 }
 
 }  // namespace

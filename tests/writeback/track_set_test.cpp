@@ -10,6 +10,7 @@
 #include "platform/vb/convert.h"
 #include "platform/vb/error.h"
 #include "tests/support/account.h"
+#include "tests/support/errors.h"
 #include "writeback/texts.h"
 
 namespace korvane::writeback {
@@ -141,12 +142,8 @@ TEST_P(WriteBack, MissingFieldsAndFailedStatementsRaiseAndChangeNothing) {
     body->Open();
     body->AddNew();
     Voucher v("01", "A001", "B1", 1, 1);
-    try {
-        WritCountofRD_CS(sql_, "501", v.head, body, con_, true);
-        ADD_FAILURE();
-    } catch (const Error& e) {
-        EXPECT_EQ(e.number(), err::kItemNotFound);
-    }
+    EXPECT_EQ(testing::error_number([&] { WritCountofRD_CS(sql_, "501", v.head, body, con_, true); }),
+              err::kItemNotFound);
     Voucher no_key("", "", "", 1, 1);
     EXPECT_THROW(WritCountofRD_CS(sql_, "", no_key.head, no_key.body, con_, false), Error);
     EXPECT_EQ(sql_, "update CurrentStock set iQuantity = iQuantity +1, iNum = iNum +1 where ");
@@ -200,12 +197,8 @@ TEST_P(WriteBack, ValuesThatWouldBreakTheStatementAreRefusedAndNothingIsWritten)
 
 TEST_P(WriteBack, AmountsBeyondTheArithmeticOverflowAndNullAmountsCountAsNothing) {
     Voucher huge("01", "A001", "B1", 1e300, 1);
-    try {
-        WritCountofRD_CS(sql_, "", huge.head, huge.body, con_, false, false);
-        ADD_FAILURE();
-    } catch (const Error& e) {
-        EXPECT_EQ(e.number(), err::kOverflow);
-    }
+    EXPECT_EQ(testing::error_number([&] { WritCountofRD_CS(sql_, "", huge.head, huge.body, con_, false, false); }),
+              err::kOverflow);
     EXPECT_EQ(value("select iQuantity from CurrentStock where AutoID = 7"), "50");
 
     Voucher empty("01", "A001", "B1", 0, 0, {{3, "red"}});
@@ -244,9 +237,16 @@ TEST_P(WriteBack, ReadOnlyAccountLeavesTheRefusalInErrMsg) {
 namespace korvane::writeback {
 namespace {
 
+INSTANTIATE_TEST_SUITE_P(Drivers, WriteBack, ::testing::ValuesIn(testing::through_odbc_too()), testing::driver_name);
+
 // Four workstations write back 500 issues each against the same stock row at
 // the same moment: every one lands, none fails on the others' locks.
-void four_processes_lose_no_update(bool odbc) {
+struct WriteBackConcurrency : ::testing::TestWithParam<bool> {};
+INSTANTIATE_TEST_SUITE_P(Drivers, WriteBackConcurrency, ::testing::ValuesIn(testing::through_odbc_too()),
+                         testing::driver_name);
+
+TEST_P(WriteBackConcurrency, FourProcessesLoseNoUpdate) {
+    const bool odbc = GetParam();
     testing::TestAccount account;
     account.exec(
         "insert into CurrentStock (AutoID, cWhCode, cInvCode, cBatch, iQuantity, iNum) values (1, '01', 'A001', 'B1', "
@@ -281,15 +281,6 @@ void four_processes_lose_no_update(bool odbc) {
     EXPECT_DOUBLE_EQ(vb::Val(account.scalar("select iQuantity from CurrentStock where AutoID = 1")),
                      10000 - 2 * kProcesses * kLines);
     EXPECT_DOUBLE_EQ(vb::Val(account.scalar("select iNum from CurrentStock where AutoID = 1")), 1000 - kProcesses * kLines);
-}
-
-INSTANTIATE_TEST_SUITE_P(Drivers, WriteBack, ::testing::ValuesIn(testing::through_odbc_too()), testing::driver_name);
-
-TEST(WriteBackConcurrency, FourProcessesLoseNoUpdate) { four_processes_lose_no_update(false); }
-
-TEST(WriteBackConcurrency, FourProcessesLoseNoUpdateThroughOdbc) {
-    if (!testing::odbc_sqlite_installed()) GTEST_SKIP() << "the SQLite3 ODBC driver is not installed";
-    four_processes_lose_no_update(true);
 }
 
 }  // namespace
@@ -420,13 +411,17 @@ RaceTotals race(testing::TestAccount& account, bool checked) {
 
 long long hundredths(const std::string& text) { return std::llround(vb::Val(text) * 100); }
 
+// The receipt line holds 500 - 100 = 400 more, the stock row 400.
+void last_units(testing::TestAccount& account) {
+    account.exec("insert into RdRecords (AutoID, ID, cInvCode, cBatch, iQuantity, iNum, iSOutQuantity, iSOutNum) "
+                 "values (501, 1, 'A001', 'B1', 500, 300, 100, 0);"
+                 "insert into CurrentStock (AutoID, cWhCode, cInvCode, cBatch, iQuantity, iNum) "
+                 "values (9, '01', 'A001', 'B9', 400, 300)");
+}
+
 TEST(CheckedWriteRace, EightWorkstationsNeverIssueMoreThanTheRowsHold) {
     testing::TestAccount account;
-    // the receipt line holds 500 - 100 = 400 more, the stock row 400
-    account.exec("insert into RdRecords (AutoID, ID, cInvCode, cBatch, iQuantity, iNum, iSOutQuantity, iSOutNum) "
-                 "values (501, 1, 'A001', 'B1', 500, 300, 100, 0)");
-    account.exec("insert into CurrentStock (AutoID, cWhCode, cInvCode, cBatch, iQuantity, iNum) "
-                 "values (9, '01', 'A001', 'B9', 400, 300)");
+    last_units(account);
     RaceTotals t = race(account, true);
     EXPECT_EQ(t.accepted + t.refused, 10'000);
     EXPECT_GT(t.refused, 0) << "the run must reach the last units";
@@ -447,10 +442,7 @@ TEST(CheckedWriteRace, EightWorkstationsNeverIssueMoreThanTheRowsHold) {
     // check reads a line's issued amount and the stock row is never checked
     // against itself, so what it lets through is reported, not asserted.
     testing::TestAccount plain;
-    plain.exec("insert into RdRecords (AutoID, ID, cInvCode, cBatch, iQuantity, iNum, iSOutQuantity, iSOutNum) "
-               "values (501, 1, 'A001', 'B1', 500, 300, 100, 0)");
-    plain.exec("insert into CurrentStock (AutoID, cWhCode, cInvCode, cBatch, iQuantity, iNum) "
-               "values (9, '01', 'A001', 'B9', 400, 300)");
+    last_units(plain);
     RaceTotals p = race(plain, false);
     const std::string line_after = plain.scalar("select abs(iQuantity) - iSOutQuantity from RdRecords");
     const std::string stock_after = plain.scalar("select iQuantity from CurrentStock");

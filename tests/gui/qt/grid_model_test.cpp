@@ -181,6 +181,7 @@ TEST(GridModel, RowsAddedAboveTheHeaderComeInAtTheTopAndRenameTheColumns) {
 
 // A form with one grid in a window, its edit events logged.
 struct GridForm {
+    QApplication& app = testing::qt_app();
     ui::HeadlessUi host;
     ui::Form form{"frmStockOrder", host};
     ui::Grid& g = form.add<ui::Grid>("lstDdBody");
@@ -197,6 +198,14 @@ struct GridForm {
         };
         g.on_after_edit = [this, at](long r, long c) { seen.push_back("after " + at(r, c)); };
     }
+    // The form in a window; the grid's table view.
+    QTableView* show() {
+        view = std::make_unique<FormView>(form);
+        view->show();
+        QApplication::processEvents();
+        return qobject_cast<QTableView*>(view->widget_of("lstDdBody"));
+    }
+    std::unique_ptr<FormView> view;
 };
 
 // Types into the table's current cell as a user does, and presses Enter.
@@ -208,13 +217,9 @@ void type_into(QTableView* table, const QModelIndex& cell, const QString& text) 
 }
 
 TEST(GridModel, AGreyCellTakesNoTypingInTheView) {
-    testing::qt_app();
     GridForm s;
     s.g.put_CellBackColor(1, 2, ui::kGrey);
-    FormView view(s.form);
-    view.show();
-    QApplication::processEvents();
-    auto* table = qobject_cast<QTableView*>(view.widget_of("lstDdBody"));
+    auto* table = s.show();
     ASSERT_TRUE(table);
     QAbstractItemModel* m = table->model();
     EXPECT_FALSE(m->flags(m->index(0, 2)) & Qt::ItemIsEditable);
@@ -240,13 +245,9 @@ TEST(GridModel, AGreyCellTakesNoTypingInTheView) {
 }
 
 TEST(GridModel, AColumnHiddenByWidthZeroGetsItsWidthBack) {
-    testing::qt_app();
     GridForm s;
     s.g.put_ColWidth(1, 3000);
-    FormView view(s.form);
-    view.show();
-    QApplication::processEvents();
-    auto* table = qobject_cast<QTableView*>(view.widget_of("lstDdBody"));
+    auto* table = s.show();
     ASSERT_TRUE(table);
     const int standard = table->horizontalHeader()->defaultSectionSize();
     EXPECT_EQ(table->columnWidth(1), 200);
@@ -287,13 +288,9 @@ TEST(GridModel, AColumnHiddenByWidthZeroGetsItsWidthBack) {
 }
 
 TEST(GridModel, RowsGoingAwayUnderTheCurrentCellAreNoMoveOfTheUser) {
-    testing::qt_app();
     GridForm s;
     s.g.put_Rows(6);
-    FormView view(s.form);
-    view.show();
-    QApplication::processEvents();
-    auto* table = qobject_cast<QTableView*>(view.widget_of("lstDdBody"));
+    auto* table = s.show();
     ASSERT_TRUE(table);
     QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualRect(table->model()->index(3, 1)).center());
     ASSERT_EQ(s.g.Row(), 4);

@@ -13,6 +13,7 @@
 #include "session/login.h"
 #include "tests/gui/qt/qt_app.h"
 #include "tests/support/account.h"
+#include "tests/support/module_ui.h"
 
 namespace korvane::qt {
 namespace {
@@ -21,10 +22,9 @@ TEST(ProductionView, ListsOrdersProductsAndOnTheSecondTabMaterials) {
     testing::qt_app();
     testing::DemoAccount account(4000);
     auto login = session::AccountLogin::create(account.connection_string(), "demo");
-    ui::HeadlessUi headless;
+    testing::ModuleUi module;
+    ui::HeadlessUi& headless = module.ui;
     headless.auto_ok(true);  // a product without materials is told, not asked
-    component::reset();
-    component::set_ui_host(&headless);
     bool shown = false;
     headless.on_show(generation::frmProduceOrder::kFormName, [&](ui::Form& f) {
         auto& d = dynamic_cast<generation::frmProduceOrder&>(f);
@@ -70,8 +70,6 @@ TEST(ProductionView, ListsOrdersProductsAndOnTheSecondTabMaterials) {
     std::string err;
     EXPECT_TRUE(po.load("", login, got, err, false, 10)) << err;
     EXPECT_TRUE(shown);
-    component::set_ui_host(nullptr);
-    component::reset();
 }
 
 }  // namespace

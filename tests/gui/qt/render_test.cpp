@@ -27,6 +27,7 @@ QApplication& app() { return testing::qt_app(); }
 
 // A form with one control of every kind, laid out as a business dialog.
 struct SampleForm {
+    QApplication& qt = app();
     ui::HeadlessUi host;
     ui::Form form{"frmSample", host};
     ui::Toolbar& tools = form.add<ui::Toolbar>("tbrTool");
@@ -109,7 +110,6 @@ struct SampleForm {
 };
 
 TEST(QtRenderer, EveryKindOfControlRendersAndIsSavedAsAScreenshot) {
-    app();
     SampleForm s;
     FormView view(s.form);
     view.show();
@@ -126,7 +126,6 @@ TEST(QtRenderer, EveryKindOfControlRendersAndIsSavedAsAScreenshot) {
 }
 
 TEST(QtRenderer, UserActionsReachTheModelAndModelChangesTheView) {
-    app();
     SampleForm s;
     FormView view(s.form);
     view.show();
@@ -186,7 +185,6 @@ TEST(QtRenderer, UserActionsReachTheModelAndModelChangesTheView) {
 }
 
 TEST(QtRenderer, OpeningAComboListRaisesDropDownBeforeTheListShows) {
-    app();
     SampleForm s;
     FormView view(s.form);
     view.show();

@@ -17,14 +17,13 @@
 #include "session/login.h"
 #include "tests/gui/qt/qt_app.h"
 #include "tests/support/account.h"
+#include "tests/support/module_ui.h"
 
 namespace korvane::qt {
 namespace {
 
-QApplication& selection_app() { return testing::qt_app(); }
-
 TEST(SelectionView, RendersTheLineAndTheCandidatesAndForwardsClicks) {
-    selection_app();
+    testing::qt_app();
     testing::TestAccount account;
     account.add_warehouse("01", "成品库");
     testing::InventoryRow inv{.code = "A001", .name = "螺栓 M8", .group_type = 1, .rate = 2};
@@ -44,9 +43,8 @@ TEST(SelectionView, RendersTheLineAndTheCandidatesAndForwardsClicks) {
     std::string sql;
     host::account_batch_query_builder(permission)->GetBatchSql(sql, "01", "A001", {}, "");
 
-    ui::HeadlessUi headless;
-    component::reset();
-    component::set_ui_host(&headless);
+    testing::ModuleUi module;
+    ui::HeadlessUi& headless = module.ui;
     bool shown = false;
     headless.on_show(selection::frmRefSelect::kFormName, [&](ui::Form& f) {
         auto& d = dynamic_cast<selection::frmRefSelect&>(f);
@@ -80,8 +78,6 @@ TEST(SelectionView, RendersTheLineAndTheCandidatesAndForwardsClicks) {
     EXPECT_TRUE(shown);
     ASSERT_TRUE(s.ReturnData());
     EXPECT_EQ(s.ReturnData()->RecordCount(), 1);
-    component::set_ui_host(nullptr);
-    component::reset();
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "session/login.h"
 #include "tests/gui/qt/qt_app.h"
 #include "tests/support/account.h"
+#include "tests/support/module_ui.h"
 
 namespace korvane::qt {
 namespace {
@@ -21,9 +22,8 @@ namespace {
 TEST(StockOrderView, BothTabsFilledFromTheDemoAccount) {
     testing::qt_app();
     testing::DemoAccount demo(2000);
-    ui::HeadlessUi headless;
-    component::reset();
-    component::set_ui_host(&headless);
+    testing::ModuleUi module;
+    ui::HeadlessUi& headless = module.ui;
     bool shown = false;
     headless.on_show(generation::frmStockOrder::kFormName, [&](ui::Form& form) {
         auto& f = dynamic_cast<generation::frmStockOrder&>(form);
@@ -65,9 +65,6 @@ TEST(StockOrderView, BothTabsFilledFromTheDemoAccount) {
         << err;
     EXPECT_TRUE(shown);
     EXPECT_EQ(got, nullptr);
-    EXPECT_TRUE(headless.script_done());
-    component::set_ui_host(nullptr);
-    component::reset();
 }
 
 }  // namespace
