@@ -18,7 +18,10 @@ std::unique_ptr<ModuleState>& holder() {
 }  // namespace
 
 ModuleState::ModuleState() {
-    make_stock_option = [] { return session::AccountStockOptionService::create(); };
+    make_stock_option = [] {
+        return session::AccountStockOptionService::create(
+            [](const session::LoginPtr& login) { return session::SharedConnection(module().permission, login); });
+    };
     // The sales queries get an options object only: they run on the
     // account of the latest entry point's session.
     make_source_query = [] {

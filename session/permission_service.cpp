@@ -78,4 +78,11 @@ std::string PermissionService::RowAuthorityList(std::string_view kind, std::stri
     return list;
 }
 
+ado::ConnectionPtr SharedConnection(const PermissionServicePtr& service, const LoginPtr& login) {
+    if (!service || !login || !service->GetSession() ||
+        service->GetSession()->ConnectionString() != login->ConnectionString())
+        return nullptr;
+    return service->GetConnection();
+}
+
 }  // namespace korvane::session

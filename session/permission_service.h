@@ -57,4 +57,9 @@ private:
 };
 using PermissionServicePtr = std::shared_ptr<PermissionService>;
 
+// The connection of `service` when it serves the account `login` names, else
+// null: a service that reads for that session can share it rather than open
+// (and have the engine parse the account's schema for) one of its own.
+ado::ConnectionPtr SharedConnection(const PermissionServicePtr& service, const LoginPtr& login);
+
 }  // namespace korvane::session

@@ -14,8 +14,11 @@ bool AccountStockOptionService::InitFromSession(const LoginPtr& login, std::stri
         return false;
     }
     try {
-        auto con = ado::Connection::create();
-        con->Open(login->ConnectionString());
+        ado::ConnectionPtr con = source_ ? source_(login) : nullptr;
+        if (!con) {
+            con = ado::Connection::create();
+            con->Open(login->ConnectionString());
+        }
         auto rs = ado::Recordset::create();
         rs->Open("select cName, cValue from AccountOption where cKey1 = '" + login->OptionsKey1() +
                      "' and (cKey2 = '' or cKey2 = '" + login->OptionsKey2() + "') order by cKey2",

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -48,7 +49,13 @@ using StockOptionServicePtr = std::shared_ptr<StockOptionService>;
 // options cannot be served.
 class AccountStockOptionService : public StockOptionService {
 public:
-    static StockOptionServicePtr create() { return std::make_shared<AccountStockOptionService>(); }
+    // An open connection on the account of the login given, to read through;
+    // null (or no source) and the service opens its own.
+    using ConnectionSource = std::function<ado::ConnectionPtr(const LoginPtr& login)>;
+    explicit AccountStockOptionService(ConnectionSource source = {}) : source_(std::move(source)) {}
+    static StockOptionServicePtr create(ConnectionSource source = {}) {
+        return std::make_shared<AccountStockOptionService>(std::move(source));
+    }
 
     bool InitFromSession(const LoginPtr& login, std::string& message) override;
     std::shared_ptr<StockOptions> GetOptions() override;
@@ -58,6 +65,7 @@ public:
                                             const ado::RecordsetPtr& line) override;
 
 private:
+    ConnectionSource source_;
     std::shared_ptr<StockOptions> options_;
     ado::ConnectionPtr connection_;
 };

@@ -68,7 +68,10 @@ FormServices standard_services(ui::UiHost& ui, session::PermissionServicePtr per
     s.calendar = host::account_calendar();
     s.user_define = [] { return host::account_user_define(); };
     s.source_query = std::make_shared<host::AccountSourceQueryService>([permission] { return permission; });
-    s.stock_option = [] { return session::AccountStockOptionService::create(); };
+    s.stock_option = [permission] {
+        return session::AccountStockOptionService::create(
+            [permission](const session::LoginPtr& login) { return session::SharedConnection(permission, login); });
+    };
     s.layout = &layout;
     s.registry = &registry;
     return s;

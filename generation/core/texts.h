@@ -72,6 +72,7 @@ inline constexpr const char* kWarehouseSqlHead = "SELECT * FROM Warehouse WHERE 
 inline constexpr const char* kWarehouseSqlMiddle = "%'" " OR cWhName LIKE '%";
 inline constexpr const char* kWarehouseSqlTail = "%')";
 inline constexpr const char* kWarehouseSqlIn = " AND cWhCode IN(";
+inline constexpr const char* kWarehouseSqlAll = "SELECT * FROM Warehouse";
 inline constexpr const char* kWarehouseTable = "Warehouse";
 
 // The unit and free-item lists of a line's cell.

@@ -31,18 +31,20 @@ long warehouse_code_col(const FormServices& services, const ui::Grid& body) {
 
 }  // namespace
 
-std::string WarehouseLookupSql(const FormServices& services, const std::string& text) {
-    std::string sql = std::string(texts::kWarehouseSqlHead) + text + texts::kWarehouseSqlMiddle + text +
-                      texts::kWarehouseSqlTail;
+std::string WarehouseLookupSql(const FormServices& services, const std::string& text, const WarehouseOffer& offer) {
+    std::string sql = offer.by_text ? std::string(texts::kWarehouseSqlHead) + text + texts::kWarehouseSqlMiddle + text +
+                                          texts::kWarehouseSqlTail
+                                    : std::string(texts::kWarehouseSqlAll);
     std::string list = services.session()->RowAuthorityList("warehouse", "", "W");
-    if (!list.empty()) sql += texts::kWarehouseSqlIn + list + ")";
+    if (!list.empty()) sql += offer.rights + list + ")";
     return sql;
 }
 
-std::string LookupWarehouse(const FormServices& services, const std::string& text, std::string& sWhCode) {
+std::string LookupWarehouse(const FormServices& services, const std::string& text, std::string& sWhCode,
+                            const WarehouseOffer& offer) {
     if (!services.reference_list) err::raise(err::kObjectNotSet);
     auto rs = services.reference_list->Show(services.host(), services.session()->GetSession(),
-                                            WarehouseLookupSql(services, text), texts::kWarehouseTable, 0);
+                                            WarehouseLookupSql(services, text, offer), texts::kWarehouseTable, 0);
     std::string name = picked(rs, "cwhname");
     if (rs && rs->RecordCount() > 0) {
         sWhCode = picked(rs, "cWhCode");
@@ -136,10 +138,10 @@ std::string LookupFreeItem(const FormServices& services, int n, const std::strin
 }
 
 bool LookupWarehouseOrUnitCell(const FormServices& services, ui::Grid& body, long row, long col,
-                               const ado::RecordsetPtr& rs_body, std::string& sWhCode) {
+                               const ado::RecordsetPtr& rs_body, std::string& sWhCode, const WarehouseOffer& offer) {
     const std::string caption(body.TextMatrix(0, col));
     if (caption == "仓库") {
-        std::string name = LookupWarehouse(services, std::string(body.TextMatrix(row, col)), sWhCode);
+        std::string name = LookupWarehouse(services, std::string(body.TextMatrix(row, col)), sWhCode, offer);
         if (name.empty()) return true;
         body.put_TextMatrix(row, col, name);
         if (long code = services.layouts().WhCodeCol; code > 0 && code < body.Cols())

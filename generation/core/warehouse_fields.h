@@ -7,22 +7,33 @@
 #include <string>
 
 #include "generation/core/form_services.h"
+#include "generation/core/texts.h"
 #include "platform/ado/recordset.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/grid.h"
 
 namespace korvane::generation::ModuleCtl {
 
-// The warehouse list's query for the typed text, within the operator's warehouses.
-std::string WarehouseLookupSql(const FormServices& services, const std::string& text);
+// What a warehouse list offers: the warehouses whose code or name holds the
+// typed text (a receipt's field and cells) or every one (an issue line's
+// cell), within the operator's warehouses, whose list `rights` introduces.
+struct WarehouseOffer {
+    bool by_text = true;
+    const char* rights = texts::kWarehouseSqlIn;
+};
+
+// The warehouse list's query for the typed text.
+std::string WarehouseLookupSql(const FormServices& services, const std::string& text,
+                               const WarehouseOffer& offer = {});
 // Shows the warehouse list; the picked warehouse's name ("" when none was
 // picked), its code in sWhCode (left alone when none was).
-std::string LookupWarehouse(const FormServices& services, const std::string& text, std::string& sWhCode);
+std::string LookupWarehouse(const FormServices& services, const std::string& text, std::string& sWhCode,
+                            const WarehouseOffer& offer = {});
 
 // A body line's 仓库 or 库存单位 cell picked from its reference list; false
 // when the column is neither, for the form's own cells.
 bool LookupWarehouseOrUnitCell(const FormServices& services, ui::Grid& body, long row, long col,
-                               const ado::RecordsetPtr& rs_body, std::string& sWhCode);
+                               const ado::RecordsetPtr& rs_body, std::string& sWhCode, const WarehouseOffer& offer);
 
 // Resolves a typed warehouse: the text becomes its name and sWhCode its
 // code. An unknown one tells the user, runs `refocus` and empties both.

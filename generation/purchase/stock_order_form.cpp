@@ -710,7 +710,7 @@ void frmStockOrder::cell_lookup(ui::Grid& body, long row, long col) {
     const std::string caption(body.TextMatrix(0, col));
     const long cols = body.Cols();
     const bool returning = ModuleCtl::CellAmount(body, row, cols - 2) < 0;
-    if (ModuleCtl::LookupWarehouseOrUnitCell(services_, body, row, col, rs_body_, wh_code_)) return;
+    if (ModuleCtl::LookupWarehouseOrUnitCell(services_, body, row, col, rs_body_, wh_code_, {})) return;
     if ((caption == "批号" || caption == "入库单号") && returning) {
         std::string result;
         body.select(row, col);

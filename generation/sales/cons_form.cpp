@@ -210,6 +210,8 @@ session::LoginPtr frmCons::login() const {
 void frmCons::on_form_load() {
     services_.host().set_app_title("");
     services_.layouts().BodyLaidOutA = false;
+    head_->put_GridColor(ui::kGrey);
+    body_->put_GridColor(ui::kGrey);
     std::string list = services_.session()->RowAuthorityList("department", "", "W");
     dept_clause_ = list.empty() ? "" : T::kDeptScopeHead + list + T::kDeptScopeTail;
     message_.clear();
@@ -434,7 +436,7 @@ bool frmCons::run_line_checks(long row, long col, std::string& text) {
         return reject(std::string(T::kQuantityNotHead) + (t > 0 ? "正数" : "负数"), vbOKOnly, texts::kSystemTitle);
 
     // 5. A changed receipt number lets go of the receipt line it named.
-    if (caption == "入库单号" && !old_cell_text_.empty())
+    if (caption == "入库单号" && !old_cell_text_.empty() && text != old_cell_text_)
         if (long id = ModuleCtl::GetColumnIndex("iBatch", rs_body_, cols); id > 0) body.put_TextMatrix(row, id, "");
 
     if (!rs_body_) return true;
@@ -508,7 +510,8 @@ void frmCons::cell_button(long row, long col) {
     ui::Grid& body = *body_;
     if (row < 1 || row >= body.Rows() || col < 1 || col >= body.Cols()) return;
     const std::string caption(body.TextMatrix(0, col));
-    if (ModuleCtl::LookupWarehouseOrUnitCell(services_, body, row, col, rs_body_, wh_code_)) return;
+    if (ModuleCtl::LookupWarehouseOrUnitCell(services_, body, row, col, rs_body_, wh_code_,
+                                             {false, T::kLineWarehouses})) return;
     if (caption == "批号") {
         if (ModuleCtl::CellAmount(body, row, body.Cols() - 2) <= 0) return;
         std::string m;

@@ -26,6 +26,9 @@ inline constexpr const char* kInvRights =
     "II.iid IN(";
 inline constexpr const char* kLineOfHead = "DispatchLists.DLID=";
 
+// A line's warehouse: every one the operator may use.
+inline constexpr const char* kLineWarehouses = " WHERE cWhCode IN (";
+
 // Line edits.
 inline constexpr const char* kPiecesNotHead = "本次出库件数不能为";
 inline constexpr const char* kQuantityNotHead = "本次出库数量不能为";

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QColor>
 #include <QComboBox>
 #include <QCursor>
 #include <QGroupBox>
@@ -67,6 +68,17 @@ int vb_key(int qt_key) {
 constexpr int kNotApplied = -2;
 
 int vb_button(Qt::MouseButton b) { return b == Qt::RightButton ? 2 : b == Qt::MiddleButton ? 4 : 1; }
+
+// The lines between a grid's cells in the grid's colour (VB's BGR order),
+// or the style's own when the grid names none.
+void apply_grid_color(QTableView* view, std::uint32_t bgr) {
+    if (bgr == ui::kViewGridColor) {
+        view->setStyleSheet({});
+        return;
+    }
+    view->setStyleSheet(QStringLiteral("QTableView { gridline-color: %1; }")
+                            .arg(QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF).name()));
+}
 
 QIcon picture(int resource) {
     QStyle* s = QApplication::style();
@@ -138,6 +150,7 @@ struct FormView::Impl {
         view->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                               QAbstractItemView::AnyKeyPressed);
         view->horizontalHeader()->setHighlightSections(false);
+        apply_grid_color(view, g.GridColor());
         // The widths the model gave each column last: a view width is set
         // only when the model's changes, so a column the user widened keeps
         // its width, and one hidden by a width of 0 comes back as it was.
@@ -431,6 +444,8 @@ struct FormView::Impl {
         else if (auto* sb = dynamic_cast<ui::StatusBar*>(&c)) {
             const auto labels = w->findChildren<QLabel*>(Qt::FindDirectChildrenOnly);
             for (long i = 1; i <= sb->panel_count() && i <= labels.size(); ++i) labels[i - 1]->setText(q(sb->panel_text(i)));
+        } else if (auto* g = dynamic_cast<ui::Grid*>(&c); g && p == "GridColor") {
+            apply_grid_color(static_cast<QTableView*>(w), g->GridColor());
         } else if (auto* g = dynamic_cast<ui::Grid*>(&c); g && p == "TopRow") {
             auto* view = static_cast<QTableView*>(w);
             auto* model = static_cast<GridModel*>(view->model());

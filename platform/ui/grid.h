@@ -95,6 +95,10 @@ public:
     void put_ColInputKind(long col, InputKind kind);
     Alignment ColAlignment(long col) const;
     void put_ColAlignment(long col, Alignment a);
+    // The colour of the lines between the cells; kViewGridColor (the
+    // default) leaves it to the view.
+    std::uint32_t GridColor() const { return grid_color_; }
+    void put_GridColor(std::uint32_t color) { set(grid_color_, color, "GridColor"); }
     // A column whose cells show a small button (the reference button of a cell).
     bool ColButton(long col) const;
     void put_ColButton(long col, bool on);
@@ -194,6 +198,7 @@ private:
     GridRows rows_{2, 2};
     long fixed_rows_ = 1, fixed_cols_ = 0;
     std::vector<Column> columns_ = std::vector<Column>(2);
+    std::uint32_t grid_color_ = kViewGridColor;
     bool redraw_ = true, editable_ = true, dirty_ = false;
     long row_ = 1, col_ = 0, mouse_row_ = -1, mouse_col_ = -1, top_row_ = 1;
     bool editing_ = false;

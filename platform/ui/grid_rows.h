@@ -46,6 +46,8 @@ constexpr std::uint32_t RGB(int r, int g, int b) {
 // White cells take typing, grey ones do not.
 inline constexpr std::uint32_t kWhite = RGB(255, 255, 255);
 inline constexpr std::uint32_t kGrey = RGB(192, 192, 192);
+// No RGB() gives it: a colour the model leaves to its view.
+inline constexpr std::uint32_t kViewGridColor = 0xFFFFFFFFu;
 
 // The texts of one row's cells as a filler writes them, kept side by side in
 // one buffer: cells written once each in column order are packed into the

@@ -8,6 +8,7 @@
 #include "component/stock_selection.h"
 #include "generation/core/body_rows.h"
 #include "generation/core/grid_fill.h"
+#include "host/reference_list.h"
 #include "platform/vb/convert.h"
 #include "session/login.h"
 #include "session/options_loader.h"
@@ -28,12 +29,30 @@ struct Owner : FormOwner {
     void put_sErrMsg(std::string) override {}
 };
 
+// The account's reference list, keeping the queries it was given.
+struct RecordingList : host::ReferenceList {
+    std::shared_ptr<host::ReferenceList> account = host::account_reference_list();
+    Texts sql;
+    ado::RecordsetPtr Show(ui::UiHost& host, const session::LoginPtr& session, const std::string& s,
+                           const std::string& table, long mode) override {
+        sql.push_back(s);
+        return account->Show(host, session, s, table, mode);
+    }
+    ado::RecordsetPtr ShowColumns(ui::UiHost& host, const session::LoginPtr& session, const std::string& s,
+                                  const std::string& title, const std::string& captions,
+                                  const std::string& condition) override {
+        sql.push_back(s);
+        return account->ShowColumns(host, session, s, title, captions, condition);
+    }
+};
+
 struct ConsFormTest : ::testing::Test {
     testing::TestAccount account;
     testing::ModuleUi module;
     std::unique_ptr<testing::Services> fixture;
     std::unique_ptr<frmCons> form;
     Owner owner;
+    std::shared_ptr<host::ReferenceList> reference_list;  // the account's when null
 
     void SetUp() override {
         account.add_warehouse("01", "原料仓");
@@ -75,6 +94,7 @@ struct ConsFormTest : ::testing::Test {
         session::load_session_options(permission);
         fixture = std::make_unique<testing::Services>(permission, &module.ui);
         fixture->services.ref_select = component::make_stock_selection;
+        if (reference_list) fixture->services.reference_list = reference_list;
         form = std::make_unique<frmCons>(fixture->services);
         FormContext c;
         c.owner = &owner;
@@ -120,6 +140,8 @@ struct ConsFormTest : ::testing::Test {
 
 TEST_F(ConsFormTest, FilterFragmentsAreExactAndSelectOnTheAccount) {
     auto& f = open();
+    EXPECT_EQ(f.lstFhdHead().GridColor(), ui::RGB(192, 192, 192));
+    EXPECT_EQ(f.lstFhdBody().GridColor(), ui::RGB(192, 192, 192));
     f.cmdFilter().click();
     EXPECT_EQ(f.sWhere(), "");
     EXPECT_EQ(column(f.lstFhdHead(), "发货单号"), (Texts{"FH001", "FH002", "FH003"}));
@@ -186,6 +208,50 @@ TEST_F(ConsFormTest, MarkingHeadsLoadsAndDropsTheirLines) {
     EXPECT_EQ(f.cmbWhName().Text(), "");
 }
 
+TEST_F(ConsFormTest, AWarehouseNameDropsOtherWarehousesLinesWhenTheFilterReloadsThem) {
+    auto& f = lines_of(1);
+    ASSERT_EQ(column(f.lstFhdBody(), "仓库"), (Texts{"原料仓", "成品仓", "原料仓"}));
+    // a number the query cannot take leaves the heads and their marks, and
+    // the filter reloads the marked head's lines
+    f.cmbDLID().put_Text("FH'");
+    f.cmdFilter().click();
+    EXPECT_EQ(f.lstFhdHead().TextMatrix(1, 0), "Y");
+    EXPECT_EQ(column(f.lstFhdBody(), "仓库"), (Texts{"原料仓", "成品仓", "原料仓"})) << "no warehouse named";
+    f.cmbWhName().put_Text("原料仓");
+    f.cmdFilter().click();
+    EXPECT_EQ(column(f.lstFhdBody(), "仓库"), (Texts{"原料仓", "原料仓"}));
+    EXPECT_EQ(f.rsBody()->RecordCount(), 3) << "the record set keeps them";
+    f.cmbWhName().put_Text("成品仓");
+    f.cmdFilter().click();
+    EXPECT_EQ(column(f.lstFhdBody(), "仓库"), (Texts{"成品仓"}));
+}
+
+TEST_F(ConsFormTest, ALinesWarehouseIsPickedAmongTheOperatorsWarehouses) {
+    account.add_warehouse("03", "备件仓");
+    account.restrict_rows("demo", "department", "01");
+    for (const char* wh : {"01", "02"}) account.restrict_rows("demo", "warehouse", wh);
+    for (const char* inv : {"A001", "A002"})
+        account.restrict_rows("demo", "inventory",
+                              account.scalar(std::string("select iId from Inventory where cInvCode = '") + inv + "'"));
+    auto list = std::make_shared<RecordingList>();
+    reference_list = list;
+    auto& f = lines_of(1);
+    auto& b = f.lstFhdBody();
+    ASSERT_EQ(b.Rows(), 4);
+    const long wh = ModuleCtl::CaptionColumn(b, "仓库");
+    Texts offered;
+    ui().on_show(host::ReferenceListForm::kFormName, [&](ui::Form& form) {
+        auto& l = dynamic_cast<host::ReferenceListForm&>(form);
+        for (long r = 1; r < l.grid().Rows(); ++r) offered.emplace_back(l.grid().TextMatrix(r, 2));
+        l.pick(2);
+    });
+    b.cell_button_click(1, wh);
+    ASSERT_EQ(list->sql, (Texts{"SELECT * FROM Warehouse WHERE cWhCode IN ('01','02')"}));
+    EXPECT_EQ(offered, (Texts{"原料仓", "成品仓"})) << "every warehouse of the operator's, whatever the cell says";
+    EXPECT_EQ(b.TextMatrix(1, wh), "成品仓");
+    EXPECT_EQ(b.TextMatrix(1, ModuleCtl::GetColumnIndex("cwhcode", f.rsBody(), b.Cols())), "02");
+}
+
 TEST_F(ConsFormTest, FilterFieldsEmptyARefusedEntryAndPlaceTheDateButtonBelowTheFrame) {
     auto& f = open();
     f.set_focus(&f.txtLDate());
@@ -208,11 +274,17 @@ TEST_F(ConsFormTest, FilterFieldsEmptyARefusedEntryAndPlaceTheDateButtonBelowThe
 // ---- line edits ----
 
 TEST_F(ConsFormTest, OverIssueRuleSumsTheShownRowsOfALine) {
+    account.exec("update Inventory set iGroupType = 1, iChangRate = 2 where cInvCode = 'A001'");
+    account.exec("update DispatchLists set iInvExchRate = 2 where DLsID = 11");
     auto& f = lines_of(1);
-    // issued 8 of 10, 10% excess allowed: 3 more reach the limit, 4 pass it
+    auto& b = f.lstFhdBody();
+    // issued 8 of 10, 10% excess allowed: 3 more reach the limit, 4 pass it;
+    // the pieces follow the quantity at the fixed rate, and come back with it
     EXPECT_EQ(type_quantity(f, 1, "3"), "3.00");
+    EXPECT_EQ(b.TextMatrix(1, b.Cols() - 1), "1.50");
     ui().answer("本次出库数量不能大于出库上限范围！", vbOK);
     EXPECT_EQ(type_quantity(f, 1, "4"), "3.00");
+    EXPECT_EQ(b.TextMatrix(1, b.Cols() - 1), "1.50") << "the partner cell is restored";
     // a copy of the line counts towards the same sum
     f.lstFhdBody().select(1, 1);
     f.mnuCopyLine().click();
@@ -328,6 +400,46 @@ TEST_F(ConsFormTest, AReceiptPassTellsOfARedLineAndGoesOn) {
     f.key_down(79, 2);  // Ctrl+O
     EXPECT_EQ(column(b, "入库单号"), (Texts{"", "0000000001", "", ""}));
     EXPECT_EQ(ui().messages().back().title, "批量入库单据号指定");
+}
+
+TEST_F(ConsFormTest, AReceiptLineSplitChecksEachNewRowAsAnEdit) {
+    const long r1 = account.add_receipt_line("01", "A001", "B1", 2);
+    const long r2 = account.add_receipt_line("01", "A001", "B2", 1);
+    // issued 8 of 10 with 10% over allowed: 3 now is the most
+    auto split = [this](const std::function<void()>& meanwhile) {
+        form.reset();
+        auto& f = lines_of(1);
+        EXPECT_EQ(type_quantity(f, 1, "3"), "3.00");
+        meanwhile();
+        f.key_down(81, 2);  // Ctrl+Q in this time's quantity
+        return &f;
+    };
+    auto* f = split([] {});
+    auto& b = f->lstFhdBody();
+    EXPECT_TRUE(b.RowHidden(1));
+    EXPECT_EQ(column(b, "批号", true), (Texts{"", "", "B1", "B2"}));
+    EXPECT_EQ(this_time(b).back(), "1.00");
+    EXPECT_TRUE(ui().messages().empty()) << "the hidden row it came from is not summed again";
+
+    // The option changed meanwhile: each new row is checked against what is
+    // left of the line, told and left as allocated.
+    f = split([this] {
+        account.set_option("001", "", "OverDispOut", "False");
+        ui().answer("本次出库数量不能大于未出库数量", vbOK);
+        ui().answer("本次出库数量不能大于未出库数量", vbOK);
+    });
+    EXPECT_EQ(ui().messages().size(), 2u);
+    EXPECT_EQ(ui().messages().back().title, "系统提示");
+    EXPECT_EQ(this_time(f->lstFhdBody()), (Texts{"5.00", "0.00", "2.00", "1.00"}));
+
+    // Split from the receipt number's cell: checking it again keeps the
+    // receipt line each part names.
+    account.set_option("001", "", "OverDispOut", "True");
+    f = split([this] { form->lstFhdBody().put_Col(ModuleCtl::CaptionColumn(form->lstFhdBody(), "入库单号")); });
+    auto& parts = f->lstFhdBody();
+    const long id = ModuleCtl::GetColumnIndex("iBatch", f->rsBody(), parts.Cols());
+    EXPECT_EQ(parts.TextMatrix(4, id), std::to_string(r1));
+    EXPECT_EQ(parts.TextMatrix(5, id), std::to_string(r2));
 }
 
 // ---- OK ----
