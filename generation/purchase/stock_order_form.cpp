@@ -236,6 +236,7 @@ void frmStockOrder::on_form_load() {
     tabs_->put_Tab(0);
     tabs_->on_click = [this](long previous) { tab_switch(previous); };
     tab_switch(-1);
+    for (auto* g : {order_head_, order_body_, arrival_head_, arrival_body_}) g->put_GridColor(ui::kGrey);
     cmd_wh_->put_Picture(texts::kReferencePicture);
     cmd_wh_->put_Visible(false);
     cmd_refers_->put_Visible(false);

@@ -530,6 +530,8 @@ TEST_F(StockOrderTest, OkWithEveryLineUnmarkedHandsNothingOver) {
 
 TEST_F(StockOrderTest, FilterFieldsDropBadKeysAndCheckWhatWasTyped) {
     auto& f = open();
+    for (ui::Grid* g : {&f.lstDdHead(), &f.lstDdBody(), &f.lstDhdHead(), &f.lstDhdBody()})
+        EXPECT_EQ(g->GridColor(), ui::kGrey) << g->Name();
     f.cmbVen().type_text("华东'精密");
     EXPECT_EQ(f.cmbVen().Text(), "华东精密");
     EXPECT_EQ(ui().beeps(), 1);
