@@ -717,9 +717,10 @@ bool outside_transactions(const std::string& statement) {
                                       (statement[end] >= 'A' && statement[end] <= 'Z')))
         ++end;
     const std::string_view word(statement.data() + first, end - first);
-    if (word.size() < 3 || word.size() > 9) return false;
-    for (std::string_view w : {"BEGIN", "COMMIT", "END", "ROLLBACK", "SAVEPOINT", "RELEASE", "PRAGMA", "ATTACH",
-                               "DETACH", "VACUUM"})
+    static constexpr std::string_view kWords[] = {"BEGIN",   "COMMIT", "END",    "ROLLBACK", "SAVEPOINT",
+                                                  "RELEASE", "PRAGMA", "ATTACH", "DETACH",   "VACUUM"};
+    if (word.empty()) return false;
+    for (std::string_view w : kWords)
         if (w[0] == vb::upper_ascii(word[0]) && vb::iequals_ascii(word, w)) return true;
     return false;
 }
