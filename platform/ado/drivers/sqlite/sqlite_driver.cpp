@@ -883,11 +883,16 @@ std::size_t run_bound(sqlite3* db, const std::vector<std::string>& statements, s
             }
         }
         const auto before = sqlite3_total_changes64(db);
+        const bool open = sqlite3_get_autocommit(db) == 0;
         const int rc = sqlite3_step(raw);
-        sqlite3_reset(raw);
         if (rc == SQLITE_DONE) {
+            sqlite3_reset(raw);
             if (sqlite3_total_changes64(db) != before) changed += static_cast<long>(sqlite3_changes64(db));
         } else {
+            // A refusal that ended the transaction (ON CONFLICT ROLLBACK) took
+            // the rows before with it: run again, the row could pass.
+            if (open && sqlite3_get_autocommit(db) != 0) raise_sqlite(db, rc, Where{statements[k], k, n});
+            sqlite3_reset(raw);
             changed += run_to_end(db, statements[k], Where{statements[k], k, n});
         }
     }

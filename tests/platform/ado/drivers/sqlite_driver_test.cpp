@@ -247,6 +247,11 @@ TEST_F(SqliteDriver, RowsOfOneShapeStoreWhatEachStatementAloneStores) {
     const std::string read = "select typeof(t), t, typeof(i), i, typeof(r), r, typeof(n), n from ";
     EXPECT_EQ(query(*c, read + "B order by rowid"), query(*c, read + "L order by rowid"));
     EXPECT_EQ(query(*c, "select count(*) from B"), Rows{{Variant(5)}});
+    // a refusal that undoes the whole batch is reported, not run again on its own
+    c->execute("create table R (x int unique on conflict rollback)");
+    EXPECT_EQ(raised([&] { c->execute("insert into R (x) values (1) insert into R (x) values (1)"); }).description(),
+              "UNIQUE constraint failed: R.x (in statement 2 of 2: insert into R (x) values (1))");
+    EXPECT_EQ(query(*c, "select count(*) from R"), Rows{{Variant(0)}});
 }
 
 TEST_F(SqliteDriver, PreparedStatementErrorsNameTheirStatement) {
