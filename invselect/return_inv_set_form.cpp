@@ -44,7 +44,7 @@ std::string scratch_command(const std::string& table, const std::vector<std::str
     std::string sql = std::string(texts::kDropIfExists) + table + "')) drop table " + table + " create table " + table +
                       "(id nvarchar(255))";
     sql.reserve(sql.size() + codes.size() * (table.size() + 40));
-    for (const auto& code : codes) sql += " insert into " + table + "(id) values('" + code + "') ";
+    for (const auto& code : codes) sql.append(" insert into ").append(table).append("(id) values('").append(code).append("') ");
     return sql;
 }
 

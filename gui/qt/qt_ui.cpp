@@ -569,6 +569,7 @@ FormView::FormView(ui::Form& form, QWidget* parent) : QDialog(parent), form_(for
     form.view_closed = [this] {
         if (isVisible()) done(0);
     };
+    form.view_detach = [this] { detach(); };
     // The model decides where the focus is: Validate may keep it.
     form.view_focus = [this](ui::Control* c) {
         if (!c) return;
@@ -593,6 +594,7 @@ FormView::FormView(ui::Form& form, QWidget* parent) : QDialog(parent), form_(for
 }
 
 void FormView::keyPressEvent(QKeyEvent* e) {
+    if (!bound_) return;
     if (int k = vb_key(e->key())) {
         if (k != 27 && k != 13) {
             form_.key_down(k, vb_shift(e->modifiers()));
@@ -603,9 +605,16 @@ void FormView::keyPressEvent(QKeyEvent* e) {
 }
 
 FormView::~FormView() {
+    if (bound_) detach();
+}
+
+void FormView::detach() {
+    if (!bound_) return;
+    bound_ = false;
     disconnect(qApp, nullptr, this, nullptr);
     form_.view_closed = nullptr;
     form_.view_focus = nullptr;
+    form_.view_detach = nullptr;
     for (const auto& c : form_.controls()) {
         c->on_changed = nullptr;
         if (auto* g = dynamic_cast<ui::Grid*>(c.get())) {
@@ -634,12 +643,12 @@ bool FormView::save_png(const QString& path) {
 
 void FormView::closeEvent(QCloseEvent* e) {
     // The close box asks the form; QueryUnload may keep it open.
-    if (form_.loaded() && !form_.Unload()) e->ignore();
+    if (bound_ && form_.loaded() && !form_.Unload()) e->ignore();
     else e->accept();
 }
 
 void FormView::reject() {
-    if (form_.loaded() && !form_.Unload()) return;
+    if (bound_ && form_.loaded() && !form_.Unload()) return;
     QDialog::reject();
 }
 
@@ -704,6 +713,28 @@ void QtUi::show_modal(ui::Form& form) {
     FormView view(form, QApplication::activeWindow());
     view.exec();
     if (form.visible()) form.Hide();
+}
+
+QtUi::~QtUi() {
+    for (const auto& view : modeless_) delete view.data();
+}
+
+void QtUi::show_modeless(ui::Form& form) {
+    auto* view = new FormView(form, QApplication::activeWindow());
+    std::erase_if(modeless_, [](const QPointer<FormView>& v) { return v.isNull(); });
+    modeless_.emplace_back(view);
+    // closed by the form or the person: the form may be shown again by a
+    // new window, so this one lets go at once and goes when Qt is done with it
+    QObject::connect(view, &QDialog::finished, view, [view] {
+        view->detach();
+        view->deleteLater();
+    });
+    // a form that goes while its window is up takes the window with it
+    form.view_detach = [view] {
+        view->detach();
+        delete view;
+    };
+    view->show();
 }
 
 void QtUi::popup_menu(ui::Form&, ui::Menu& menu) {

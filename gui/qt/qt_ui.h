@@ -3,8 +3,10 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include <QDialog>
+#include <QPointer>
 
 #include "platform/ui/form.h"
 #include "platform/ui/ui_host.h"
@@ -22,6 +24,9 @@ public:
     QWidget* widget_of(const std::string& control_name) const;
     // Renders the window into a PNG file; false when it cannot be written.
     bool save_png(const QString& path);
+    // Lets go of the form: its hooks cleared, nothing more sent to it; the
+    // window keeps what it showed last.
+    void detach();
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -31,11 +36,14 @@ protected:
 private:
     struct Impl;
     ui::Form& form_;
+    bool bound_ = true;  // until detach()
     std::unique_ptr<Impl> impl_;
 };
 
 class QtUi : public ui::UiHost {
 public:
+    // Closes the modeless windows still up: they outlive no host.
+    ~QtUi() override;
     int MsgBox(std::string_view prompt, int flags = ui::vb::vbOKOnly, std::string_view title = {}) override;
     std::string InputBox(std::string_view prompt, std::string_view title = {},
                          std::string_view default_text = {}) override;
@@ -44,11 +52,14 @@ public:
     void set_mouse_pointer(int pointer) override;
     int mouse_pointer() const override { return pointer_; }
     void show_modal(ui::Form& form) override;
+    // A window of its own that goes when the form hides, unloads or goes.
+    void show_modeless(ui::Form& form) override;
     void popup_menu(ui::Form& form, ui::Menu& menu) override;
     void set_app_title(std::string title) override;
 
 private:
     int pointer_ = 0;
+    std::vector<QPointer<FormView>> modeless_;
 };
 
 }  // namespace korvane::qt

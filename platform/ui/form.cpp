@@ -1,8 +1,20 @@
 #include "platform/ui/form.h"
 
+#include <utility>
+
 #include "platform/vb/error.h"
 
 namespace korvane::ui {
+
+Form::~Form() {
+    if (auto detach = std::exchange(view_detach, nullptr)) detach();
+}
+
+// The view may let go of the form while it hears of the close, which
+// clears the hook it is running from: it runs from a copy.
+void Form::tell_view_closed() {
+    if (auto closed = view_closed) closed();
+}
 
 void Form::adopt(std::unique_ptr<Control> c) {
     if (by_name_.count(c->Name())) err::raise(err::kInvalidCall, "a form control named " + c->Name() + " exists");
@@ -30,17 +42,20 @@ void Form::Load() {
 void Form::Show(int mode) {
     Load();
     if (!loaded_) return;  // Load may unload the form again
+    const bool shown = visible_;
     visible_ = true;
     if (mode == vbModal) {
         modal_ = true;
         host_.show_modal(*this);
         modal_ = false;
+    } else if (!shown) {
+        host_.show_modeless(*this);
     }
 }
 
 void Form::Hide() {
     visible_ = false;
-    if (view_closed) view_closed();
+    tell_view_closed();
 }
 
 bool Form::Unload() {
@@ -52,7 +67,7 @@ bool Form::Unload() {
     loaded_ = false;
     visible_ = false;
     focus_ = nullptr;
-    if (view_closed) view_closed();
+    tell_view_closed();
     return true;
 }
 

@@ -21,7 +21,7 @@ inline constexpr int vbModal = 1;
 class Form {
 public:
     Form(std::string name, UiHost& host) : name_(std::move(name)), host_(host) {}
-    virtual ~Form() = default;
+    virtual ~Form();
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
 
@@ -57,7 +57,8 @@ public:
     bool visible() const { return visible_; }
     bool modal() const { return modal_; }
     void Load();
-    // Shows the form; a modal show returns when the form is hidden or unloaded.
+    // Shows the form; a modal show returns when the form is hidden or
+    // unloaded, a modeless one at once (showing a shown form again changes nothing).
     void Show(int mode = vbModeless);
     void Hide();
     // QueryUnload may cancel; true when the form is gone.
@@ -82,12 +83,15 @@ public:
     std::function<void(Control& c, Control* next, bool& cancel)> on_validate;
     std::function<void(Control& c)> on_got_focus;
     std::function<void(Control& c)> on_lost_focus;
-    // The view's hooks: the form was hidden or unloaded; the focus moved.
+    // The view's hooks: the form was hidden or unloaded; the focus moved;
+    // the form is going, and a window still showing it must let go of it.
     std::function<void()> view_closed;
     std::function<void(Control*)> view_focus;
+    std::function<void()> view_detach;
 
 private:
     void adopt(std::unique_ptr<Control> c);
+    void tell_view_closed();
 
     std::string name_;
     UiHost& host_;

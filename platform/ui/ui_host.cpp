@@ -90,6 +90,8 @@ void HeadlessUi::show_modal(Form& form) {
     }
 }
 
+void HeadlessUi::show_modeless(Form& form) { modeless_.push_back(form.Name()); }
+
 void HeadlessUi::popup_menu(Form& form, Menu& menu) {
     popups_.push_back(menu.Name());
     if (menus_.empty()) {
@@ -120,6 +122,7 @@ void HeadlessUi::clear() {
     inputs_.clear();
     menus_.clear();
     popups_.clear();
+    modeless_.clear();
     messages_.clear();
     prompts_.clear();
     keys_.clear();

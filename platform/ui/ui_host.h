@@ -53,6 +53,9 @@ public:
     virtual int mouse_pointer() const = 0;
     // Runs the form modally: returns when it is hidden or unloaded.
     virtual void show_modal(Form& form) = 0;
+    // Shows the form and returns at once; it stays up until it hides or
+    // unloads itself, or the person closes it.
+    virtual void show_modeless(Form& form) = 0;
     // Shows a pop-up menu at the mouse; the chosen item's click runs before
     // it returns (nothing runs when the user dismisses the menu).
     virtual void popup_menu(Form& form, Menu& menu) = 0;
@@ -95,6 +98,11 @@ public:
     // leaves open is a failure, since a person would still be looking at it.
     void show_modal(Form& form) override;
     void on_show(std::string form_name, std::function<void(Form&)> script);
+    // Notes the form and returns: the test drives a modeless form itself,
+    // after the call that showed it.
+    void show_modeless(Form& form) override;
+    // The names of the forms shown modelessly, in order.
+    const std::vector<std::string>& shown_modeless() const { return modeless_; }
     // The next pop-up menu picks the item of this name ("" dismisses it).
     void answer_menu(std::string item_name) { menus_.push_back(std::move(item_name)); }
     void popup_menu(Form& form, Menu& menu) override;
@@ -117,6 +125,7 @@ private:
     std::deque<std::string> inputs_;
     std::deque<std::string> menus_;
     std::vector<std::string> popups_;
+    std::vector<std::string> modeless_;
     std::vector<Message> messages_;
     std::vector<std::string> prompts_;
     std::vector<std::string> keys_;

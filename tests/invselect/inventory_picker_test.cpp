@@ -208,6 +208,27 @@ TEST_F(Picker, TheBaseConditionNarrowsEveryListAndSelectAllMarksThemAll) {
     EXPECT_EQ(codes(rs), (std::vector<std::string>{"F001", "m002", "M003", "P001"}));
 }
 
+TEST_F(Picker, AModelessPickerReturnsAtOnceAndConfirmsLater) {
+    component::ReturnInvSet picker;
+    picker.frmShow(login, ui::vbModeless, std::string("cInvCode <> 'M003'"));
+    EXPECT_EQ(ui.shown_modeless(), (std::vector<std::string>{frmReturnInvSet::kFormName}));
+    auto* f = dynamic_cast<frmReturnInvSet*>(component::module().selection_dialog.get());
+    ASSERT_TRUE(f);
+    EXPECT_TRUE(f->loaded());
+    EXPECT_TRUE(f->visible());
+    EXPECT_FALSE(picker.RecordsetValue());  // nothing handed over while it is open
+    f->treeMenu().check_node("m01", true);
+    EXPECT_EQ(f->list_condition(), "cInvCode <> 'M003' AND cInvCCode like '01%'");
+    for (long r = 1; r < f->ListView1().Rows(); ++r)
+        if (f->ListView1().TextMatrix(r, 1) != "P001") f->ListView1().click(r, 0);
+    click_ok(*f);
+    EXPECT_FALSE(f->loaded());
+    ASSERT_TRUE(picker.RecordsetValue());
+    EXPECT_EQ(codes(picker.RecordsetValue()), (std::vector<std::string>{"M001", "m002"}));
+    EXPECT_TRUE(ui.messages().empty());
+    EXPECT_EQ(ui.shown_modeless().size(), 1u);  // shown once, never modally
+}
+
 TEST_F(Picker, LocateRefusesARowBeyondTheListAndANonNumberAndKeepsTheRow) {
     pick([this](frmReturnInvSet& f) {
         f.treeMenu().check_node("m01", true);

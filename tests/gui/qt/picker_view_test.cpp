@@ -2,12 +2,16 @@
 // the status bar following the list, a located row scrolled to the top.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QStatusBar>
 #include <QTableView>
+#include <QToolBar>
 #include <QTreeWidget>
 
+#include "component/module_state.h"
+#include "component/return_inv_set.h"
 #include "gui/qt/qt_ui.h"
 #include "invselect/return_inv_set_form.h"
 #include "session/login.h"
@@ -67,6 +71,65 @@ TEST(PickerView, TreeListAndStatusBarFollowTheModel) {
     for (long r : {30L, 31L}) form.ListView1().click(r, 0);
     QApplication::processEvents();
     EXPECT_TRUE(view.save_png(testing::screenshot_dir() + "/picker.png"));
+}
+
+// The picker windows up now.
+std::vector<FormView*> picker_windows() {
+    std::vector<FormView*> found;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* v = dynamic_cast<FormView*>(w); v && v->isVisible() && v->windowTitle() == "存货选择") found.push_back(v);
+    return found;
+}
+
+void let_qt_finish() {
+    QApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+TEST(PickerView, AModelessPickerIsAWindowThatConfirmsFromItsToolbar) {
+    testing::qt_app();
+    testing::TestAccount account;
+    account.exec("insert into CodeRule values ('InventoryClass', '2')");
+    account.exec("insert into InventoryClass (cInvCCode, cInvCName, iInvCGrade, bInvCEnd) values ('01', '原材料', 1, 1)");
+    for (const char* code : {"M001", "M002", "M003"})
+        account.add_inventory(testing::InventoryRow{.code = code, .name = "螺栓", .class_code = "01"});
+    auto login = session::AccountLogin::create(account.connection_string(), "demo");
+    component::reset();
+    QtUi host;
+    component::set_ui_host(&host);
+    component::ReturnInvSet picker;
+    picker.frmShow(login, ui::vbModeless, std::string());  // returns with the window up
+    let_qt_finish();
+    auto windows = picker_windows();
+    ASSERT_EQ(windows.size(), 1u);
+    auto& form = dynamic_cast<invselect::frmReturnInvSet&>(windows[0]->form());
+    form.treeMenu().check_node("m01", true);
+    for (long r : {1L, 3L}) form.ListView1().click(r, 0);
+    let_qt_finish();
+    auto* table = qobject_cast<QTableView*>(windows[0]->widget_of("ListView1"));
+    ASSERT_TRUE(table);
+    EXPECT_EQ(table->model()->rowCount(), 3);
+    EXPECT_TRUE(windows[0]->save_png(testing::screenshot_dir() + "/picker-modeless.png"));
+    auto* bar = qobject_cast<QToolBar*>(windows[0]->widget_of(form.tlbInvClass().Visible() ? "tlbInvClass" : "ToolbarControl"));
+    ASSERT_TRUE(bar);
+    QAction* ok = nullptr;
+    for (QAction* a : bar->actions())
+        if (a->text() == "确定") ok = a;
+    ASSERT_TRUE(ok);
+    ok->trigger();
+    let_qt_finish();
+    EXPECT_TRUE(picker_windows().empty());
+    ASSERT_TRUE(picker.RecordsetValue());
+    EXPECT_EQ(picker.RecordsetValue()->RecordCount(), 2);
+
+    // a picker left up goes with the module that holds it
+    picker.frmShow(login, ui::vbModeless, std::string());
+    let_qt_finish();
+    EXPECT_EQ(picker_windows().size(), 1u);
+    component::reset();
+    let_qt_finish();
+    EXPECT_TRUE(picker_windows().empty());
+    component::set_ui_host(nullptr);
 }
 
 }  // namespace

@@ -47,6 +47,9 @@ TEST(FormModel, QueryUnloadCanKeepTheFormOpen) {
     Form f("frmCons", h.ui);
     f.on_query_unload = [](bool& cancel) { cancel = true; };
     f.Show();
+    f.Show();  // already up: shown once
+    EXPECT_TRUE(f.visible());
+    EXPECT_EQ(h.ui.shown_modeless(), (std::vector<std::string>{"frmCons"}));
     EXPECT_FALSE(f.Unload());
     EXPECT_TRUE(f.loaded());
     f.on_query_unload = nullptr;

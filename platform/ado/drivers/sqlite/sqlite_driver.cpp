@@ -1,10 +1,10 @@
 #include "platform/ado/drivers/sqlite/sqlite_driver.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include <sqlite3.h>
 
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
@@ -708,13 +708,21 @@ namespace {
 // refuses inside one (a pragma, attaching, vacuuming); a batch holding one
 // runs as its statements say.
 bool outside_transactions(const std::string& statement) {
-    const auto first = statement.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos) return false;
-    std::string word;
-    for (std::size_t i = first; i < statement.size() && std::isalpha(static_cast<unsigned char>(statement[i])); ++i)
-        word += static_cast<char>(std::toupper(static_cast<unsigned char>(statement[i])));
-    return word == "BEGIN" || word == "COMMIT" || word == "END" || word == "ROLLBACK" || word == "SAVEPOINT" ||
-           word == "RELEASE" || word == "PRAGMA" || word == "ATTACH" || word == "DETACH" || word == "VACUUM";
+    std::size_t first = 0;
+    while (first < statement.size() &&
+           (statement[first] == ' ' || statement[first] == '\t' || statement[first] == '\r' || statement[first] == '\n'))
+        ++first;
+    std::size_t end = first;
+    while (end < statement.size() && ((statement[end] >= 'a' && statement[end] <= 'z') ||
+                                      (statement[end] >= 'A' && statement[end] <= 'Z')))
+        ++end;
+    const std::string_view word(statement.data() + first, end - first);
+    static constexpr std::string_view kWords[] = {"BEGIN",   "COMMIT", "END",    "ROLLBACK", "SAVEPOINT",
+                                                  "RELEASE", "PRAGMA", "ATTACH", "DETACH",   "VACUUM"};
+    if (word.empty()) return false;
+    for (std::string_view w : kWords)
+        if (w[0] == vb::upper_ascii(word[0]) && vb::iequals_ascii(word, w)) return true;
+    return false;
 }
 }  // namespace
 
@@ -760,38 +768,153 @@ std::size_t single_row_at(const std::string& st) {
     return std::string::npos;
 }
 
-// Runs a batch's statements in order; runs of single-row inserts into
-// the same table and columns go as one insert of many rows, a prepare for
-// the run instead of one per row. A run that fails is run again row by row,
-// so the rows before the failing one stay and the error names its statement.
+// One value of a one-row insert that binds as written: a string literal, a
+// whole number or NULL. Bound, each is stored with the type and affinity
+// the literal gets, so the row is the same.
+struct PlainValue {
+    enum class Type : std::uint8_t { kText, kInteger, kNull } type;
+    std::string_view text;  // a string's characters, quotes still doubled
+    std::int64_t integer = 0;
+    bool doubled = false;  // the text holds '' for a quote
+};
+
+// The values of the row "(...)" at `at`, when every one is plain; false for
+// any other row (expressions, signs, decimals, names, parameters).
+bool plain_values(std::string_view st, std::size_t at, std::vector<PlainValue>& out) {
+    out.clear();
+    std::size_t i = at + 1;
+    const std::size_t n = st.size();
+    auto blanks = [&] {
+        while (i < n && (st[i] == ' ' || st[i] == '\t' || st[i] == '\r' || st[i] == '\n')) ++i;
+    };
+    for (;;) {
+        blanks();
+        if (i >= n) return false;
+        PlainValue v{PlainValue::Type::kNull, {}};
+        if (st[i] == '\'') {
+            const std::size_t from = ++i;
+            for (;; ++i) {
+                if (i >= n) return false;
+                if (st[i] != '\'') continue;
+                if (i + 1 < n && st[i + 1] == '\'') {
+                    v.doubled = true;
+                    ++i;
+                    continue;
+                }
+                break;
+            }
+            v.type = PlainValue::Type::kText;
+            v.text = st.substr(from, i - from);
+            ++i;
+        } else if (st[i] >= '0' && st[i] <= '9') {
+            const std::size_t from = i;
+            while (i < n && st[i] >= '0' && st[i] <= '9') ++i;
+            // 18 digits always fit; a longer literal may read as a float
+            if (i - from > 18) return false;
+            std::from_chars(st.data() + from, st.data() + i, v.integer);
+            v.type = PlainValue::Type::kInteger;
+        } else if (i + 4 <= n && vb::iequals_ascii(st.substr(i, 4), "null")) {
+            i += 4;
+        } else {
+            return false;
+        }
+        out.push_back(v);
+        blanks();
+        if (i >= n) return false;
+        if (st[i] == ')') return i + 1 == n;
+        if (st[i] != ',') return false;
+        ++i;
+    }
+}
+
+// Whether statement `st` starts with `head`, the head of a one-row insert
+// ("insert into t (cols) values ") that ends where its row's "(" begins.
+// The same bytes read as the same insert; plain_values then checks the row.
+bool same_head(const std::string& st, std::string_view head) {
+    return st.size() > head.size() && st[head.size()] == '(' && std::string_view(st).substr(0, head.size()) == head;
+}
+
+// Runs statements[i..] that are one-row inserts with plain values and the
+// head of statements[i], by one prepared insert with each row's values
+// bound; returns the index of the first statement it did not run. A row
+// the insert refuses runs again as written, so its error is the one its
+// own text gives, and the rows before it stay.
+std::size_t run_bound(sqlite3* db, const std::vector<std::string>& statements, std::size_t i, long& changed) {
+    const std::size_t n = statements.size();
+    const std::size_t at = single_row_at(statements[i]);
+    std::vector<PlainValue> values;
+    if (at == std::string::npos || i + 1 >= n || !plain_values(statements[i], at, values)) return i;
+    const std::string_view head(statements[i].data(), at);
+    if (!same_head(statements[i + 1], head)) return i;
+    const std::size_t width = values.size();
+    std::string shape(head);
+    shape += '(';
+    for (std::size_t k = 0; k < width; ++k) shape += k ? ",?" : "?";
+    shape += ')';
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(db, shape.c_str(), static_cast<int>(shape.size()), &raw, nullptr) != SQLITE_OK || !raw ||
+        sqlite3_bind_parameter_count(raw) != static_cast<int>(width)) {
+        sqlite3_finalize(raw);
+        return i;  // the rows go as written, and say what is wrong
+    }
+    StmtPtr insert(raw);
+    std::string unquoted;
+    std::size_t k = i;
+    for (; k < n; ++k) {
+        if (k > i && (!same_head(statements[k], head) || !plain_values(statements[k], at, values) ||
+                      values.size() != width))
+            break;
+        for (std::size_t c = 0; c < width; ++c) {
+            const PlainValue& v = values[c];
+            const int p = static_cast<int>(c) + 1;
+            if (v.type == PlainValue::Type::kInteger) {
+                sqlite3_bind_int64(raw, p, v.integer);
+            } else if (v.type == PlainValue::Type::kNull) {
+                sqlite3_bind_null(raw, p);
+            } else if (!v.doubled) {
+                sqlite3_bind_text(raw, p, v.text.data(), static_cast<int>(v.text.size()), SQLITE_STATIC);
+            } else {
+                unquoted.clear();
+                for (std::size_t q = 0; q < v.text.size(); ++q) {
+                    unquoted += v.text[q];
+                    if (v.text[q] == '\'') ++q;
+                }
+                sqlite3_bind_text(raw, p, unquoted.data(), static_cast<int>(unquoted.size()), SQLITE_TRANSIENT);
+            }
+        }
+        const auto before = sqlite3_total_changes64(db);
+        const bool open = sqlite3_get_autocommit(db) == 0;
+        const int rc = sqlite3_step(raw);
+        if (rc == SQLITE_DONE) {
+            sqlite3_reset(raw);
+            if (sqlite3_total_changes64(db) != before) changed += static_cast<long>(sqlite3_changes64(db));
+        } else {
+            // A refusal that ended the transaction (ON CONFLICT ROLLBACK) took
+            // the rows before with it: run again, the row could pass.
+            if (open && sqlite3_get_autocommit(db) != 0) raise_sqlite(db, rc, Where{statements[k], k, n});
+            sqlite3_reset(raw);
+            changed += run_to_end(db, statements[k], Where{statements[k], k, n});
+        }
+    }
+    return k;
+}
+
+// Runs a batch's statements in order. A run of one-row inserts into the
+// same table and columns with plain values is prepared once and its rows
+// bound (a scratch table filled by thousands of inserts would otherwise pay
+// a parse per row); every other statement runs as written.
 long run_statements(sqlite3* db, const std::vector<std::string>& statements) {
-    constexpr std::size_t kRowsPerInsert = 1000;
     const std::size_t n = statements.size();
     long changed = 0;
     std::size_t i = 0;
     while (i < n) {
-        const std::size_t at = single_row_at(statements[i]);
-        std::size_t j = i + 1;
-        if (at != std::string::npos) {
-            const std::string_view head(statements[i].data(), at);
-            while (j < n && j - i < kRowsPerInsert) {
-                const std::size_t next = single_row_at(statements[j]);
-                if (next != at || std::string_view(statements[j].data(), next) != head) break;
-                ++j;
-            }
+        const std::size_t next = run_bound(db, statements, i, changed);
+        if (next > i) {
+            i = next;
+            continue;
         }
-        if (j - i > 1) {
-            std::string merged(statements[i]);
-            for (std::size_t k = i + 1; k < j; ++k) merged.append(",").append(statements[k], at, std::string::npos);
-            try {
-                changed += run_to_end(db, merged, Where{statements[i], i, n});
-                i = j;
-                continue;
-            } catch (const Error&) {
-                // nothing of the failed insert stayed: the rows go one by one below
-            }
-        }
-        for (; i < j; ++i) changed += run_to_end(db, statements[i], Where{statements[i], i, n});
+        changed += run_to_end(db, statements[i], Where{statements[i], i, n});
+        ++i;
     }
     return changed;
 }

@@ -231,6 +231,29 @@ TEST_F(SqliteDriver, ABatchFailingHalfWayKeepsItsEarlierStatements) {
     EXPECT_EQ(query(*other, "select count(*) from U"), Rows{{Variant(5)}});
 }
 
+// A run of one-row inserts binds its values: what is stored is what each
+// statement alone stores, types and affinities included.
+TEST_F(SqliteDriver, RowsOfOneShapeStoreWhatEachStatementAloneStores) {
+    auto c = open();
+    c->execute("create table B (t nvarchar(9), i int, r real, n int) create table L (t nvarchar(9), i int, r real, n int)");
+    const std::string rows[] = {"('007', '42', 7, null)", "(12, 'x', '1.5', 'it''s')", "(0012, 0012, '', NULL)",
+                                "('a', 2.5, -1, 3)", "('b', 1, 99999999999999999999, 'z')"};
+    std::string batch;
+    for (const auto& row : rows) {
+        batch += " insert into B (t, i, r, n) values " + row;
+        c->execute("insert into L (t, i, r, n) values " + row);
+    }
+    EXPECT_EQ(c->execute(batch), 5);
+    const std::string read = "select typeof(t), t, typeof(i), i, typeof(r), r, typeof(n), n from ";
+    EXPECT_EQ(query(*c, read + "B order by rowid"), query(*c, read + "L order by rowid"));
+    EXPECT_EQ(query(*c, "select count(*) from B"), Rows{{Variant(5)}});
+    // a refusal that undoes the whole batch is reported, not run again on its own
+    c->execute("create table R (x int unique on conflict rollback)");
+    EXPECT_EQ(raised([&] { c->execute("insert into R (x) values (1) insert into R (x) values (1)"); }).description(),
+              "UNIQUE constraint failed: R.x (in statement 2 of 2: insert into R (x) values (1))");
+    EXPECT_EQ(query(*c, "select count(*) from R"), Rows{{Variant(0)}});
+}
+
 TEST_F(SqliteDriver, PreparedStatementErrorsNameTheirStatement) {
     auto c = open();
     c->execute("create table U (x int primary key)");

@@ -24,6 +24,22 @@ TEST_P(Translation, GivesExactlyTheseStatements) {
     EXPECT_EQ(translate_batch(GetParam().batch), GetParam().expected);
 }
 
+// A statement right after one of its own shape is translated from that one:
+// each statement said twice translates twice to the same text.
+TEST_P(Translation, AStatementRepeatedTranslatesAsItDidAlone) {
+    const std::vector<std::string> written = split_batch(GetParam().batch);
+    if (written.size() != GetParam().expected.size()) GTEST_SKIP() << "statements that translate to nothing";
+    std::string twice;
+    std::vector<std::string> written_twice, expected;
+    for (std::size_t i = 0; i < written.size(); ++i) {
+        twice += written[i] + " ;\n" + written[i] + " ;\n";
+        written_twice.insert(written_twice.end(), 2, written[i]);
+        expected.insert(expected.end(), 2, GetParam().expected[i]);
+    }
+    if (split_batch(twice) != written_twice) GTEST_SKIP() << "a statement that runs to the batch's end";
+    EXPECT_EQ(translate_batch(twice), expected);
+}
+
 const std::string kP = "ST_01_3";
 const std::string kScratch = "tempdb..tmpa_btmp";
 
@@ -91,6 +107,16 @@ const Case kDialogAndWriteBackCases[] = {
      "update CurrentStock set iQuantity = iQuantity -3, iNum = iNum -1 where cWhCode = '01' and cInvCode = 'A' and cFree3 = 'red'",
      {"update CurrentStock set iQuantity = iQuantity -3, iNum = iNum -1 where cWhCode = '01' and cInvCode = 'A' and cFree3 = 'red'"}},
     {"receipt line check", "SELECT *  FROM RdRecords where AutoID =7", {"SELECT *  FROM RdRecords where AutoID =7"}},
+    {"rows of one shape with values of every length",
+     "insert into " + kScratch + "(id, n) values('A01', 1) insert into " + kScratch + "(id, n) values(N'it''s', 2.5)"
+         " insert into " + kScratch + "(id, n) values('', 12345) insert into [dbo].t (id, n) values('x', 7)",
+     {"insert into tempdb.tmpa_btmp(id, n) values('A01', 1)", "insert into tempdb.tmpa_btmp(id, n) values('it''s', 2.5)",
+      "insert into tempdb.tmpa_btmp(id, n) values('', 12345)", "insert into t (id, n) values('x', 7)"}},
+    {"checks of one shape that differ in their names",
+     "if object_id(N'a') is not null drop table b if object_id(N'b') is not null drop table b "
+     "select top 1 a from t select top 2 a from t",
+     {"if object_id('a') is not null drop table b", "DROP TABLE IF EXISTS b", "select a from t LIMIT 1",
+      "select a from t LIMIT 2"}},
     {"unclosed quote reaches SQLite as written",
      "update RdRecords set cVouchCode ='7, iSOutQuantity = iSOutQuantity +1 where AutoID = 7 select 1",
      {"update RdRecords set cVouchCode ='7, iSOutQuantity = iSOutQuantity +1 where AutoID = 7 select 1"}},
