@@ -58,7 +58,25 @@ void print_state(const ado::ConnectionPtr& con, const Pick& p) {
     std::printf("\n");
 }
 
+// The dispatch list filtered, its lines shown and marked.
+void open_dispatch(generation::frmCons& f, const Pick& pick) {
+    f.cmbDLID().put_Text(pick.code);
+    f.Check1().click();
+    f.Check2().put_Value(1);
+    f.cmdFilter().click();
+    f.lstFhdHead().click(1, 1);
+}
+
 }  // namespace
+
+void batch_pass_with_errors(generation::frmCons& f, const std::string& db) {
+    auto con = ado::Connection::create();
+    con->Open("Provider=SQLite;Data Source=" + db);
+    const Pick pick = busy_dispatch(con);
+    if (pick.code.empty()) return;
+    open_dispatch(f, pick);
+    f.key_down(69, 2);  // Ctrl+E
+}
 
 std::unique_ptr<SalesIssueVoucher> scripted_sales_voucher(const std::string& db, ui::HeadlessUi& ui, bool print,
                                                           std::function<void(generation::frmCons&)> before_ok) {
@@ -75,11 +93,7 @@ std::unique_ptr<SalesIssueVoucher> scripted_sales_voucher(const std::string& db,
     ui.on_failure = [](const std::string& what) { std::printf("  意外的对话: %s\n", what.c_str()); };
     ui.on_show(generation::frmCons::kFormName, [&ui, pick, print, before_ok](ui::Form& form) {
         auto& f = dynamic_cast<generation::frmCons&>(form);
-        f.cmbDLID().put_Text(pick.code);
-        f.Check1().click();
-        f.Check2().put_Value(1);
-        f.cmdFilter().click();
-        f.lstFhdHead().click(1, 1);
+        open_dispatch(f, pick);
         ui::Grid& b = f.lstFhdBody();
         // Only this inventory's lines are issued now.
         const long inv = generation::ModuleCtl::CaptionColumn(b, "存货编码");

@@ -21,8 +21,13 @@ void sales_generation(const std::string& db);
 // sees the generation form just before it is confirmed.
 std::unique_ptr<SalesIssueVoucher> scripted_sales_voucher(const std::string& db, ui::HeadlessUi& ui, bool print,
                                                           std::function<void(generation::frmCons&)> before_ok = {});
+// On the open generation form: every line of that dispatch list through one
+// Ctrl+E pass. The demo account's list holds batch inventories without stock
+// in their warehouse, so the pass ends with its box of collected errors.
+void batch_pass_with_errors(generation::frmCons& f, const std::string& db);
 // `korvane gui --sales`: the voucher window, or with a screenshot path the
-// generation form and the voucher rendered after the scripted generation.
+// generation form and the voucher rendered after the scripted generation,
+// then the box of a batch pass's errors.
 int run_sales_gui(const std::string& db, const std::string& screenshot);
 
 }  // namespace korvane::app

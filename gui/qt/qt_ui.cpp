@@ -2,6 +2,10 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+#include <QScreen>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -652,11 +656,25 @@ void FormView::reject() {
     QDialog::reject();
 }
 
-int QtUi::MsgBox(std::string_view prompt, int flags, std::string_view title) {
-    ui::Message m = ui::Message::from_flags(prompt, flags, title);
-    QMessageBox box(QApplication::activeWindow());
+namespace {
+
+// The box a message is asked in, whether a person answers it or it is
+// captured; `result_of` gets the answer each button gives.
+void build_message_box(QMessageBox& box, const ui::Message& m, const std::string& app_title,
+                       std::map<QAbstractButton*, int>& result_of) {
     box.setText(q(m.text));
-    box.setWindowTitle(q(m.title.empty() ? app_title() : m.title));
+    // Qt wraps a box's text at half the screen, and Chinese anywhere in a
+    // word: a line of a message stays whole while the screen has room.
+    if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+        int widest = 0;
+        for (QString line : label->text().split(QLatin1Char('\n'))) {
+            line.remove(QLatin1Char('\r'));
+            widest = std::max(widest, label->fontMetrics().horizontalAdvance(line));
+        }
+        const int room = box.screen()->availableGeometry().width() - 160;
+        label->setMinimumWidth(std::min(widest + 2, room));
+    }
+    box.setWindowTitle(q(m.title.empty() ? app_title : m.title));
     box.setIcon(m.icon == ui::vb::vbCritical      ? QMessageBox::Critical
                 : m.icon == ui::vb::vbQuestion    ? QMessageBox::Question
                 : m.icon == ui::vb::vbExclamation ? QMessageBox::Warning
@@ -668,7 +686,6 @@ int QtUi::MsgBox(std::string_view prompt, int flags, std::string_view title) {
         {ui::vb::vbIgnore, {QMessageBox::Ignore, "忽略"}}, {ui::vb::vbYes, {QMessageBox::Yes, "是"}},
         {ui::vb::vbNo, {QMessageBox::No, "否"}}};
     auto results = m.results();
-    std::map<QAbstractButton*, int> result_of;
     for (std::size_t i = 0; i < results.size(); ++i) {
         auto [std_button, text] = kButtons.at(results[i]);
         QAbstractButton* b = box.addButton(std_button);
@@ -676,9 +693,50 @@ int QtUi::MsgBox(std::string_view prompt, int flags, std::string_view title) {
         result_of[b] = results[i];
         if (static_cast<int>(i) + 1 == m.default_button) box.setDefaultButton(static_cast<QPushButton*>(b));
     }
+}
+
+// Offscreen no window manager draws a caption: the picture gets a strip of
+// its own with the window's title, which is half of what a box says.
+QImage with_caption(QWidget& w) {
+    const QPixmap body = w.grab();
+    const QPalette& pal = w.palette();
+    const int strip = QFontMetrics(w.font()).height() + 12;
+    QImage out(body.width(), body.height() + strip, QImage::Format_ARGB32);
+    out.fill(pal.color(QPalette::Window));
+    QPainter p(&out);
+    p.fillRect(0, 0, out.width(), strip, pal.color(QPalette::Highlight));
+    p.setPen(pal.color(QPalette::HighlightedText));
+    p.setFont(w.font());
+    p.drawText(QRect(10, 0, out.width() - 20, strip), Qt::AlignVCenter | Qt::AlignLeft, w.windowTitle());
+    p.drawPixmap(0, strip, body);
+    p.setPen(pal.color(QPalette::Dark));
+    p.drawRect(out.rect().adjusted(0, 0, -1, -1));
+    return out;
+}
+
+}  // namespace
+
+int QtUi::MsgBox(std::string_view prompt, int flags, std::string_view title) {
+    ui::Message m = ui::Message::from_flags(prompt, flags, title);
+    QMessageBox box(QApplication::activeWindow());
+    std::map<QAbstractButton*, int> result_of;
+    build_message_box(box, m, app_title(), result_of);
+    if (!capture_stem_.empty()) {
+        box.show();
+        QApplication::processEvents();
+        CapturedMessage shot{capture_stem_ + "-message-" + std::to_string(captured_.size() + 1) + ".png",
+                             box.windowTitle().toStdString(), m.text, false};
+        QDir().mkpath(QFileInfo(q(shot.path)).absolutePath());
+        shot.saved = with_caption(box).save(q(shot.path), "PNG");
+        box.close();
+        captured_.push_back(std::move(shot));
+        // as HeadlessUi answers a box nobody scripted
+        const auto results = m.results();
+        return results[static_cast<std::size_t>(m.default_button - 1) % results.size()];
+    }
     box.exec();
     auto it = result_of.find(box.clickedButton());
-    return it == result_of.end() ? (results.size() > 1 ? ui::vb::vbCancel : ui::vb::vbOK) : it->second;
+    return it == result_of.end() ? (result_of.size() > 1 ? ui::vb::vbCancel : ui::vb::vbOK) : it->second;
 }
 
 std::string QtUi::InputBox(std::string_view prompt, std::string_view title, std::string_view default_text) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include <QDialog>
@@ -42,6 +43,12 @@ private:
 
 class QtUi : public ui::UiHost {
 public:
+    struct CapturedMessage {
+        std::string path;   // the PNG
+        std::string title;  // as the box showed it
+        std::string text;
+        bool saved;
+    };
     // Closes the modeless windows still up: they outlive no host.
     ~QtUi() override;
     int MsgBox(std::string_view prompt, int flags = ui::vb::vbOKOnly, std::string_view title = {}) override;
@@ -57,7 +64,16 @@ public:
     void popup_menu(ui::Form& form, ui::Menu& menu) override;
     void set_app_title(std::string title) override;
 
+    // From now on each message box is built as for a person, shown, saved
+    // to stem + "-message-N.png" (N from 1), closed, and answered with its
+    // default button: a scripted run leaves pictures instead of waiting.
+    // An empty stem asks the person again.
+    void capture_messages_to(std::string stem) { capture_stem_ = std::move(stem); }
+    const std::vector<CapturedMessage>& captured_messages() const { return captured_; }
+
 private:
+    std::string capture_stem_;
+    std::vector<CapturedMessage> captured_;
     int pointer_ = 0;
     std::vector<QPointer<FormView>> modeless_;
 };
