@@ -5,11 +5,15 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include "gui/qt/qt_ui.h"
@@ -123,6 +127,71 @@ TEST(QtRenderer, EveryKindOfControlRendersAndIsSavedAsAScreenshot) {
     EXPECT_EQ(view.widget_of("cmbWhName")->geometry(), QRect(80, 100, 160, 22));
     QString path = screenshot_dir() + "/sample_form.png";
     EXPECT_TRUE(view.save_png(path)) << path.toStdString();
+}
+
+// A person's box and a captured one are the same box: title, icon, Chinese
+// buttons, default, lines kept whole; the captured one waits for nobody and
+// answers with its default button.
+TEST(QtRenderer, AMessageBoxIsAskedOrCapturedAsTheSameBox) {
+    app();
+    QtUi host;
+    host.set_app_title("KORVANE");
+    const std::string line = "存货0502002000269没有找到对应的批次结存信息，不能自动分配";
+    const std::string text = line + "\r\n" + line + "\r\n";
+    const int flags = ui::vb::vbYesNo | ui::vb::vbQuestion | ui::vb::vbDefaultButton2;
+
+    struct Seen {
+        bool found = false;
+        QString title, yes, no;
+        int buttons = 0;
+        bool no_is_default = false;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        int lines = 0, width = 0;
+    } seen;
+    QTimer::singleShot(0, [&seen] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        seen.found = true;
+        seen.title = box->windowTitle();
+        seen.icon = box->icon();
+        seen.buttons = static_cast<int>(box->buttons().size());
+        seen.yes = box->button(QMessageBox::Yes)->text();
+        seen.no = box->button(QMessageBox::No)->text();
+        seen.no_is_default = box->defaultButton() == box->button(QMessageBox::No);
+        auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+        seen.lines = label ? label->height() / label->fontMetrics().lineSpacing() : 0;
+        seen.width = box->width();
+        box->button(QMessageBox::Yes)->click();
+    });
+    EXPECT_EQ(host.MsgBox(text, flags, "批量批次指定"), ui::vb::vbYes) << "the button the person clicked";
+    ASSERT_TRUE(seen.found);
+    EXPECT_EQ(seen.title, "批量批次指定");
+    EXPECT_EQ(seen.icon, QMessageBox::Question);
+    EXPECT_EQ(seen.buttons, 2);
+    EXPECT_EQ(seen.yes, "是");
+    EXPECT_EQ(seen.no, "否");
+    EXPECT_TRUE(seen.no_is_default);
+    EXPECT_EQ(seen.lines, 3) << "two lines and the empty one after them, none broken";
+    EXPECT_TRUE(host.captured_messages().empty());
+
+    const std::string stem = (screenshot_dir() + "/message_box").toStdString();
+    for (const char* n : {"-message-1.png", "-message-2.png"}) QFile::remove(QString::fromStdString(stem + n));
+    host.capture_messages_to(stem);
+    EXPECT_EQ(host.MsgBox(text, flags, "批量批次指定"), ui::vb::vbNo) << "the default button answers";
+    EXPECT_EQ(host.MsgBox("已保存 3 行", ui::vb::vbInformation), ui::vb::vbOK);
+    for (QWidget* w : QApplication::topLevelWidgets())
+        EXPECT_FALSE(qobject_cast<QMessageBox*>(w) && w->isVisible()) << "a captured box is closed";
+    const auto& shots = host.captured_messages();
+    ASSERT_EQ(shots.size(), 2u);
+    EXPECT_EQ(shots[0].path, stem + "-message-1.png");
+    EXPECT_EQ(shots[0].title, "批量批次指定");
+    EXPECT_EQ(shots[0].text, text);
+    EXPECT_EQ(shots[1].path, stem + "-message-2.png");
+    EXPECT_EQ(shots[1].title, "KORVANE") << "a box without a title of its own takes the application's";
+    for (const auto& shot : shots) EXPECT_TRUE(shot.saved) << shot.path;
+    const QImage png(QString::fromStdString(shots[0].path));
+    ASSERT_FALSE(png.isNull());
+    EXPECT_EQ(png.width(), seen.width) << "the box the person saw";
 }
 
 TEST(QtRenderer, UserActionsReachTheModelAndModelChangesTheView) {
