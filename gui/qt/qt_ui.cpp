@@ -754,6 +754,12 @@ void QtUi::SendKeys(std::string_view keys) {
     if (keys == "{HOME}+{END}") {
         if (auto* e = qobject_cast<QLineEdit*>(w)) e->selectAll();
     } else if (keys == "{ESC}") {
+        // It ends an open cell edit. With none open the window would take it
+        // as its close key and unload the form that sent it mid-work.
+        bool in_cell = false;
+        for (QWidget* p = w->parentWidget(); p && !in_cell; p = p->parentWidget())
+            in_cell = qobject_cast<QAbstractItemView*>(p) != nullptr;
+        if (!in_cell) return;
         QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
         QApplication::sendEvent(w, &press);
     }

@@ -194,6 +194,36 @@ TEST(QtRenderer, AMessageBoxIsAskedOrCapturedAsTheSameBox) {
     EXPECT_EQ(png.width(), seen.width) << "the box the person saw";
 }
 
+// A form that sends Escape after splitting a line means "end the cell edit":
+// the edit ends, the window stays and so does the form.
+TEST(QtRenderer, EscapeSentByAFormEndsTheCellEditNotTheWindow) {
+    SampleForm s;
+    s.form.Show();
+    FormView view(s.form);
+    view.show();
+    view.activateWindow();
+    auto* table = qobject_cast<QTableView*>(view.widget_of("spgList"));
+    ASSERT_TRUE(table);
+    table->setFocus();
+    QApplication::processEvents();
+    QtUi host;
+    host.SendKeys("{ESC}");
+    QApplication::processEvents();
+    EXPECT_TRUE(s.form.loaded());
+    EXPECT_TRUE(view.isVisible());
+
+    table->edit(table->model()->index(0, 4));  // the one white column
+    QApplication::processEvents();
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_TRUE(editor && table->isAncestorOf(editor));
+    host.SendKeys("{ESC}");
+    QApplication::processEvents();
+    EXPECT_FALSE(table->isAncestorOf(QApplication::focusWidget()) && QApplication::focusWidget() != table)
+        << "the editor is gone";
+    EXPECT_TRUE(s.form.loaded());
+    EXPECT_TRUE(view.isVisible());
+}
+
 TEST(QtRenderer, UserActionsReachTheModelAndModelChangesTheView) {
     SampleForm s;
     FormView view(s.form);
