@@ -102,51 +102,22 @@ double operand(const Variant* values, int field) {
     return v.is_number() ? v.number() : vb::CDbl(v);
 }
 
-// Format(d, "##0.00…") for the numbers a list holds, without Format's
-// digit strings: d scaled to whole hundredths (or whatever the decimals are)
-// and rounded half away from zero. The rounding agrees with Format's (which
-// rounds the shortest text that reads back as d) except within a hair of a
-// half, where the text decides (2.675 rounds up, its double lies below it):
-// such values, and those too large to scale exactly, are left to Format.
-// False when it leaves d to Format.
-bool write_decimals(double d, int decimals, ui::RowCells& cells, long col) {
-    static constexpr double kScale[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
-    if (decimals < 0 || decimals > 9) return false;
-    const double scaled = std::fabs(d) * kScale[decimals];
-    if (!(scaled < 2147483648.0)) return false;  // NaN too
-    const double whole = std::floor(scaled);
-    const double rest = scaled - whole;
-    if (std::fabs(rest - 0.5) < 1e-6) return false;
-    std::uint64_t n = static_cast<std::uint64_t>(whole) + (rest > 0.5 ? 1 : 0);
-    const bool zero = n == 0;
-    char buf[24];
-    char* p = buf + sizeof buf;
-    for (int i = 0; i < decimals; ++i, n /= 10) *--p = static_cast<char>('0' + n % 10);
-    if (decimals > 0) *--p = '.';
-    do {
-        *--p = static_cast<char>('0' + n % 10);
-        n /= 10;
-    } while (n > 0);
-    if (d < 0 && !zero) *--p = '-';
-    cells.set(col, std::string_view(p, static_cast<std::size_t>(buf + sizeof buf - p)));
-    return true;
+void format_into(ui::RowCells& cells, long col, double d, const std::optional<Pattern>& pattern) {
+    if (!pattern) err::raise(err::kObjectNotSet);
+    vb::TextBuffer buf;
+    if (auto text = vb::fixed_text(d, pattern->decimals, buf)) cells.set(col, *text);
+    else cells.set(col, vb::Format(Variant(d), pattern->text));
 }
 
 void format_into(ui::RowCells& cells, long col, const Variant& v, const std::optional<Pattern>& pattern) {
-    if (!pattern) err::raise(err::kObjectNotSet);
     if (v.is_null() || v.is_empty()) {
+        if (!pattern) err::raise(err::kObjectNotSet);
         cells.clear(col);
         return;
     }
-    if ((v.is_number() || v.is_bool() || v.type() == VarType::Date) &&
-        write_decimals(v.number(), pattern->decimals, cells, col))
-        return;
-    cells.set(col, vb::Format(v, pattern->text));
-}
-
-void format_into(ui::RowCells& cells, long col, double d, const std::optional<Pattern>& pattern) {
+    if (v.is_number() || v.is_bool() || v.type() == VarType::Date) return format_into(cells, col, v.number(), pattern);
     if (!pattern) err::raise(err::kObjectNotSet);
-    if (!write_decimals(d, pattern->decimals, cells, col)) cells.set(col, vb::Format(Variant(d), pattern->text));
+    cells.set(col, vb::Format(v, pattern->text));
 }
 
 Plan make_plan(const FormServices& services, const ado::Recordset& rs, const ui::Grid& list, bool mark) {
