@@ -46,8 +46,7 @@ struct Pattern {
 struct FieldPlan {
     Amount amount = Amount::None;
     Shade shade = Shade::Other;
-    bool grey_when_blank = false;    // the executed amounts and the planned arrival
-    bool white_when_filled = false;  // the warehouse code of an arrival line
+    std::uint32_t blank_color = ui::kWhite, filled_color = ui::kGrey;
     ui::InputKind blank_kind = ui::InputKind::Text;
 };
 
@@ -135,10 +134,23 @@ Plan make_plan(const FormServices& services, const ado::Recordset& rs, const ui:
         FieldPlan& c = p.columns[static_cast<std::size_t>(f)];
         c.amount = amount_of(n);
         c.shade = n.compare(0, 5, "cfree") == 0 ? Shade::FreeItem : n == "cinva_unit" ? Shade::Unit : Shade::Other;
+        // Free items take typing while empty, the stock unit always; a blank
+        // in a body list takes typing unless it is an executed amount or the
+        // planned arrival; a filled cell is read-only but an arrival line's
+        // warehouse code.
+        bool grey_when_blank = false;
         for (const char* g : {"ireceivedqty", "ireceivednum", "fvalidinquan", "fvalidinnum", "foutquantity", "foutnum",
                               "darrivedate"})
-            if (n == g) c.grey_when_blank = true;
-        c.white_when_filled = n == "cwhcode" && name == "lstdhdbody";
+            if (n == g) grey_when_blank = true;
+        const bool white_when_filled = n == "cwhcode" && name == "lstdhdbody";
+        switch (c.shade) {
+        case Shade::FreeItem: c.blank_color = ui::kWhite, c.filled_color = ui::kGrey; break;
+        case Shade::Unit: c.blank_color = c.filled_color = ui::kWhite; break;
+        case Shade::Other:
+            c.filled_color = white_when_filled ? ui::kWhite : ui::kGrey;
+            c.blank_color = p.head ? c.filled_color : grey_when_blank ? ui::kGrey : ui::kWhite;
+            break;
+        }
         c.blank_kind = kind_of(field.Type());
     }
     // without a session the formatted cells stay empty
@@ -212,17 +224,32 @@ void write_row(const Plan& p, const Variant* values, const StockAmounts* stock, 
     for (long f = 0; f < shown; ++f) {
         const FieldPlan& c = p.columns[static_cast<std::size_t>(f)];
         const Variant& v = values[f];
-        const bool blank = is_blank(v);
-        std::uint32_t& color = colors[f + 1];
-        if (c.shade == Shade::FreeItem) color = blank ? ui::kWhite : ui::kGrey;
-        else if (c.shade == Shade::Unit) color = ui::kWhite;
-        else if (blank && !p.head) color = c.grey_when_blank ? ui::kGrey : ui::kWhite;
-        else color = c.white_when_filled ? ui::kWhite : ui::kGrey;
-        try {
-            cell_text(cells, f + 1, p, c, v);
-        } catch (const std::exception&) {
+        bool blank = false;
+        switch (v.type()) {
+        case VarType::Null:
+        case VarType::Empty:
+            // what an amount would raise without its pattern empties the cell too
+            blank = true;
             cells.clear(f + 1);
+            break;
+        case VarType::String:
+            // the common cell, written without another look at its kind
+            if (c.amount == Amount::None) {
+                const std::string_view text = v.str();
+                blank = text.empty();
+                cells.set(f + 1, text);
+                break;
+            }
+            blank = v.str().empty();
+            [[fallthrough]];
+        default:
+            try {
+                cell_text(cells, f + 1, p, c, v);
+            } catch (const std::exception&) {
+                cells.clear(f + 1);
+            }
         }
+        colors[f + 1] = blank ? c.blank_color : c.filled_color;
     }
     if (p.body == Body::None || p.cols < 4) return;
     const long computed = p.cols - 4;

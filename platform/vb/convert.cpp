@@ -89,9 +89,9 @@ constexpr char kDigitPairs[] =
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
-// Writes n's digits, at least `width` of them, so that they end just before
-// `end`; returns where they begin.
-char* put_digits_before(char* end, std::uint64_t n, int width = 1) {
+// Writes n's digits so that they end just before `end`; returns where they
+// begin.
+char* put_digits_before(char* end, std::uint64_t n) {
     char* p = end;
     while (n >= 100) {
         p -= 2;
@@ -104,19 +104,25 @@ char* put_digits_before(char* end, std::uint64_t n, int width = 1) {
     } else {
         *--p = static_cast<char>('0' + n);
     }
-    while (end - p < width) *--p = '0';
     return p;
 }
 
 // n / 10^decimals as "123.45" (or "-123.45"), into the end of buf.
 std::string_view put_scaled(std::uint64_t n, int decimals, bool negative, TextBuffer& buf) {
-    static constexpr std::uint64_t kPow10[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000};
     char* end = buf.data() + buf.size();
     char* p = end;
     if (decimals > 0) {
-        p = put_digits_before(p, n % kPow10[decimals], decimals);
+        // by constant divisors: a division by 10^decimals would cost more than the digits
+        int left = decimals;
+        for (; left >= 2; left -= 2, n /= 100) {
+            p -= 2;
+            std::memcpy(p, kDigitPairs + 2 * (n % 100), 2);
+        }
+        if (left) {
+            *--p = static_cast<char>('0' + n % 10);
+            n /= 10;
+        }
         *--p = '.';
-        n /= kPow10[decimals];
     }
     p = put_digits_before(p, n);
     if (negative) *--p = '-';
@@ -592,8 +598,8 @@ std::string_view scalar_text(const Variant& v, TextBuffer& buf) {
     switch (v.type()) {
     case VarType::Boolean: return v.bool_value() ? "True" : "False";
     case VarType::Integer: case VarType::Long: case VarType::LongLong: case VarType::Byte: {
-        auto r = std::to_chars(out, out + buf.size(), v.int_value());
-        return {out, static_cast<std::size_t>(r.ptr - out)};
+        const std::int64_t i = v.int_value();
+        return put_scaled(i < 0 ? 0 - static_cast<std::uint64_t>(i) : static_cast<std::uint64_t>(i), 0, i < 0, buf);
     }
     case VarType::Single: return {out, write_number(v.double_value(), 7, out)};
     case VarType::Double: case VarType::Decimal: return {out, write_number(v.double_value(), 15, out)};

@@ -178,6 +178,9 @@ TEST(VbConversions, CStrWritesVbText) {
     EXPECT_EQ(CStr(Variant::currency(12.5)), "12.5");
     EXPECT_EQ(CStr(Variant::single(0.1f)), "0.1");
     EXPECT_EQ(CStr(Variant(3000000000LL)), "3000000000");
+    EXPECT_EQ(CStr(Variant(static_cast<long long>(INT64_MIN))), "-9223372036854775808");
+    EXPECT_EQ(CStr(Variant(-7)), "-7");
+    EXPECT_EQ(CStr(Variant(0)), "0");
     EXPECT_EQ(CStr(Variant::date(date_serial(2024, 5, 1))), "2024-05-01");
     EXPECT_EQ(CStr(Variant::date(date_serial(2024, 5, 1) + 0.5)), "2024-05-01 12:00:00");
     EXPECT_EQ(error_number([] { CStr(Variant::null()); }), err::kInvalidNull);
