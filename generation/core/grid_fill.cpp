@@ -98,6 +98,7 @@ double operand(const Variant* values, int field) {
     if (field < 0) err::raise(err::kItemNotFound);
     const Variant& v = values[field];
     if (v.is_null()) return 0;
+    if (v.type() == VarType::Double) return v.double_value();  // what a database amount mostly is
     return v.is_number() ? v.number() : vb::CDbl(v);
 }
 
@@ -114,6 +115,7 @@ void format_into(ui::RowCells& cells, long col, const Variant& v, const std::opt
         cells.clear(col);
         return;
     }
+    if (v.type() == VarType::Double) return format_into(cells, col, v.double_value(), pattern);
     if (v.is_number() || v.is_bool() || v.type() == VarType::Date) return format_into(cells, col, v.number(), pattern);
     if (!pattern) err::raise(err::kObjectNotSet);
     cells.set(col, vb::Format(v, pattern->text));
