@@ -46,8 +46,7 @@ struct Pattern {
 struct FieldPlan {
     Amount amount = Amount::None;
     Shade shade = Shade::Other;
-    bool grey_when_blank = false;    // the executed amounts and the planned arrival
-    bool white_when_filled = false;  // the warehouse code of an arrival line
+    std::uint32_t blank_color = ui::kWhite, filled_color = ui::kGrey;
     ui::InputKind blank_kind = ui::InputKind::Text;
 };
 
@@ -99,54 +98,27 @@ double operand(const Variant* values, int field) {
     if (field < 0) err::raise(err::kItemNotFound);
     const Variant& v = values[field];
     if (v.is_null()) return 0;
+    if (v.type() == VarType::Double) return v.double_value();  // what a database amount mostly is
     return v.is_number() ? v.number() : vb::CDbl(v);
-}
-
-// Format(d, "##0.00…") for the numbers a list holds, without Format's
-// digit strings: d scaled to whole hundredths (or whatever the decimals are)
-// and rounded half away from zero. The rounding agrees with Format's (which
-// rounds the shortest text that reads back as d) except within a hair of a
-// half, where the text decides (2.675 rounds up, its double lies below it):
-// such values, and those too large to scale exactly, are left to Format.
-// False when it leaves d to Format.
-bool write_decimals(double d, int decimals, ui::RowCells& cells, long col) {
-    static constexpr double kScale[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
-    if (decimals < 0 || decimals > 9) return false;
-    const double scaled = std::fabs(d) * kScale[decimals];
-    if (!(scaled < 2147483648.0)) return false;  // NaN too
-    const double whole = std::floor(scaled);
-    const double rest = scaled - whole;
-    if (std::fabs(rest - 0.5) < 1e-6) return false;
-    std::uint64_t n = static_cast<std::uint64_t>(whole) + (rest > 0.5 ? 1 : 0);
-    const bool zero = n == 0;
-    char buf[24];
-    char* p = buf + sizeof buf;
-    for (int i = 0; i < decimals; ++i, n /= 10) *--p = static_cast<char>('0' + n % 10);
-    if (decimals > 0) *--p = '.';
-    do {
-        *--p = static_cast<char>('0' + n % 10);
-        n /= 10;
-    } while (n > 0);
-    if (d < 0 && !zero) *--p = '-';
-    cells.set(col, std::string_view(p, static_cast<std::size_t>(buf + sizeof buf - p)));
-    return true;
-}
-
-void format_into(ui::RowCells& cells, long col, const Variant& v, const std::optional<Pattern>& pattern) {
-    if (!pattern) err::raise(err::kObjectNotSet);
-    if (v.is_null() || v.is_empty()) {
-        cells.clear(col);
-        return;
-    }
-    if ((v.is_number() || v.is_bool() || v.type() == VarType::Date) &&
-        write_decimals(v.number(), pattern->decimals, cells, col))
-        return;
-    cells.set(col, vb::Format(v, pattern->text));
 }
 
 void format_into(ui::RowCells& cells, long col, double d, const std::optional<Pattern>& pattern) {
     if (!pattern) err::raise(err::kObjectNotSet);
-    if (!write_decimals(d, pattern->decimals, cells, col)) cells.set(col, vb::Format(Variant(d), pattern->text));
+    vb::TextBuffer buf;
+    if (auto text = vb::fixed_text(d, pattern->decimals, buf)) cells.set(col, *text);
+    else cells.set(col, vb::Format(Variant(d), pattern->text));
+}
+
+void format_into(ui::RowCells& cells, long col, const Variant& v, const std::optional<Pattern>& pattern) {
+    if (v.is_null() || v.is_empty()) {
+        if (!pattern) err::raise(err::kObjectNotSet);
+        cells.clear(col);
+        return;
+    }
+    if (v.type() == VarType::Double) return format_into(cells, col, v.double_value(), pattern);
+    if (v.is_number() || v.is_bool() || v.type() == VarType::Date) return format_into(cells, col, v.number(), pattern);
+    if (!pattern) err::raise(err::kObjectNotSet);
+    cells.set(col, vb::Format(v, pattern->text));
 }
 
 Plan make_plan(const FormServices& services, const ado::Recordset& rs, const ui::Grid& list, bool mark) {
@@ -164,10 +136,23 @@ Plan make_plan(const FormServices& services, const ado::Recordset& rs, const ui:
         FieldPlan& c = p.columns[static_cast<std::size_t>(f)];
         c.amount = amount_of(n);
         c.shade = n.compare(0, 5, "cfree") == 0 ? Shade::FreeItem : n == "cinva_unit" ? Shade::Unit : Shade::Other;
+        // Free items take typing while empty, the stock unit always; a blank
+        // in a body list takes typing unless it is an executed amount or the
+        // planned arrival; a filled cell is read-only but an arrival line's
+        // warehouse code.
+        bool grey_when_blank = false;
         for (const char* g : {"ireceivedqty", "ireceivednum", "fvalidinquan", "fvalidinnum", "foutquantity", "foutnum",
                               "darrivedate"})
-            if (n == g) c.grey_when_blank = true;
-        c.white_when_filled = n == "cwhcode" && name == "lstdhdbody";
+            if (n == g) grey_when_blank = true;
+        const bool white_when_filled = n == "cwhcode" && name == "lstdhdbody";
+        switch (c.shade) {
+        case Shade::FreeItem: c.blank_color = ui::kWhite, c.filled_color = ui::kGrey; break;
+        case Shade::Unit: c.blank_color = c.filled_color = ui::kWhite; break;
+        case Shade::Other:
+            c.filled_color = white_when_filled ? ui::kWhite : ui::kGrey;
+            c.blank_color = p.head ? c.filled_color : grey_when_blank ? ui::kGrey : ui::kWhite;
+            break;
+        }
         c.blank_kind = kind_of(field.Type());
     }
     // without a session the formatted cells stay empty
@@ -241,17 +226,32 @@ void write_row(const Plan& p, const Variant* values, const StockAmounts* stock, 
     for (long f = 0; f < shown; ++f) {
         const FieldPlan& c = p.columns[static_cast<std::size_t>(f)];
         const Variant& v = values[f];
-        const bool blank = is_blank(v);
-        std::uint32_t& color = colors[f + 1];
-        if (c.shade == Shade::FreeItem) color = blank ? ui::kWhite : ui::kGrey;
-        else if (c.shade == Shade::Unit) color = ui::kWhite;
-        else if (blank && !p.head) color = c.grey_when_blank ? ui::kGrey : ui::kWhite;
-        else color = c.white_when_filled ? ui::kWhite : ui::kGrey;
-        try {
-            cell_text(cells, f + 1, p, c, v);
-        } catch (const std::exception&) {
+        bool blank = false;
+        switch (v.type()) {
+        case VarType::Null:
+        case VarType::Empty:
+            // what an amount would raise without its pattern empties the cell too
+            blank = true;
             cells.clear(f + 1);
+            break;
+        case VarType::String:
+            // the common cell, written without another look at its kind
+            if (c.amount == Amount::None) {
+                const std::string_view text = v.str();
+                blank = text.empty();
+                cells.set(f + 1, text);
+                break;
+            }
+            blank = v.str().empty();
+            [[fallthrough]];
+        default:
+            try {
+                cell_text(cells, f + 1, p, c, v);
+            } catch (const std::exception&) {
+                cells.clear(f + 1);
+            }
         }
+        colors[f + 1] = blank ? c.blank_color : c.filled_color;
     }
     if (p.body == Body::None || p.cols < 4) return;
     const long computed = p.cols - 4;

@@ -12,8 +12,10 @@ constexpr std::size_t kPieceWords = 64 * 1024;  // 256 KB
 void RowCells::reset(long cols) {
     used_ = 0;
     old_.reset();
-    begin_.assign(static_cast<std::size_t>(cols), 0);
+    begin_.resize(static_cast<std::size_t>(cols));
     size_.assign(static_cast<std::size_t>(cols), 0);
+    packed_ = true;
+    last_ = -1;
 }
 
 void RowCells::grow(std::size_t n) {
@@ -280,15 +282,9 @@ void GridRows::fill(long row) const {
     filler_(row, scratch_, colors(r) + first_col_);
     // cells written once each in column order lie packed already
     const long n = scratch_.cols();
-    std::size_t chars = 0;
-    bool in_order = true;
-    for (long c = 0; c < n; ++c) {
-        const std::size_t size = scratch_.size_[static_cast<std::size_t>(c)];
-        if (size && scratch_.begin_[static_cast<std::size_t>(c)] != chars) in_order = false;
-        chars += size;
-    }
+    const std::size_t chars = scratch_.used_;
     const std::uint32_t* old = r.text;
-    if (first_col_ == 0 && in_order) {
+    if (first_col_ == 0 && scratch_.packed_) {
         if (chars == 0) {
             drop_text(r);
         } else {

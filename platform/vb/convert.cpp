@@ -83,6 +83,52 @@ double number_or_raise(std::string_view text) {
 // below 1E-04 already.
 constexpr int kLowestPlainExponent = -11;
 
+// "00" to "99": two digits a division.
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// Writes n's digits so that they end just before `end`; returns where they
+// begin.
+char* put_digits_before(char* end, std::uint64_t n) {
+    char* p = end;
+    while (n >= 100) {
+        p -= 2;
+        std::memcpy(p, kDigitPairs + 2 * (n % 100), 2);
+        n /= 100;
+    }
+    if (n >= 10) {
+        p -= 2;
+        std::memcpy(p, kDigitPairs + 2 * n, 2);
+    } else {
+        *--p = static_cast<char>('0' + n);
+    }
+    return p;
+}
+
+// n / 10^decimals as "123.45" (or "-123.45"), into the end of buf.
+std::string_view put_scaled(std::uint64_t n, int decimals, bool negative, TextBuffer& buf) {
+    char* end = buf.data() + buf.size();
+    char* p = end;
+    if (decimals > 0) {
+        // by constant divisors: a division by 10^decimals would cost more than the digits
+        int left = decimals;
+        for (; left >= 2; left -= 2, n /= 100) {
+            p -= 2;
+            std::memcpy(p, kDigitPairs + 2 * (n % 100), 2);
+        }
+        if (left) {
+            *--p = static_cast<char>('0' + n % 10);
+            n /= 10;
+        }
+        *--p = '.';
+    }
+    p = put_digits_before(p, n);
+    if (negative) *--p = '-';
+    return {p, static_cast<std::size_t>(end - p)};
+}
+
 // Most numbers a list shows have a few decimals. When |d| times 10^k is a
 // whole number n below 10^precision for some k up to 6, n with k decimals is
 // d to `precision` digits (the product is off by far less than half a unit
@@ -96,19 +142,10 @@ std::size_t write_few_decimals(double d, int precision, char* out) {
         const double x = a * kPow10[k];
         if (!(x < limit)) return 0;
         if (x != std::floor(x)) continue;
-        auto n = static_cast<std::uint64_t>(x);
-        char buf[24];
-        char* p = buf + sizeof buf;
-        for (int i = 0; i < k; ++i, n /= 10) *--p = static_cast<char>('0' + n % 10);
-        if (k > 0) *--p = '.';
-        do {
-            *--p = static_cast<char>('0' + n % 10);
-            n /= 10;
-        } while (n > 0);
-        if (d < 0) *--p = '-';
-        const auto len = static_cast<std::size_t>(buf + sizeof buf - p);
-        std::memcpy(out, p, len);
-        return len;
+        TextBuffer buf;
+        const std::string_view text = put_scaled(static_cast<std::uint64_t>(x), k, d < 0, buf);
+        std::memcpy(out, text.data(), text.size());
+        return text.size();
     }
     return 0;
 }
@@ -561,8 +598,8 @@ std::string_view scalar_text(const Variant& v, TextBuffer& buf) {
     switch (v.type()) {
     case VarType::Boolean: return v.bool_value() ? "True" : "False";
     case VarType::Integer: case VarType::Long: case VarType::LongLong: case VarType::Byte: {
-        auto r = std::to_chars(out, out + buf.size(), v.int_value());
-        return {out, static_cast<std::size_t>(r.ptr - out)};
+        const std::int64_t i = v.int_value();
+        return put_scaled(i < 0 ? 0 - static_cast<std::uint64_t>(i) : static_cast<std::uint64_t>(i), 0, i < 0, buf);
     }
     case VarType::Single: return {out, write_number(v.double_value(), 7, out)};
     case VarType::Double: case VarType::Decimal: return {out, write_number(v.double_value(), 15, out)};
@@ -781,6 +818,45 @@ std::string Format(const Variant& v, std::string_view pattern) {
 std::string decimals_pattern(int n) {
     if (n <= 0) return "##0";
     return "##0." + std::string(static_cast<std::size_t>(n), '0');
+}
+
+std::optional<std::string_view> fixed_text(double d, int decimals, TextBuffer& buf) {
+    static constexpr double kScale[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+    if (decimals < 0 || decimals > 9) return std::nullopt;
+    const double scaled = std::fabs(d) * kScale[decimals];
+    if (!(scaled <= 1.8e19)) return std::nullopt;  // NaN too
+    // Below 2^52 the whole part and the rest are exact, and the product lies
+    // within scaled * 2^-52 of the shortest text times 10^decimals, which
+    // Format rounds: only a rest that close to a half can round otherwise
+    // there (2.675 is 2.67499999... as a double and rounds up as written).
+    if (scaled < 4503599627370496.0) {
+        const auto whole = static_cast<std::uint64_t>(scaled);
+        const double rest = scaled - static_cast<double>(whole);
+        if (std::fabs(rest - 0.5) > scaled * 4.5e-16) {
+            const std::uint64_t n = whole + (rest > 0.5 ? 1 : 0);
+            return put_scaled(n, decimals, d < 0 && n != 0, buf);
+        }
+    }
+    // Rounded as Format rounds: on the shortest digits that read back as d.
+    char sci[40];
+    const auto res = std::to_chars(sci, sci + sizeof sci, std::fabs(d), std::chars_format::scientific);
+    const std::string_view s(sci, static_cast<std::size_t>(res.ptr - sci));
+    const std::size_t e = s.find('e');
+    char digits[24];
+    int nd = 0;
+    for (char c : s.substr(0, e))
+        if (c != '.') digits[nd++] = c;
+    int exp = 0;
+    std::string_view es = s.substr(e + 1);
+    if (es.front() == '+') es.remove_prefix(1);
+    std::from_chars(es.data(), es.data() + es.size(), exp);
+    // the digits kept: those before the point (exp + 1) and `decimals` after it
+    const int keep = exp + 1 + decimals;
+    if (keep > 19) return std::nullopt;
+    std::uint64_t n = 0;
+    for (int i = 0; i < keep; ++i) n = n * 10 + static_cast<std::uint64_t>(i < nd ? digits[i] - '0' : 0);
+    if (keep >= 0 && keep < nd && digits[keep] >= '5') ++n;
+    return put_scaled(n, decimals, d < 0 && n != 0, buf);
 }
 
 // ---- dates -----------------------------------------------------------------

@@ -64,6 +64,11 @@ std::string RTrim(std::string_view s);
 std::string Format(const Variant& v, std::string_view pattern);
 // The n-decimals pattern the options use: "##0." followed by n zeros ("##0" for 0).
 std::string decimals_pattern(int n);
+// Format(d, decimals_pattern(decimals)) written into buf, byte for byte the
+// same, for lists that format many amounts. Nothing for decimals outside
+// 0..9, for a value of more than 19 digits and for NaN and infinities:
+// Format decides those.
+std::optional<std::string_view> fixed_text(double d, int decimals, TextBuffer& buf);
 
 // Dates as OLE days since 1899-12-30.
 struct CivilDate {

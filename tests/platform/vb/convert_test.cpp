@@ -3,9 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cmath>
+#include <cstring>
 #include <cstdint>
 #include <functional>
 #include <limits>
+#include <random>
+#include <string>
+#include <vector>
 
 #include "platform/vb/error.h"
 
@@ -77,6 +82,46 @@ TEST(VbFormat, DecimalsPatternOfTheOptions) {
     EXPECT_EQ(Format(Variant(2.5), decimals_pattern(0)), "3");
 }
 
+// The lists' fast amounts must read exactly as Format writes them: halves as
+// written, values a hair beside them, signs of what rounds to zero, every
+// magnitude up to what it leaves to Format.
+TEST(VbFormat, FixedTextIsFormatOfTheDecimalsPattern) {
+    std::vector<double> values = {0.0, -0.0, 2.675, -2.675, 1.005, 0.125, 2.5, -2.5, 0.5, 99.995, 9.9999995,
+                                  -0.001, 1e-9, 5e-324, 2147483.6475, 4503599627370495.5, 4503599627370497.0,
+                                  9007199254740993.0, 1e15, 123456789012345.67, 9.999999999999999e18};
+    std::mt19937_64 rnd(7);
+    for (int i = 0; i < 20000; ++i) {
+        // a decimal text of up to 9 decimals, most of them ending in 5, read as a double
+        const int places = static_cast<int>(rnd() % 10);
+        std::string text = std::to_string(rnd() % 100000000) + "." + std::to_string(rnd() % 1000000000);
+        text.resize(text.find('.') + 1 + static_cast<std::size_t>(places));
+        if (i % 3) text += '5';
+        values.push_back(std::stod(text) * (i % 2 ? -1 : 1));
+        values.push_back(std::nextafter(values.back(), 0.0));
+        // any bit pattern of a finite double
+        double any;
+        const std::uint64_t bits = rnd();
+        std::memcpy(&any, &bits, sizeof any);
+        if (std::isfinite(any)) values.push_back(any);
+        values.push_back(static_cast<double>(rnd() % 1000000) / 997.0);
+    }
+    long answered = 0;
+    for (double d : values)
+        for (int decimals = 0; decimals <= 9; ++decimals) {
+            TextBuffer buf;
+            if (auto text = fixed_text(d, decimals, buf)) {
+                ++answered;
+                ASSERT_EQ(*text, Format(Variant(d), decimals_pattern(decimals))) << std::hexfloat << d << " " << decimals;
+            }
+        }
+    EXPECT_GT(answered, static_cast<long>(values.size()) * 7);  // only huge values are left to Format
+    TextBuffer buf;
+    EXPECT_FALSE(fixed_text(1e20, 2, buf));
+    EXPECT_FALSE(fixed_text(std::numeric_limits<double>::quiet_NaN(), 2, buf));
+    EXPECT_FALSE(fixed_text(std::numeric_limits<double>::infinity(), 0, buf));
+    EXPECT_FALSE(fixed_text(1.5, 10, buf));
+}
+
 TEST(VbFormat, DatePatterns) {
     Variant d = Variant::date(date_serial(2024, 3, 5) + (13 * 3600 + 7 * 60 + 9) / 86400.0);
     EXPECT_EQ(Format(d, "YYYY-MM-DD"), "2024-03-05");
@@ -133,6 +178,9 @@ TEST(VbConversions, CStrWritesVbText) {
     EXPECT_EQ(CStr(Variant::currency(12.5)), "12.5");
     EXPECT_EQ(CStr(Variant::single(0.1f)), "0.1");
     EXPECT_EQ(CStr(Variant(3000000000LL)), "3000000000");
+    EXPECT_EQ(CStr(Variant(static_cast<long long>(INT64_MIN))), "-9223372036854775808");
+    EXPECT_EQ(CStr(Variant(-7)), "-7");
+    EXPECT_EQ(CStr(Variant(0)), "0");
     EXPECT_EQ(CStr(Variant::date(date_serial(2024, 5, 1))), "2024-05-01");
     EXPECT_EQ(CStr(Variant::date(date_serial(2024, 5, 1) + 0.5)), "2024-05-01 12:00:00");
     EXPECT_EQ(error_number([] { CStr(Variant::null()); }), err::kInvalidNull);

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/ado/driver.h"
@@ -33,40 +34,29 @@ protected:
     const std::string file_ = db_file_.path();
 };
 
-TEST_F(SqliteDriver, ConnectionStringKeysIgnoreCaseAndBlanks) {
+TEST_F(SqliteDriver, ConnectionStringKeysIgnoreCaseAndBlanksAndMemoryNeedsNoProvider) {
     auto c = open_driver("  provider = sqlite ;  DATA SOURCE = " + file_ + " ; User ID=sa");
     EXPECT_TRUE(fs::exists(file_));
     EXPECT_EQ(query(*c, "PRAGMA journal_mode"), Rows{{Variant("wal")}});
     EXPECT_EQ(query(*c, "PRAGMA busy_timeout"), Rows{{Variant(10000)}});
-}
-
-TEST_F(SqliteDriver, MemoryDatabaseNeedsNoProvider) {
-    auto c = open_driver("Data Source=:memory:");
-    EXPECT_EQ(c->execute("create table t (a int) insert into t values (1)"), 1);
-    EXPECT_EQ(query(*c, "select a from t"), Rows{{Variant(1)}});
-}
-
-TEST_F(SqliteDriver, UnknownProviderIsNotFound) {
+    auto memory = open_driver("Data Source=:memory:");
+    EXPECT_EQ(memory->execute("create table t (a int) insert into t values (1)"), 1);
+    EXPECT_EQ(query(*memory, "select a from t"), Rows{{Variant(1)}});
     const Error e = raised([] { open_driver("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=server"); });
     EXPECT_EQ(e.number(), 3706);
     EXPECT_EQ(e.description(), "Provider cannot be found. It may not be properly installed.");
 }
 
-TEST_F(SqliteDriver, UnopenableFileRaisesWithItsName) {
-    const Error e = raised([&] { open_driver("Data Source=" + file_ + ".missing/x.db"); });
-    EXPECT_EQ(e.number(), err::kProvider);
-    EXPECT_EQ(e.native_code(), 14);
-    EXPECT_EQ(e.description(), "unable to open database file (opening: " + file_ + ".missing/x.db)");
-}
-
 TEST_F(SqliteDriver, OnlyModeCreateMakesAMissingFile) {
     const std::string missing = file_ + ".absent";
-    for (const char* mode : {"", ";Mode=ReadWrite", ";Mode=Read"}) {
-        const Error e = raised([&] { open_driver("Data Source=" + missing + mode); });
-        EXPECT_EQ(e.number(), err::kProvider) << mode;
-        EXPECT_EQ(e.native_code(), 14) << mode;
-        EXPECT_EQ(e.description(), "unable to open database file (opening: " + missing + ")") << mode;
-        EXPECT_FALSE(fs::exists(missing)) << mode;
+    const std::pair<std::string, const char*> opens[] = {
+        {missing, ""}, {missing, ";Mode=ReadWrite"}, {missing, ";Mode=Read"}, {file_ + ".missing/x.db", ""}};
+    for (const auto& [path, mode] : opens) {
+        const Error e = raised([&] { open_driver("Data Source=" + path + mode); });
+        EXPECT_EQ(e.number(), err::kProvider) << path << mode;
+        EXPECT_EQ(e.native_code(), 14) << path << mode;
+        EXPECT_EQ(e.description(), "unable to open database file (opening: " + path + ")") << path << mode;
+        EXPECT_FALSE(fs::exists(path)) << path << mode;
     }
     EXPECT_EQ(raised([&] { open_driver("Data Source=" + file_ + ";Mode=Share Deny None"); }).description(),
               "The connection string's Mode is not Read, ReadWrite or Create: Share Deny None");
