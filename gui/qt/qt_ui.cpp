@@ -91,6 +91,22 @@ QIcon picture(int resource) {
     return {};
 }
 
+// A button with a picture shows the picture alone, as a graphical button
+// does; its caption becomes the tooltip, so the small reference button in a
+// filter field is not crowded by its text.
+void show_button(QPushButton& w, const ui::CommandButton& b) {
+    if (b.Picture() == 0) {
+        w.setIcon({});
+        w.setText(q(b.Caption()));
+        return;
+    }
+    // Where the style has no icon for the picture, an ellipsis stands in.
+    QIcon icon = picture(b.Picture());
+    w.setIcon(icon);
+    w.setText(icon.isNull() ? QStringLiteral("…") : QString());
+    w.setToolTip(q(b.Caption()));
+}
+
 QIcon image_icon(const std::string& key) {
     QStyle* s = QApplication::style();
     if (key == "tlbok") return s->standardIcon(QStyle::SP_DialogOkButton);
@@ -424,8 +440,7 @@ struct FormView::Impl {
         else if (p == "Tab") sync_all_visible();
         else if (auto* l = dynamic_cast<ui::Label*>(&c)) static_cast<QLabel*>(w)->setText(q(l->Caption()));
         else if (auto* b = dynamic_cast<ui::CommandButton*>(&c)) {
-            static_cast<QPushButton*>(w)->setText(q(b->Caption()));
-            static_cast<QPushButton*>(w)->setIcon(picture(b->Picture()));
+            show_button(*static_cast<QPushButton*>(w), *b);
         } else if (auto* k = dynamic_cast<ui::CheckBox*>(&c)) {
             syncing = true;
             static_cast<QCheckBox*>(w)->setCheckState(k->Value() == 1 ? Qt::Checked : k->Value() == 2 ? Qt::PartiallyChecked : Qt::Unchecked);
@@ -466,8 +481,8 @@ struct FormView::Impl {
             if (auto* l = dynamic_cast<ui::Label*>(&c)) {
                 place(c, new QLabel(q(l->Caption()), self));
             } else if (auto* b = dynamic_cast<ui::CommandButton*>(&c)) {
-                auto* w = new QPushButton(q(b->Caption()), self);
-                w->setIcon(picture(b->Picture()));
+                auto* w = new QPushButton(self);
+                show_button(*w, *b);
                 w->setAutoDefault(false);
                 QObject::connect(w, &QPushButton::clicked, [b] { b->click(); });
                 place(c, w);
