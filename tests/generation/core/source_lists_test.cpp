@@ -67,7 +67,6 @@ TEST(SourceLists, BodyListsOfTheDemoAccountShowWhatIsLeftToExecute) {
     for (dispatch->MoveFirst(); !dispatch->Eof() && r < 200; dispatch->MoveNext(), ++r)
         EXPECT_NEAR(number(sales.TextMatrix(r, cols - 4)),
                     field(*dispatch, "iquantity") - field(*dispatch, "foutquantity"), 0.005);
-
 }
 
 }  // namespace

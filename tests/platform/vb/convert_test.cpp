@@ -75,13 +75,6 @@ TEST(VbFormat, TextIsFormattedAsItsNumberOrLeftAlone) {
     EXPECT_EQ(Format(Variant::null(), "##0.00"), "");
 }
 
-TEST(VbFormat, DecimalsPatternOfTheOptions) {
-    EXPECT_EQ(decimals_pattern(3), "##0.000");
-    EXPECT_EQ(decimals_pattern(0), "##0");
-    EXPECT_EQ(Format(Variant(2.675), decimals_pattern(2)), "2.68");
-    EXPECT_EQ(Format(Variant(2.5), decimals_pattern(0)), "3");
-}
-
 // The lists' fast amounts must read exactly as Format writes them: halves as
 // written, values a hair beside them, signs of what rounds to zero, every
 // magnitude up to what it leaves to Format.
@@ -115,6 +108,8 @@ TEST(VbFormat, FixedTextIsFormatOfTheDecimalsPattern) {
             }
         }
     EXPECT_GT(answered, static_cast<long>(values.size()) * 7);  // only huge values are left to Format
+    EXPECT_EQ(decimals_pattern(3), "##0.000");
+    EXPECT_EQ(decimals_pattern(0), "##0");
     TextBuffer buf;
     EXPECT_FALSE(fixed_text(1e20, 2, buf));
     EXPECT_FALSE(fixed_text(std::numeric_limits<double>::quiet_NaN(), 2, buf));
@@ -166,28 +161,25 @@ TEST(VbDates, OleDaysCountFrom18991230) {
     EXPECT_LT(now_ole() - today_ole(), 1.0);
 }
 
+// Small numbers stay plain decimals down to 1E-11.
 TEST(VbConversions, CStrWritesVbText) {
-    EXPECT_EQ(CStr(Variant(true)), "True");
-    EXPECT_EQ(CStr(Variant(false)), "False");
-    EXPECT_EQ(CStr(Variant()), "");
-    EXPECT_EQ(CStr(Variant(0.1 + 0.2)), "0.3");
-    EXPECT_EQ(CStr(Variant(-12.75)), "-12.75");
-    EXPECT_EQ(CStr(Variant(1e20)), "1E+20");
-    EXPECT_EQ(CStr(Variant(0.00001)), "0.00001");
-    EXPECT_EQ(CStr(Variant(123456789012345.0)), "123456789012345");
-    EXPECT_EQ(CStr(Variant::currency(12.5)), "12.5");
-    EXPECT_EQ(CStr(Variant::single(0.1f)), "0.1");
-    EXPECT_EQ(CStr(Variant(3000000000LL)), "3000000000");
-    EXPECT_EQ(CStr(Variant(static_cast<long long>(INT64_MIN))), "-9223372036854775808");
-    EXPECT_EQ(CStr(Variant(-7)), "-7");
-    EXPECT_EQ(CStr(Variant(0)), "0");
-    EXPECT_EQ(CStr(Variant::date(date_serial(2024, 5, 1))), "2024-05-01");
-    EXPECT_EQ(CStr(Variant::date(date_serial(2024, 5, 1) + 0.5)), "2024-05-01 12:00:00");
-    EXPECT_EQ(error_number([] { CStr(Variant::null()); }), err::kInvalidNull);
-}
-
-TEST(VbConversions, CStrWritesSmallNumbersAsPlainDecimalsDownTo1EMinus11) {
     const std::pair<Variant, const char*> cases[] = {
+        {Variant(true), "True"},
+        {Variant(false), "False"},
+        {Variant(), ""},
+        {Variant(0.1 + 0.2), "0.3"},
+        {Variant(-12.75), "-12.75"},
+        {Variant(1e20), "1E+20"},
+        {Variant(0.00001), "0.00001"},
+        {Variant(123456789012345.0), "123456789012345"},
+        {Variant::currency(12.5), "12.5"},
+        {Variant::single(0.1f), "0.1"},
+        {Variant(3000000000LL), "3000000000"},
+        {Variant(static_cast<long long>(INT64_MIN)), "-9223372036854775808"},
+        {Variant(-7), "-7"},
+        {Variant(0), "0"},
+        {Variant::date(date_serial(2024, 5, 1)), "2024-05-01"},
+        {Variant::date(date_serial(2024, 5, 1) + 0.5), "2024-05-01 12:00:00"},
         {Variant(5.6789e-5), "0.000056789"},
         {Variant(-5.6789e-5), "-0.000056789"},
         {Variant(5.6789e-11), "0.000000000056789"},
@@ -208,7 +200,8 @@ TEST(VbConversions, CStrWritesSmallNumbersAsPlainDecimalsDownTo1EMinus11) {
         {Variant::currency_scaled(INT64_MIN), "-922337203685477.5808"},
         {Variant::currency_scaled(-5), "-0.0005"},
     };
-    for (const auto& [value, text] : cases) EXPECT_EQ(CStr(value), text);
+    for (const auto& [value, text] : cases) EXPECT_EQ(CStr(value), text) << text;
+    EXPECT_EQ(error_number([] { CStr(Variant::null()); }), err::kInvalidNull);
     TextBuffer buf;
     EXPECT_EQ(scalar_text(Variant(5.6789e-11), buf), "0.000000000056789");
     EXPECT_EQ(scalar_text(Variant("text"), buf), "");
@@ -289,11 +282,8 @@ TEST(VbConversions, CLngRoundsHalfToEvenAndOverflows) {
 }
 
 TEST(VbConversions, CBool) {
-    EXPECT_TRUE(CBool(Variant("True")));
-    EXPECT_TRUE(CBool(Variant(" true ")));
-    EXPECT_FALSE(CBool(Variant("FALSE")));
-    EXPECT_FALSE(CBool(Variant("0")));
-    EXPECT_TRUE(CBool(Variant("-1")));
+    for (const char* yes : {"True", " true ", "-1"}) EXPECT_TRUE(CBool(Variant(yes))) << yes;
+    for (const char* no : {"FALSE", "0"}) EXPECT_FALSE(CBool(Variant(no))) << no;
     EXPECT_TRUE(CBool(Variant(0.1)));
     EXPECT_FALSE(CBool(Variant()));
     EXPECT_EQ(error_number([] { CBool(Variant("yes")); }), err::kTypeMismatch);
@@ -301,14 +291,11 @@ TEST(VbConversions, CBool) {
 }
 
 TEST(VbConversions, ValReadsTheLeadingNumber) {
-    EXPECT_DOUBLE_EQ(Val("12abc"), 12);
-    EXPECT_DOUBLE_EQ(Val(" 1 2.5x"), 12.5);  // VB skips blanks anywhere
-    EXPECT_DOUBLE_EQ(Val("abc"), 0);
-    EXPECT_DOUBLE_EQ(Val(""), 0);
-    EXPECT_DOUBLE_EQ(Val("-3e2"), -300);
-    EXPECT_DOUBLE_EQ(Val("1,234"), 1);
-    EXPECT_DOUBLE_EQ(Val("-.5"), -0.5);
-    EXPECT_DOUBLE_EQ(Val("5e"), 5);
+    const std::pair<const char*, double> cases[] = {
+        {"12abc", 12}, {" 1 2.5x", 12.5} /* VB skips blanks anywhere */, {"abc", 0}, {"", 0}, {"-3e2", -300},
+        {"1,234", 1},  {"-.5", -0.5},    {"5e", 5},
+    };
+    for (auto [text, value] : cases) EXPECT_DOUBLE_EQ(Val(text), value) << text;
     EXPECT_DOUBLE_EQ(Val(Variant(2.5)), 2.5);
     EXPECT_DOUBLE_EQ(Val(Variant(true)), 0);
     EXPECT_EQ(error_number([] { Val(Variant::null()); }), err::kInvalidNull);

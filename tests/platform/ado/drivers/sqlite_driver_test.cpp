@@ -187,13 +187,6 @@ const NativeError kNativeErrors[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Batches, SqliteNativeErrors, ::testing::ValuesIn(kNativeErrors));
 
-TEST_F(SqliteDriver, FailedStatementLeavesTheRowsBeforeIt) {
-    auto c = open();
-    c->execute("create table U (x int primary key) insert into U values (1)");
-    raised([&] { c->execute("insert into U values (1)"); });
-    EXPECT_EQ(query(*c, "select count(*) from U"), Rows{{Variant(1)}});
-}
-
 // A batch commits once at its end; one that fails keeps what ran before the
 // failing statement, visible to others, and leaves no transaction open. In
 // the caller's transaction it is the caller's to keep or undo.
