@@ -401,6 +401,17 @@ TEST_F(ConsFormTest, ABatchPassSharesTheScratchTableAndCollectsItsErrorsOnce) {
     ui().answer("存货A003没有找到对应的批次结存信息，不能自动分配\r\n存货A001没有完全分配，还有1没有分配\r\n", vbOK);
     f.key_down(69, 2);
     EXPECT_EQ(column(b, "批号", true).front(), "B1");
+
+    // OK hands the host one trace per line of "Body", in its order
+    ui().answer("确认要生单吗？", vbYes);
+    f.cmdOk().click();
+    ASSERT_TRUE(owner.got);
+    std::vector<frmCons::TracePtr> shown;
+    for (long r = 1; r < b.Rows(); ++r)
+        if (!b.RowHidden(r)) shown.push_back(f.trace_of_row(r));
+    EXPECT_EQ(static_cast<long>(shown.size()), owner.got->Item(Variant("Body")).as<ado::Recordset>()->RecordCount());
+    EXPECT_EQ(f.handed_traces(), shown);
+    EXPECT_NE(std::count(shown.begin(), shown.end(), nullptr), static_cast<long>(shown.size()));
     f.set_tracing(false);
     EXPECT_FALSE(f.trace_of_row(1)) << "tracing off keeps none";
 
