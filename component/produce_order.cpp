@@ -77,6 +77,7 @@ bool ProduceOrder::loadConsignment(const std::string& sConsId, const session::Lo
         [&] {
             open_form<generation::frmCons>(sConsId, oLogin, [&](const auto& f, generation::FormContext& c) {
                 consignment_form_ = f;
+                f->set_tracing(tracing_);
                 c.login = oLogin;
             });
             ErrMsg = err_msg_;

@@ -63,6 +63,10 @@ public:
     bool WritefDispQuantity(std::int32_t sSubId, double lQuantity, std::string& ErrMsg, double lNum = 0);
     void UnLoadForm(bool bFormName = true);
 
+    // The sales form keeps each allocation's trace beside its rows
+    // (frmCons::set_tracing) in the calls that follow.
+    void set_tracing(bool on) { tracing_ = on; }
+
     // The kept forms, null until their entry point ran.
     std::shared_ptr<generation::SourceForm> stock_order_form() const { return stock_order_form_; }
     std::shared_ptr<generation::SourceForm> consignment_form() const { return consignment_form_; }
@@ -88,6 +92,7 @@ private:
     std::shared_ptr<host::ProductionOrderComponent> writeback_component_;  // made by WritefQuantity
     std::shared_ptr<generation::SourceForm> stock_order_form_;   // kept purchase form
     std::shared_ptr<generation::SourceForm> consignment_form_;   // kept sales form
+    bool tracing_ = false;
 };
 
 }  // namespace korvane::component

@@ -21,6 +21,8 @@ public:
                         bMutiSel, sRefFrom);
     }
     ado::RecordsetPtr ReturnData() const override { return r_.ReturnData(); }
+    void set_tracing(bool on) override { r_.set_tracing(on); }
+    std::shared_ptr<const selection::AllocationTrace> last_trace() const override { return r_.trace(); }
     bool CreateAndDropTmpCurrentStock(const session::LoginPtr& oLogin, bool& bCreate) override {
         return r_.CreateAndDropTmpCurrentStock(oLogin, bCreate);
     }

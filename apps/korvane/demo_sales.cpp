@@ -147,6 +147,9 @@ void sales_generation(const std::string& db) {
     ui::Grid& body = voucher->body();
     if (body.Rows() <= 1) return;
     std::printf("  出库单 %ld 行, 回写发货单: %s\n", body.Rows() - 1, voucher->update_dispatch() ? "是" : "否");
+    // 分配说明 of the last line: it shows what earlier lines of the pass took.
+    if (auto trace = voucher->line_trace(body.Rows() - 1))
+        std::printf("  分配说明 (第 %ld 行):\n%s", body.Rows() - 1, trace->table().c_str());
     component::set_ui_host(&ui);
     const long written = voucher->save();
     component::set_ui_host(nullptr);

@@ -89,8 +89,9 @@ public:
 
 void remember_trace(std::shared_ptr<const AllocationTrace> trace) { last_trace() = std::move(trace); }
 
-void show_last_trace(ui::UiHost& host) {
-    const auto trace = last_trace();
+void show_last_trace(ui::UiHost& host) { show_trace(host, last_trace()); }
+
+void show_trace(ui::UiHost& host, const std::shared_ptr<const AllocationTrace>& trace) {
     if (!trace) {
         host.MsgBox("最近一次分配没有自动分配说明：还没有分配，或由操作员手工选择。", ui::vb::vbInformation);
         return;

@@ -1,4 +1,5 @@
-// The host window's 分配说明: the last allocation's trace in a small window.
+// 分配说明: an allocation's trace in a small window (the host window's last
+// allocation, or a voucher line's).
 #pragma once
 
 #include <memory>
@@ -14,6 +15,8 @@ namespace korvane::app {
 void remember_trace(std::shared_ptr<const selection::AllocationTrace> trace);
 // Shows the remembered trace, or says why there is none.
 void show_last_trace(ui::UiHost& host);
+// Shows `trace`, or says why there is none.
+void show_trace(ui::UiHost& host, const std::shared_ptr<const selection::AllocationTrace>& trace);
 
 // `korvane gui --open trace`: the demo line allocated and its trace shown;
 // with a screenshot path rendered into it instead of waiting for the user.

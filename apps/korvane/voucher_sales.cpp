@@ -1,5 +1,6 @@
 #include "apps/korvane/voucher_sales.h"
 #include "apps/korvane/voucher_layout.h"
+#include "apps/korvane/gui_trace.h"
 
 #include <iterator>
 #include <utility>
@@ -7,6 +8,7 @@
 
 #include "component/ref_select.h"
 #include "component/track_set.h"
+#include "generation/sales/cons_form.h"
 #include "platform/ado/connection.h"
 #include "platform/ado/recordset.h"
 #include "platform/vb/convert.h"
@@ -57,16 +59,19 @@ SalesIssueVoucher::SalesIssueVoucher(ui::UiHost& host, session::LoginPtr login)
     : ui::Form(kFormName, host), login_(std::move(login)), produce_(component::ProduceOrder::create()) {
     put_Caption(kTitle);
     resize(11400, 6600);
+    // The generation form keeps each line's allocation trace for 分配说明.
+    produce_->set_tracing(true);
     body_ = &lay_out_voucher(*this, kHead, kBody);
     struct Button {
         const char* name;
         const char* caption;
         void (SalesIssueVoucher::*run)();
     };
-    int left = 4200;
+    int left = 2460;
     for (const auto& [name, caption, run] :
          {Button{"cmdGenerate", "生单", nullptr}, Button{"cmdBatch", "批次", &SalesIssueVoucher::pick_batch},
-          Button{"cmdSave", "保存", nullptr}, Button{"cmdExit", "退出(&X)", nullptr}}) {
+          Button{"cmdTrace", "分配说明", &SalesIssueVoucher::explain_line}, Button{"cmdSave", "保存", nullptr},
+          Button{"cmdExit", "退出(&X)", nullptr}}) {
         auto& b = add<ui::CommandButton>(name);
         b.put_Caption(caption);
         b.Move(left, 5880, 1500, 420);
@@ -88,7 +93,10 @@ bool SalesIssueVoucher::generate() {
         host().MsgBox(error, ui::vb::vbCritical, kTitle);
         return false;
     }
-    if (handed) fill(handed);
+    if (!handed) return true;
+    fill(handed);
+    if (auto* form = dynamic_cast<generation::frmCons*>(produce_->consignment_form().get()))
+        traces_ = form->handed_traces();
     return true;
 }
 
@@ -104,6 +112,7 @@ void SalesIssueVoucher::fill(const std::shared_ptr<Collection>& handed) {
         head_field("txtDept").put_Text(text_of(*head, "cdepname"));
         head_field("txtSource").put_Text(text_of(*head, "cdlcode"));
     }
+    traces_.clear();
     body_->put_Redraw(false);
     body_->put_Rows(1);
     if (lines)
@@ -127,11 +136,21 @@ void SalesIssueVoucher::pick_batch() {
                       "from CurrentStock where CurrentStock.cWhCode = '" + wh + "' and CurrentStock.cInvCode = '" +
                       inv + "' and CurrentStock.iQuantity > 0";
     double q = vb::Val(body_->TextMatrix(r, kQty)), n = vb::Val(body_->TextMatrix(r, kNum)), rate = 0;
+    select->set_tracing(true);
     select->Refer(login_, wh, inv, std::make_shared<Collection>(), q, n, rate, 0, sql);
     auto rows = select->ReturnData();
     if (!rows || rows->RecordCount() == 0) return;
+    traces_.resize(static_cast<std::size_t>(body_->Rows() - 1));
+    traces_[static_cast<std::size_t>(r - 1)] = select->trace();
     rows->MoveFirst();
     body_->put_TextMatrix(r, kBatch, vb::text_or_empty((*rows)(Variant("批号"))));
+}
+
+void SalesIssueVoucher::explain_line() { show_trace(host(), line_trace(body_->Row())); }
+
+std::shared_ptr<const selection::AllocationTrace> SalesIssueVoucher::line_trace(long row) const {
+    if (row < 1 || row > static_cast<long>(traces_.size())) return nullptr;
+    return traces_[static_cast<std::size_t>(row - 1)];
 }
 
 long SalesIssueVoucher::save() {

@@ -186,7 +186,7 @@ void RowsToRecordset(ui::Grid& list, const ado::RecordsetPtr& rs, long& row, ui:
         return;
     }
     for (long r = 1; r < list.Rows(); ++r) {
-        if (list.TextMatrix(r, 0).empty() || list.RowHidden(r)) continue;
+        if (!HandedOver(list, r)) continue;
         copy_row(list, *rs, r);
         if (!same_sign(list, *rs, r, host)) {
             rs->CancelUpdate();
@@ -208,7 +208,7 @@ void RowsToRecordset(ui::Grid& list, const ado::RecordsetPtr& rs, long row, cons
         return;
     }
     for (long r = 1; r < list.Rows(); ++r) {
-        if (list.TextMatrix(r, 0).empty() || list.RowHidden(r)) continue;
+        if (!HandedOver(list, r)) continue;
         copy_row(list, *rs, r);
         if (!default_bus_type.empty() && rs->Fields().find("cbustype") >= 0 &&
             vb::text_or_empty((*rs)(Variant("cBusType"))).empty())

@@ -27,6 +27,8 @@ ado::RecordsetPtr EmptyRecordsetCopy(const ado::RecordsetPtr& rs);
 // cBusType of a head becomes `default_bus_type` when that is given.
 void RowsToRecordset(ui::Grid& list, const ado::RecordsetPtr& rs, long row,
                      const std::string& default_bus_type = {});
+// A marked row that is shown: one row 0 copies.
+inline bool HandedOver(const ui::Grid& list, long r) { return !list.TextMatrix(r, 0).empty() && !list.RowHidden(r); }
 // The issue lines' form: with row 0, a line whose this time's quantity has
 // the other sign than its own quantity is told on `host` and row comes back
 // -1, the lines before it copied, none after.

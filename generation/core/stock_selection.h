@@ -12,6 +12,7 @@
 
 #include "platform/ado/recordset.h"
 #include "platform/vb/collection.h"
+#include "selection/allocation_trace.h"
 #include "session/login.h"
 
 namespace korvane::generation {
@@ -30,6 +31,11 @@ public:
                        std::string& sSql, bool& bIsRedVouch, bool& bMutiSel, std::string& sRefFrom) = 0;
     // The chosen rows of the last call; nullptr when nothing was chosen.
     virtual ado::RecordsetPtr ReturnData() const = 0;
+    // Asks the following calls for their trace; off, a call costs what it did.
+    virtual void set_tracing(bool on) = 0;
+    // The trace of the last call's automatic pass; nullptr when tracing was
+    // off, no pass ran, or the operator changed what it chose.
+    virtual std::shared_ptr<const selection::AllocationTrace> last_trace() const = 0;
 
     virtual bool CreateAndDropTmpCurrentStock(const session::LoginPtr& oLogin, bool& bCreate) = 0;
     virtual bool CreateAndDropTmpRdrecord(const session::LoginPtr& oLogin, bool& bCreate) = 0;

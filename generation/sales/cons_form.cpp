@@ -361,6 +361,10 @@ void frmCons::confirm() {
     c->Add(Variant(ObjectPtr(lines)), Variant("Body"));
     c->Add(Variant(date_->Text()), Variant("Date"));
     c->Add(Variant(static_cast<std::int16_t>(check2_->Value())), Variant("Flag"));
+    handed_traces_.clear();
+    if (tracing_)
+        for (long r = 1; r < body_->Rows(); ++r)
+            if (ModuleCtl::HandedOver(*body_, r)) handed_traces_.push_back(trace_of_row(r));
     hand_over(std::move(c));
     ModuleCtl::WriteRegistryString(services_.settings(), texts::kKcglKey, T::kInvoiceValue,
                                    std::to_string(chk_edit_->Value()));
@@ -575,6 +579,20 @@ void frmCons::assign_pass(bool receipt_lines) {
         services_.host().MsgBox(errors, vbOKOnly, receipt_lines ? T::kReceiptTitle : T::kBatchTitle);
 }
 
+void frmCons::set_tracing(bool on) {
+    tracing_ = on;
+    if (on) return;
+    traces_.clear();
+    handed_traces_.clear();
+    for (long r = 1; r < body_->Rows(); ++r) body_->put_RowData(r, 0);
+}
+
+frmCons::TracePtr frmCons::trace_of_row(long row) const {
+    if (row < 1 || row >= body_->Rows()) return nullptr;
+    const long k = body_->RowData(row);
+    return k >= 1 && k <= static_cast<long>(traces_.size()) ? traces_[static_cast<std::size_t>(k - 1)] : nullptr;
+}
+
 void frmCons::AssignBatches(ui::Grid& list, bool automatic, bool batch_mode, std::string& message) {
     assign(list, false, automatic, batch_mode, message);
 }
@@ -616,6 +634,7 @@ void frmCons::assign(ui::Grid& list, bool receipt_lines, bool automatic, bool ba
     std::string wh = field_text(line, "cWhCode"), inv = field_text(line, "cInvCode");
     std::string sql;
     auto selection = services_.new_ref_select();
+    selection->set_tracing(tracing_);
     if (receipt_lines) {
         auto builder = services_.receipt_query_builder();
         builder->Init(stock->GetOptions());
@@ -641,6 +660,13 @@ void frmCons::assign(ui::Grid& list, bool receipt_lines, bool automatic, bool ba
         selection->Refer(login(), wh, inv, free_items, quantity, pieces, rate, ref_type, sql, red_vouch, multi, from);
     // 7. A pass names the inventory its message is about.
     if (batch_mode && !message.empty()) message = T::kInventoryPrefix + inv + message;
+    // 7a. Its trace explains the row, whatever the run gave it.
+    long trace_key = 0;
+    if (tracing_) {
+        traces_.push_back(selection->last_trace());
+        trace_key = static_cast<long>(traces_.size());
+        list.put_RowData(row, trace_key);
+    }
     // 8. The stock rows.
     auto rows = selection->ReturnData();
     if (!rows || rows->State() != ado::adStateOpen || rows->RecordCount() == 0) return;
@@ -697,12 +723,15 @@ void frmCons::assign(ui::Grid& list, bool receipt_lines, bool automatic, bool ba
     rows->MoveFirst();
     if (line->RecordCount() == 1) {
         ModuleCtl::FillSourceGrid(services_, line, list, true, false, rows, true);
+        if (tracing_) list.put_RowData(row, trace_key);
         return;
     }
     list.put_Redraw(false);
     list.put_RowHidden(row, true);
     const long first_new = list.Rows();
     ModuleCtl::FillSourceGrid(services_, line, list, true, true, rows);
+    if (tracing_)
+        for (long r = first_new; r < list.Rows(); ++r) list.put_RowData(r, trace_key);
     services_.host().SendKeys("{ESC}");
     list.put_Redraw(true);
     if (!receipt_lines) return;

@@ -10,13 +10,16 @@
 // the Qt view drive the same code.
 #pragma once
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "generation/core/source_form.h"
 #include "platform/ado/recordset.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/grid.h"
 #include "platform/ui/tabs_menus.h"
+#include "selection/allocation_trace.h"
 
 namespace korvane::generation {
 
@@ -66,6 +69,17 @@ public:
     void AssignBatches(ui::Grid& list, bool automatic, bool batch_mode, std::string& message);
     void AssignReceiptLines(ui::Grid& list, bool automatic, bool batch_mode, std::string& message);
 
+    // On, each allocation's trace is kept beside the body rows it gave (the
+    // rows of a split share their source line's); off, none is made and
+    // those kept are dropped.
+    using TracePtr = std::shared_ptr<const selection::AllocationTrace>;
+    void set_tracing(bool on);
+    // nullptr when the row's last allocation kept none (tracing off, nothing
+    // allocated yet, or the operator changed the dialog's choice).
+    TracePtr trace_of_row(long row) const;
+    // The traces of the lines OK handed over, in the order of "Body".
+    const std::vector<TracePtr>& handed_traces() const { return handed_traces_; }
+
 private:
     void build();
     void wire();
@@ -103,6 +117,9 @@ private:
     std::string message_;
     std::string old_cell_text_;
     std::string wh_code_;       // the warehouse picked for a line
+    bool tracing_ = false;
+    std::vector<TracePtr> traces_;  // a body row's RowData is its index here plus one
+    std::vector<TracePtr> handed_traces_;
 };
 
 }  // namespace korvane::generation

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "component/stock_selection.h"
 #include "generation/core/body_rows.h"
 #include "generation/core/grid_fill.h"
@@ -334,6 +336,7 @@ TEST_F(ConsFormTest, ALineSplitOverThreeBatchesHidesItsRowAndHandsOverTheParts) 
     f.key_down(66, 2);  // Ctrl+B
     EXPECT_FALSE(b.RowHidden(1));
     EXPECT_EQ(column(b, "批号"), (Texts{"B1", "", "", ""}));
+    EXPECT_FALSE(f.trace_of_row(1)) << "no trace unless asked for";
 
     // a line of 10 spread over three batches
     b.put_TextMatrix(2, b.Cols() - 2, "10");
@@ -358,24 +361,59 @@ TEST_F(ConsFormTest, ALineSplitOverThreeBatchesHidesItsRowAndHandsOverTheParts) 
 }
 
 TEST_F(ConsFormTest, ABatchPassSharesTheScratchTableAndCollectsItsErrorsOnce) {
-    stock("A001", "B1", 5);
-    stock("A001", "B2", 10);
+    stock("A001", "B1", 4);
+    stock("A001", "B2", 1);
+    stock("A001", "B3", 10);
     auto& f = lines_of(3);
     auto& b = f.lstFhdBody();
+    f.set_tracing(true);
     ui().answer("存货A003没有找到对应的批次结存信息，不能自动分配\r\n", vbOK);
     f.key_down(69, 2);  // Ctrl+E
-    // the second line sees the first's take: 1 left in B1, the rest from B2
-    EXPECT_EQ(column(b, "批号", true), (Texts{"B1", "B2", "", "B1", "B2"}));
+    // the second line sees the first's take: nothing left in B1, B2's 1, the rest from B3
+    EXPECT_EQ(column(b, "批号", true), (Texts{"B1", "B3", "", "B2", "B3"}));
     EXPECT_EQ(this_time(b), (Texts{"4.00", "4.00", "2.00", "1.00", "3.00"}));
     EXPECT_TRUE(b.RowHidden(2));
     EXPECT_EQ(b.Col(), ModuleCtl::CaptionColumn(b, "批号"));
     EXPECT_EQ(account.scalar("select sum(iQuantity) from CurrentStock"), "15") << "a pass writes no stock";
 
+    // the second line's parts carry its run's trace: B1 passed over for the
+    // first line's take, and the taken amounts are exactly what the parts got
+    const auto t = f.trace_of_row(5);
+    ASSERT_TRUE(t);
+    EXPECT_EQ(f.trace_of_row(6), t);
+    EXPECT_EQ(f.trace_of_row(2), t) << "the hidden source row";
+    EXPECT_NE(f.trace_of_row(1), t);
+    ASSERT_GE(t->rows.size(), 3u);
+    EXPECT_STREQ(selection::reason_text(t->rows[0].reason), "已被本次前面的行分配");
+    EXPECT_EQ(t->rows[0].earlier_quantity, selection::Amount::of(4));
+    const auto got = selection::Amount::of(ModuleCtl::CellAmount(b, 5, b.Cols() - 2)) +
+                     selection::Amount::of(ModuleCtl::CellAmount(b, 6, b.Cols() - 2));
+    EXPECT_EQ(selection::decimal_text(t->taken_quantity()), selection::decimal_text(got));
+    const auto key = std::find(t->key_names.begin(), t->key_names.end(), "批号") - t->key_names.begin();
+    ASSERT_LT(key, static_cast<long>(t->key_names.size()));
+    Texts taken;
+    for (const auto& row : t->rows)
+        if (row.taken()) taken.push_back(t->keys(row)[key] + ":" + selection::decimal_text(row.quantity));
+    EXPECT_EQ(taken, (Texts{"B2:1", "B3:3"}));
+
     // a second pass starts afresh from the saved stock and runs over the
-    // hidden row too; its parts then find B2 short by one
+    // hidden row too; its parts then find B3 short by one
     ui().answer("存货A003没有找到对应的批次结存信息，不能自动分配\r\n存货A001没有完全分配，还有1没有分配\r\n", vbOK);
     f.key_down(69, 2);
     EXPECT_EQ(column(b, "批号", true).front(), "B1");
+
+    // OK hands the host one trace per line of "Body", in its order
+    ui().answer("确认要生单吗？", vbYes);
+    f.cmdOk().click();
+    ASSERT_TRUE(owner.got);
+    std::vector<frmCons::TracePtr> shown;
+    for (long r = 1; r < b.Rows(); ++r)
+        if (!b.RowHidden(r)) shown.push_back(f.trace_of_row(r));
+    EXPECT_EQ(static_cast<long>(shown.size()), owner.got->Item(Variant("Body")).as<ado::Recordset>()->RecordCount());
+    EXPECT_EQ(f.handed_traces(), shown);
+    EXPECT_NE(std::count(shown.begin(), shown.end(), nullptr), static_cast<long>(shown.size()));
+    f.set_tracing(false);
+    EXPECT_FALSE(f.trace_of_row(1)) << "tracing off keeps none";
 
     // E without Ctrl only moves to the batch column; Ctrl+E on an empty list beeps
     b.select(1, 1);
