@@ -72,7 +72,17 @@ void open_dispatch(generation::frmCons& f, const Pick& pick) {
 void batch_pass_with_errors(generation::frmCons& f, const std::string& db) {
     auto con = ado::Connection::create();
     con->Open("Provider=SQLite;Data Source=" + db);
-    const Pick pick = busy_dispatch(con);
+    // A dispatch list with an open batch line that no stock can serve, so the
+    // pass has an error to collect however much earlier runs have issued.
+    auto rs = query(con,
+                    "select DispatchList.cDLCode as code, l.cWhCode as wh, l.cInvCode as inv "
+                    "from DispatchLists l inner join DispatchList on DispatchList.DLID = l.DLID "
+                    "inner join Inventory on Inventory.cInvCode = l.cInvCode "
+                    "where ISNULL(DispatchList.cCloser, '') = '' and Inventory.bInvBatch = 1 and l.iQuantity > 0 "
+                    "and l.iQuantity > l.fOutQuantity and not exists (select 1 from CurrentStock s where s.cWhCode = "
+                    "l.cWhCode and s.cInvCode = l.cInvCode and s.iQuantity > 0) order by DispatchList.cDLCode");
+    if (rs->Eof()) return;
+    const Pick pick{text(*rs, "code"), text(*rs, "wh"), text(*rs, "inv")};
     if (pick.code.empty()) return;
     open_dispatch(f, pick);
     f.key_down(69, 2);  // Ctrl+E
