@@ -17,6 +17,7 @@
 #include "component/ref_select.h"
 #include "generation/core/module_ctl.h"
 #include "generation/core/ref_fields.h"
+#include "apps/korvane/screenshot_ui.h"
 #include "gui/qt/qt_ui.h"
 #include "host/stock_queries.h"
 #include "platform/vb/convert.h"
@@ -69,27 +70,6 @@ void select_stock(ui::UiHost& host, const session::LoginPtr& login, const sessio
                 ui::vb::vbInformation);
 }
 
-// Renders each modal form into the PNG instead of waiting for the user.
-class ScreenshotUi : public qt::QtUi {
-public:
-    explicit ScreenshotUi(QString path) : path_(std::move(path)) {}
-    void show_modal(ui::Form& form) override {
-        qt::FormView view(form);
-        view.show();
-        QApplication::processEvents();
-        saved_ = view.save_png(path_);
-        if (form.visible()) form.Hide();
-    }
-    int MsgBox(std::string_view prompt, int = ui::vb::vbOKOnly, std::string_view = {}) override {
-        std::printf("%.*s\n", static_cast<int>(prompt.size()), prompt.data());
-        return ui::vb::vbOK;
-    }
-    bool saved() const { return saved_; }
-
-private:
-    QString path_;
-    bool saved_ = false;
-};
 
 // The host's window: one filter field of each kind, wired as the
 // generation forms wire theirs.

@@ -12,6 +12,7 @@
 #include "apps/korvane/demo.h"
 #include "component/module_state.h"
 #include "component/ref_select.h"
+#include "apps/korvane/screenshot_ui.h"
 #include "gui/qt/qt_ui.h"
 #include "host/stock_queries.h"
 #include "session/login.h"
@@ -102,40 +103,15 @@ void show_trace(ui::UiHost& host, const std::shared_ptr<const AllocationTrace>& 
 
 #ifdef KORVANE_HAVE_QT
 
-namespace {
-
-// Renders the trace window into the PNG instead of waiting for the user.
-class TraceShotUi : public qt::QtUi {
-public:
-    explicit TraceShotUi(QString path) : path_(std::move(path)) {}
-    void show_modal(ui::Form& form) override {
-        qt::FormView view(form);
-        view.show();
-        QApplication::processEvents();
-        saved_ = view.save_png(path_);
-        if (form.visible()) form.Hide();
-    }
-    int MsgBox(std::string_view prompt, int = ui::vb::vbOKOnly, std::string_view = {}) override {
-        std::printf("%.*s\n", static_cast<int>(prompt.size()), prompt.data());
-        return ui::vb::vbOK;
-    }
-    bool saved_ = false;
-
-private:
-    QString path_;
-};
-
-}  // namespace
-
 int run_trace_gui(const std::string& db, const std::string& screenshot) {
     int argc = 1;
     char name[] = "korvane";
     char* argv[] = {name, nullptr};
     QApplication app(argc, argv);
     std::unique_ptr<qt::QtUi> host;
-    TraceShotUi* shot = nullptr;
+    ScreenshotUi* shot = nullptr;
     if (screenshot.empty()) host = std::make_unique<qt::QtUi>();
-    else host.reset(shot = new TraceShotUi(QString::fromStdString(screenshot)));
+    else host.reset(shot = new ScreenshotUi(QString::fromStdString(screenshot)));
     component::set_ui_host(host.get());
     auto login = session::AccountLogin::create("Provider=SQLite;Data Source=" + db, "demo");
     auto permission = session::PermissionService::create();
@@ -153,8 +129,8 @@ int run_trace_gui(const std::string& db, const std::string& screenshot) {
     show_last_trace(*host);
     component::set_ui_host(nullptr);
     if (!shot) return 0;
-    std::printf("%s %s\n", shot->saved_ ? "saved" : "could not save", screenshot.c_str());
-    return shot->saved_ ? 0 : 1;
+    std::printf("%s %s\n", shot->saved() ? "saved" : "could not save", screenshot.c_str());
+    return shot->saved() ? 0 : 1;
 }
 
 #else
