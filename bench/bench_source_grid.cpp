@@ -189,10 +189,10 @@ void BM_ReadFieldByField(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kLines);
 }
 
-// Every cell of a freshly filled list read once: a row's texts are made at
-// its first read, so this is what marking every line or confirming costs
-// beyond the fill. The form's list is refilled by each filter and keeps its
-// rows' storage; a list filled for the first time allocates it as well.
+// Every cell of a freshly filled list read once: what marking every line or
+// confirming costs beyond the fill. The form's list is refilled by each
+// filter and keeps its rows' storage; a list filled for the first time
+// allocates it as well.
 void read_every_cell(benchmark::State& state, bool fresh_list) {
     Fixture& f = fixture();
     auto rs = f.lines();

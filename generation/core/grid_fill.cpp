@@ -26,15 +26,6 @@ enum class Body : std::uint8_t { None, Issue, Arrival, Order };
 enum class Amount : std::uint8_t { None, Quantity, Pieces, Rate };
 enum class Shade : std::uint8_t { FreeItem, Unit, Other };
 
-bool is_blank(const Variant& v) {
-    switch (v.type()) {
-    case VarType::Null:
-    case VarType::Empty: return true;
-    case VarType::String: return v.str().empty();
-    default: return false;
-    }
-}
-
 // A number pattern of the session's options: "##0" or "##0." and `decimals`
 // zeros.
 struct Pattern {
@@ -215,9 +206,9 @@ bool is_return(const Plan& p, const Variant* values) {
 
 // One row's texts and colours from column 0 on (cells and colors hold p.cols
 // entries), in column order. Colours of column 0 and of the computed columns
-// are left alone.
+// are left alone. A blank field sets its flag in `blanks`.
 void write_row(const Plan& p, const Variant* values, const StockAmounts* stock, ui::RowCells& cells,
-               std::uint32_t* colors) {
+               std::uint32_t* colors, std::uint8_t* blanks) {
     if (p.cols > 0) {
         if (p.mark) cells.set(0, std::string_view(&kMark, 1));
         else cells.clear(0);
@@ -252,6 +243,7 @@ void write_row(const Plan& p, const Variant* values, const StockAmounts* stock, 
             }
         }
         colors[f + 1] = blank ? c.blank_color : c.filled_color;
+        blanks[f] |= static_cast<std::uint8_t>(blank);
     }
     if (p.body == Body::None || p.cols < 4) return;
     const long computed = p.cols - 4;
@@ -327,24 +319,24 @@ StockAmounts stock_amounts(const ado::Recordset& stock, bool line_is_return) {
 
 // The input kinds a fill's values call for. Free items and the stock unit
 // are typed as text once a row is filled; another column of a body list
-// takes its type's kind at its first blank value. Columns leave the watch
-// once set, so a long fill soon checks nothing.
+// takes its type's kind once a blank value was written to it.
 class InputKinds {
 public:
-    explicit InputKinds(const Plan& p) {
-        const long shown = std::min(p.fields, p.cols - 1);
-        for (long f = 0; f < shown; ++f) {
+    explicit InputKinds(const Plan& p) : blanks_(static_cast<std::size_t>(std::max(std::min(p.fields, p.cols - 1), 0L))) {
+        for (long f = 0; f < static_cast<long>(blanks_.size()); ++f) {
             const FieldPlan& c = p.columns[static_cast<std::size_t>(f)];
             if (c.shade != Shade::Other) typed_as_text_.push_back(f);
             else if (!p.head) watched_.push_back({f, c.blank_kind});
         }
     }
-    bool done() const { return watched_.empty() && typed_as_text_.empty(); }
-    void see(ui::Grid& list, const Variant* values) {
+    // The row writer's flags of blank fields.
+    std::uint8_t* blanks() { return blanks_.data(); }
+    void apply(ui::Grid& list, bool rows_written) {
+        if (!rows_written) return;
         for (long f : typed_as_text_) list.put_ColInputKind(f + 1, ui::InputKind::Text);
         typed_as_text_.clear();
         for (std::size_t i = 0; i < watched_.size();) {
-            if (!is_blank(values[watched_[i].field])) {
+            if (!blanks_[static_cast<std::size_t>(watched_[i].field)]) {
                 ++i;
                 continue;
             }
@@ -359,6 +351,7 @@ private:
         long field;
         ui::InputKind kind;
     };
+    std::vector<std::uint8_t> blanks_;
     std::vector<long> typed_as_text_;
     std::vector<Watch> watched_;
 };
@@ -369,14 +362,6 @@ void move_next(const ado::RecordsetPtr& rs) {
     } catch (const std::exception&) {
     }
 }
-
-// What the deferred rows are written from: the values as they were at the
-// fill, shared with the record set until it writes to them.
-struct RowSource {
-    Plan plan;
-    ado::RecordSnapshot rows;
-    std::vector<StockAmounts> stock;  // one per row when a stock record set was given
-};
 
 }  // namespace
 
@@ -412,16 +397,12 @@ void FillSourceGrid(const FormServices& services, const ado::RecordsetPtr& rs, u
         if (in_place) {
             first = list.Row();
         } else if (append) {
-            // A new deferral lets go of the rows still waiting: write them first.
-            if (list.deferred_rows() > 0)
-                for (long r = 0; r < list.Rows(); ++r) (void)list.TextMatrix(r, list.Cols() - 1);
             first = list.Rows();
             list.put_Rows(first + records);
         } else {
             // A refill with the same columns keeps the rows' storage; the rows
             // come out as new ones all the same (see the row writer below).
             const long cols = fields + 1 + (body != Body::None ? 4 : 0);
-            list.fill_rows_on_first_use(0, 0, {});  // the old rows' values go before the new ones are taken
             if (list.Cols() != cols) {
                 list.put_Rows(1);
                 list.put_Cols(cols);
@@ -443,9 +424,7 @@ void FillSourceGrid(const FormServices& services, const ado::RecordsetPtr& rs, u
             first = 1;
         }
 
-        auto source = std::make_shared<RowSource>();
-        source->plan = make_plan(services, *rs, list, bMark);
-        const Plan& plan = source->plan;
+        const Plan plan = make_plan(services, *rs, list, bMark);
         InputKinds kinds(plan);
 
         const bool with_stock = rsStock != nullptr;
@@ -461,7 +440,6 @@ void FillSourceGrid(const FormServices& services, const ado::RecordsetPtr& rs, u
             std::vector<std::uint32_t> colors(static_cast<std::size_t>(plan.cols));
             for (; !rs->Eof(); rs->MoveNext()) {
                 const Variant* values = rs->current_row();
-                kinds.see(list, values);
                 StockAmounts stock;
                 if (with_stock) stock = stock_amounts(*rsStock, is_return(plan, values));
                 cells.reset(plan.cols);
@@ -469,7 +447,8 @@ void FillSourceGrid(const FormServices& services, const ado::RecordsetPtr& rs, u
                     cells.set(c, list.TextMatrix(first, c));
                     colors[static_cast<std::size_t>(c)] = list.CellBackColor(first, c);
                 }
-                write_row(plan, values, with_stock ? &stock : nullptr, cells, colors.data());
+                write_row(plan, values, with_stock ? &stock : nullptr, cells, colors.data(), kinds.blanks());
+                kinds.apply(list, true);
                 for (long c = 0; c < plan.cols; ++c) {
                     list.put_TextMatrix(first, c, cells.get(c));
                     list.put_CellBackColor(first, c, colors[static_cast<std::size_t>(c)]);
@@ -477,14 +456,13 @@ void FillSourceGrid(const FormServices& services, const ado::RecordsetPtr& rs, u
                 if (with_stock) move_next(rsStock);
             }
         } else {
-            source->rows = rs->view_snapshot();
-            const long filled = static_cast<long>(source->rows.size());  // the view: RecordCount rows
-            if (with_stock) source->stock.reserve(static_cast<std::size_t>(filled));
-            for (long i = 0; i < filled && (with_stock || !kinds.done()); ++i) {
-                const Variant* values = source->rows.row(static_cast<std::size_t>(i));
-                if (!kinds.done()) kinds.see(list, values);
-                if (with_stock) {
-                    source->stock.push_back(stock_amounts(*rsStock, is_return(plan, values)));
+            const ado::RecordSnapshot rows = rs->view_snapshot();
+            const long filled = static_cast<long>(rows.size());  // the view: RecordCount rows
+            std::vector<StockAmounts> stock;
+            if (with_stock) {
+                stock.reserve(static_cast<std::size_t>(filled));
+                for (long i = 0; i < filled; ++i) {
+                    stock.push_back(stock_amounts(*rsStock, is_return(plan, rows.row(static_cast<std::size_t>(i)))));
                     move_next(rsStock);
                 }
             }
@@ -492,10 +470,11 @@ void FillSourceGrid(const FormServices& services, const ado::RecordsetPtr& rs, u
             if (filled > 0) {
                 rs->MoveLast();
                 rs->MoveNext();
-                list.fill_rows_on_first_use(first, 0, [source, first](long row, ui::RowCells& cells, std::uint32_t* colors) {
-                    const Plan& plan = source->plan;
+                // Written now: a filled list is soon read whole (marked, confirmed).
+                bool written_any = false;
+                list.fill_rows(first, 0, [&](long row, ui::RowCells& cells, std::uint32_t* colors) {
                     const std::size_t i = static_cast<std::size_t>(row - first);
-                    const Variant* values = source->rows.row(i);
+                    const Variant* values = rows.row(i);
                     const bool none = !values && plan.fields > 0;
                     // A refilled row holds the last fill's colours: what write_row
                     // leaves alone starts white (the texts come empty).
@@ -503,9 +482,10 @@ void FillSourceGrid(const FormServices& services, const ado::RecordsetPtr& rs, u
                     if (plan.cols > 0) colors[0] = ui::kWhite;
                     for (long c = written; c < plan.cols; ++c) colors[c] = ui::kWhite;
                     if (none) return;
-                    const StockAmounts* stock = i < source->stock.size() ? &source->stock[i] : nullptr;
-                    write_row(plan, values, stock, cells, colors);
+                    written_any = true;
+                    write_row(plan, values, i < stock.size() ? &stock[i] : nullptr, cells, colors, kinds.blanks());
                 });
+                kinds.apply(list, written_any);
             }
         }
     } catch (const std::exception&) {

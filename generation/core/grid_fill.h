@@ -24,9 +24,9 @@ namespace korvane::generation::ModuleCtl {
 // the services' session options.
 //
 // Never raises: a cell whose value cannot be had stays empty and the fill
-// goes on. Redraw is off while it runs and on afterwards. The record texts
-// are written when a row is first read, from values taken at the fill, so
-// closing or changing rs afterwards does not change the list.
+// goes on. Redraw is off while it runs and on afterwards. Every row's texts
+// are written during the fill: a source list is soon read whole (marked,
+// confirmed), and closing or changing rs afterwards does not change it.
 void FillSourceGrid(const FormServices& services, const ado::RecordsetPtr& rs, ui::Grid& list, bool bMark,
                     bool bAppend = false, const ado::RecordsetPtr& rsStock = nullptr, bool bInPlace = false);
 

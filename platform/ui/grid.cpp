@@ -133,6 +133,15 @@ void Grid::fill_rows_on_first_use(long first_row, long first_col, RowFiller fill
     reshape({ShapeChange::Reset}, [&] { rows_.defer(first_row, first_col, fills ? std::move(filler) : RowFiller()); });
 }
 
+void Grid::fill_rows(long first_row, long first_col, const RowFiller& filler) {
+    const bool fills = filler && first_col >= 0 && first_col < Cols() && std::max(first_row, 0L) < Rows();
+    if (!fills && !deferred_rows()) return;
+    reshape({ShapeChange::Reset}, [&] {
+        if (fills) rows_.fill_now(first_row, first_col, filler);
+        else rows_.drop_deferred();
+    });
+}
+
 const Grid::Column& Grid::column(long col) const {
     check_col(col);
     return columns_[static_cast<std::size_t>(col)];

@@ -78,6 +78,10 @@ public:
     // next call let them go unwritten (an empty filler only lets them go).
     // Views hear it as a reset.
     void fill_rows_on_first_use(long first_row, long first_col, RowFiller filler);
+    // The same filler run over those rows now, for a list whose every cell
+    // is read soon after (marked, confirmed): no row waits. The filler is
+    // not kept.
+    void fill_rows(long first_row, long first_col, const RowFiller& filler);
     long deferred_rows() const { return rows_.deferred(); }
 
     long RowData(long row) const;

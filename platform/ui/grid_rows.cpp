@@ -83,8 +83,12 @@ std::uint32_t* GridRows::colors(const Row& row) const {
     return row.color;
 }
 
-std::size_t GridRows::block_bytes(const std::uint32_t* ends) const {
-    return (static_cast<std::size_t>(cols_) * 4 + ends[cols_ - 1] + 3) / 4 * 4;
+std::uint32_t* GridRows::take_block(const Row& row, std::size_t chars) const {
+    const std::size_t bytes = block_bytes(chars);
+    std::uint32_t* ends = text_.take(bytes);
+    if (row.text) text_.give(row.bytes);
+    row.bytes = static_cast<std::uint32_t>(bytes);
+    return ends;
 }
 
 std::string_view GridRows::cell(const std::uint32_t* ends, long col) const {
@@ -97,12 +101,11 @@ template <class TextOf>
 void GridRows::pack(const Row& row, TextOf&& text_of) const {
     std::size_t chars = 0;
     for (long c = 0; c < cols_; ++c) chars += text_of(c).size();
-    const std::uint32_t* old = row.text;
     if (chars == 0) {
         drop_text(row);
         return;
     }
-    std::uint32_t* ends = text_.take(static_cast<std::size_t>(cols_) * 4 + chars);
+    std::uint32_t* ends = take_block(row, chars);
     char* out = reinterpret_cast<char*>(ends + cols_);
     std::uint32_t end = 0;
     for (long c = 0; c < cols_; ++c) {
@@ -111,13 +114,12 @@ void GridRows::pack(const Row& row, TextOf&& text_of) const {
         end += static_cast<std::uint32_t>(t.size());
         ends[c] = end;
     }
-    if (old) text_.give(block_bytes(old));
     row.text = ends;
 }
 
 void GridRows::drop_text(const Row& row) const {
     if (!row.text) return;
-    text_.give(block_bytes(row.text));
+    text_.give(row.bytes);
     row.text = nullptr;
 }
 
@@ -126,9 +128,8 @@ void GridRows::reclaim() const {
     spare_.reset();
     for (const Row& r : rows_) {
         if (!r.text) continue;
-        const std::size_t bytes = block_bytes(r.text);
-        std::uint32_t* moved = spare_.take(bytes);
-        std::memcpy(moved, r.text, bytes);
+        std::uint32_t* moved = spare_.take(r.bytes);
+        std::memcpy(moved, r.text, r.bytes);
         r.text = moved;
     }
     std::swap(text_, spare_);
@@ -210,7 +211,9 @@ void GridRows::resize_cols(long cols) {
             r.text = nullptr;
             continue;
         }
-        std::uint32_t* ends = fresh.take(static_cast<std::size_t>(cols) * 4 + chars);
+        const std::size_t bytes = (static_cast<std::size_t>(cols) * 4 + chars + 3) / 4 * 4;
+        std::uint32_t* ends = fresh.take(bytes);
+        r.bytes = static_cast<std::uint32_t>(bytes);
         char* out = reinterpret_cast<char*>(ends + cols);
         std::uint32_t end = 0;
         for (long c = 0; c < cols; ++c) {
@@ -274,31 +277,42 @@ void GridRows::fill_deferred() const {
         if (at(r).waiting) fill(r);
 }
 
+void GridRows::fill_now(long first_row, long first_col, const RowFiller& fill) {
+    drop_deferred();
+    if (!fill || first_col < 0 || first_col >= cols_) return;
+    for (std::size_t r = static_cast<std::size_t>(std::max(first_row, 0L)); r < rows_.size(); ++r)
+        write(rows_[r], first_col, fill);
+    reclaim();
+}
+
 void GridRows::fill(long row) const {
     const Row& r = at(row);
     r.waiting = false;
     --waiting_;
-    scratch_.reset(cols_ - first_col_);
-    filler_(row, scratch_, colors(r) + first_col_);
+    write(r, first_col_, filler_);
+    if (!waiting_) filler_ = nullptr;  // the last row lets go of what it holds
+}
+
+void GridRows::write(const Row& r, long first_col, const RowFiller& fill) const {
+    scratch_.reset(cols_ - first_col);
+    fill(static_cast<long>(&r - rows_.data()), scratch_, colors(r) + first_col);
     // cells written once each in column order lie packed already
     const long n = scratch_.cols();
     const std::size_t chars = scratch_.used_;
     const std::uint32_t* old = r.text;
-    if (first_col_ == 0 && scratch_.packed_) {
+    if (first_col == 0 && scratch_.packed_) {
         if (chars == 0) {
             drop_text(r);
         } else {
-            std::uint32_t* ends = text_.take(static_cast<std::size_t>(cols_) * 4 + chars);
+            std::uint32_t* ends = take_block(r, chars);
             std::uint32_t end = 0;
             for (long c = 0; c < n; ++c) ends[c] = end += scratch_.size_[static_cast<std::size_t>(c)];
             std::memcpy(ends + cols_, scratch_.chars_.get(), chars);
-            if (old) text_.give(block_bytes(old));
             r.text = ends;
         }
     } else {
-        pack(r, [&](long c) { return c < first_col_ ? cell(old, c) : scratch_.get(c - first_col_); });
+        pack(r, [&](long c) { return c < first_col ? cell(old, c) : scratch_.get(c - first_col); });
     }
-    if (!waiting_) filler_ = nullptr;  // the last row lets go of what it holds
 }
 
 }  // namespace korvane::ui

@@ -153,6 +153,9 @@ public:
     void drop_deferred();
     // Writes every waiting row now.
     void fill_deferred() const;
+    // Rows first_row..count()-1 written by `fill` now, from first_col on, as
+    // a waiting row is written; any earlier waiting rows are let go first.
+    void fill_now(long first_row, long first_col, const RowFiller& fill);
     long deferred() const { return waiting_; }
 
 private:
@@ -205,14 +208,18 @@ private:
         long data = 0;
         bool hidden = false;
         mutable bool waiting = false;             // cells from first_col_ on not yet written
+        // the block's size, kept here so letting it go does not touch it
+        mutable std::uint32_t bytes = 0;
         mutable std::uint32_t* text = nullptr;    // packed block in text_, none while all are empty
         mutable std::uint32_t* color = nullptr;   // a slot of colors_, none while all are white
     };
     const Row& at(long row) const { return rows_[static_cast<std::size_t>(row)]; }
     Row& at(long row) { return rows_[static_cast<std::size_t>(row)]; }
     std::uint32_t* colors(const Row& row) const;
-    // The bytes of a packed block.
-    std::size_t block_bytes(const std::uint32_t* ends) const;
+    // The bytes of a block of `chars` characters, as the arena hands it out.
+    std::size_t block_bytes(std::size_t chars) const { return (static_cast<std::size_t>(cols_) * 4 + chars + 3) / 4 * 4; }
+    // `row` takes a new block of `chars` characters; its old one goes back.
+    std::uint32_t* take_block(const Row& row, std::size_t chars) const;
     std::string_view cell(const std::uint32_t* ends, long col) const;
     // Packs `row` anew: cell c is text_of(c) for every column.
     template <class TextOf>
@@ -226,6 +233,8 @@ private:
         if (waiting_ && col >= first_col_ && at(row).waiting) fill(row);
     }
     void fill(long row) const;
+    // Writes cells first_col.. of `row` through `fill`.
+    void write(const Row& row, long first_col, const RowFiller& fill) const;
     // Gives back the storage of rows first..count()-1.
     void release(std::size_t first);
     void shrink_colors_if_sparse();

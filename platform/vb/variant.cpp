@@ -56,11 +56,7 @@ void Variant::set_string(std::string_view s) {
     num_.str = b;
 }
 
-std::string_view Variant::str() const noexcept {
-    if (kind_ != VarType::String) return {};
-    if (small_len_ == kHeapMark) return {num_.str->data, num_.str->len};
-    return {inline_chars(), small_len_};
-}
+std::string_view Variant::heap_str() const noexcept { return {num_.str->data, num_.str->len}; }
 
 ObjectPtr Variant::object() const noexcept {
     if (kind_ != VarType::Object || !num_.obj) return {};

@@ -105,7 +105,11 @@ public:
     std::int64_t int_value() const noexcept { return num_.i; }   // Boolean, Integer, Long, LongLong, Byte, Error, Currency (scaled)
     double double_value() const noexcept { return num_.d; }      // Single, Double, Decimal, Date
     bool bool_value() const noexcept { return num_.i != 0; }
-    std::string_view str() const noexcept;                        // String; empty for other kinds
+    std::string_view str() const noexcept {                       // String; empty for other kinds
+        if (kind_ != VarType::String) return {};
+        if (small_len_ != kHeapMark) return {inline_chars(), small_len_};
+        return heap_str();
+    }
     ObjectPtr object() const noexcept;                            // Object; empty for other kinds
     template <class T>
     std::shared_ptr<T> as() const { return std::dynamic_pointer_cast<T>(object()); }
@@ -126,6 +130,7 @@ private:
     void set_string(std::string_view s);
     void copy_from(const Variant& o) noexcept;
     void release() noexcept;
+    std::string_view heap_str() const noexcept;
     bool heap_string() const noexcept { return kind_ == VarType::String && small_len_ == kHeapMark; }
     // Inline text starts right after the length byte and runs on into the union.
     char* inline_chars() noexcept { return reinterpret_cast<char*>(this) + 2; }

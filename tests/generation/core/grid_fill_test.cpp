@@ -131,6 +131,18 @@ TEST_F(GridFill, ColoursAndInputKindsFollowTheValues) {
     EXPECT_EQ(head.Cols(), 4);  // no computed columns
     for (long c = 1; c <= 3; ++c) EXPECT_EQ(head.CellBackColor(1, c), ui::kGrey) << c;
     EXPECT_EQ(head.ColInputKind(2), ui::InputKind::Date);  // a head list sets no kinds from its values
+
+    // A kind comes from a blank in any row, the last included; a column never blank keeps typing text.
+    ui::Grid later("lstDhdBody");
+    FillSourceGrid(services(),
+                   make_set({{"cWhCode", ado::adVarWChar}, {"iMassDate", ado::adInteger}, {"dVDate", ado::adDBTimeStamp},
+                             {"iExpiratDateCalcu", ado::adInteger}},
+                            {{Variant("01"), Variant(5), kNull, Variant(1)}, {Variant("01"), kNull, kNull, Variant(2)}}),
+                   later, true);
+    EXPECT_EQ(later.ColInputKind(2), ui::InputKind::Number);
+    EXPECT_EQ(later.ColInputKind(3), ui::InputKind::Date);
+    EXPECT_EQ(later.ColInputKind(4), ui::InputKind::Text);
+    EXPECT_EQ(later.deferred_rows(), 0);  // every row is written by the fill
 }
 
 TEST_F(GridFill, RebuildsGiveNewRowsAndAnEmptySetTheHeaderOnly) {

@@ -128,6 +128,42 @@ TEST(GridCells, DeferredRowsAreWrittenOnceWhenFirstUsed) {
     g.Clear();  // emptied rows stay empty
     EXPECT_EQ(g.TextMatrix(2, 1), "");
     EXPECT_EQ(filled.size(), 4u);
+
+    // Filled now: every row once, in order, earlier columns kept; rows still
+    // waiting for another filler go unwritten.
+    g.put_TextMatrix(2, 0, "Y");
+    g.fill_rows_on_first_use(1, 1, [](long, RowCells& cells, std::uint32_t*) { cells.set(0, "late"); });
+    filled.clear();
+    g.fill_rows(1, 1, filler);
+    EXPECT_EQ(filled, (std::vector<long>{1, 2, 3}));
+    EXPECT_EQ(g.deferred_rows(), 0);
+    EXPECT_EQ(g.TextMatrix(2, 0), "Y");
+    EXPECT_EQ(g.TextMatrix(2, 1), "r2");
+    EXPECT_EQ(g.TextMatrix(2, 2), "x");
+    EXPECT_EQ(g.CellBackColor(3, 2), kGrey);
+}
+
+TEST(GridCells, RowsFilledAgainAndAgainKeepTheirTexts) {
+    // Enough refills of texts of changing length that the arena reclaims
+    // the old blocks many times over.
+    Grid g("spgList");
+    g.put_Cols(3);
+    g.put_Rows(1000);
+    for (int refill = 0; refill < 600; ++refill) {
+        const std::string tail(static_cast<std::size_t>(refill % 37), 'x');
+        g.fill_rows(1, refill % 2, [&](long row, RowCells& cells, std::uint32_t*) {
+            cells.set(0, std::to_string(row) + tail);
+            cells.set(1, tail);
+        });
+        if (refill % 50 != 49) continue;
+        // an odd refill starts at column 1 and keeps the last one's column 0
+        const std::string before(static_cast<std::size_t>((refill - 1) % 37), 'x');
+        for (long r = 1; r < 1000; ++r) {
+            ASSERT_EQ(g.TextMatrix(r, 0), std::to_string(r) + before) << refill << " " << r;
+            ASSERT_EQ(g.TextMatrix(r, 1), std::to_string(r) + tail);
+            ASSERT_EQ(g.TextMatrix(r, 2), tail);
+        }
+    }
 }
 
 // A view that keeps its own copy of the texts from nothing but the notices,
