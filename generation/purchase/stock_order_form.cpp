@@ -1,6 +1,5 @@
 #include "generation/purchase/stock_order_form.h"
 
-#include <algorithm>
 #include <cmath>
 
 #include "generation/core/body_rows.h"
@@ -31,11 +30,6 @@ std::string and_joined(const std::string& a, const std::string& b) {
     if (a.empty()) return b;
     if (b.empty()) return a;
     return a + " and " + b;
-}
-
-std::string without_commas(std::string s) {
-    s.erase(std::remove(s.begin(), s.end(), ','), s.end());
-    return s;
 }
 
 double rounded(double v, int decimals) {
@@ -603,13 +597,13 @@ bool frmStockOrder::run_line_checks(ui::Grid& body, long row, long col, std::str
         if (!ok) text.clear();
     }
 
-    const double t = vb::Val(text.empty() ? std::string("0") : without_commas(text));
+    const double t = ModuleCtl::TextAmount(text);
     // 3. Sign of a floating-rate line's quantity against its pieces.
     if (orders && col == quantity_col && vb::CLng(Variant(cell("igrouptype"))) == 2 &&
         t * ModuleCtl::CellAmount(body, row, pieces_col) < 0)
         return refuse(std::string(T::kPiecesFirstHead) + (t < 0 ? "负" : "正") + T::kPiecesFirstTail, vbOKOnly, "",
                       false);
-    if (!orders && amount && t * vb::Val(without_commas(old_cell_text_)) < 0)
+    if (!orders && amount && t * ModuleCtl::TextAmount(old_cell_text_) < 0)
         return refuse(std::string(col == quantity_col ? T::kQuantityNotHead : T::kPiecesNotHead) +
                           (t > 0 ? "正数" : "负数"),
                       vbOKOnly, texts::kSystemTitle, false);

@@ -1,6 +1,5 @@
 #include "generation/sales/cons_form.h"
 
-#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -25,13 +24,6 @@ namespace {
 
 constexpr int kKeyB = 66, kKeyE = 69, kKeyO = 79, kKeyQ = 81, kCtrl = 2;
 constexpr int kBusyPointer = 13;
-
-std::string without_commas(std::string s) {
-    s.erase(std::remove(s.begin(), s.end(), ','), s.end());
-    return s;
-}
-
-double amount_of(const std::string& text) { return vb::Val(text.empty() ? std::string("0") : without_commas(text)); }
 
 // A field's value as text, "" for a field the record set lacks or Null.
 std::string field_text(const ado::RecordsetPtr& rs, const char* name) {
@@ -414,10 +406,10 @@ bool frmCons::run_line_checks(long row, long col, std::string& text) {
     auto restore_partner = [&] {
         if (partner > 0) body.put_TextMatrix(row, partner, partner_text);
     };
-    const double t = amount_of(text);
+    const double t = ModuleCtl::TextAmount(text);
 
     // 3. and 4. An issue line keeps the sign of its dispatch line.
-    if (col == pieces_col && t * amount_of(old_cell_text_) < 0) {
+    if (col == pieces_col && t * ModuleCtl::TextAmount(old_cell_text_) < 0) {
         restore_partner();
         return reject(std::string(T::kPiecesNotHead) + (t > 0 ? "正数" : "负数"), vbOKOnly, texts::kSystemTitle);
     }
@@ -634,7 +626,7 @@ void frmCons::assign(ui::Grid& list, bool receipt_lines, bool automatic, bool ba
     }
     // 6. The selection service allocates.
     double quantity = vb::Val(field_text(line, "iquantity")), pieces = vb::Val(field_text(line, "inum"));
-    double rate = amount_of(field_text(line, "iinvexchrate"));
+    double rate = ModuleCtl::TextAmount(field_text(line, "iinvexchrate"));
     std::int32_t ref_type = receipt_lines ? (red ? 2 : 1) : 0;
     bool red_vouch = receipt_lines && red, multi = true;
     std::string from;
