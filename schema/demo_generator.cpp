@@ -224,31 +224,25 @@ static void fill(const DemoOptions& o) {
 
     // Inventory classes in a 2-2-3 coding rule.
     auto cls = db.prepare("insert into InventoryClass values (?,?,?,?,?)");
+    // Only the third grade ends the tree; its classes carry an E-code.
+    auto add_class = [&](const std::string& c, const std::string& name, int grade) {
+        text(cls, 1, c);
+        text(cls, 2, name);
+        integer(cls, 3, grade);
+        integer(cls, 4, grade == 3 ? 1 : 0);
+        text(cls, 5, grade == 3 ? "E" + c : "");
+        db.run(cls);
+    };
     std::vector<std::string> leaves;
     for (int a = 0; a < 6; ++a) {
         std::string c1 = code(a + 1, 2);
-        text(cls, 1, c1);
-        text(cls, 2, kClasses[a]);
-        integer(cls, 3, 1);
-        integer(cls, 4, 0);
-        text(cls, 5, "");
-        db.run(cls);
+        add_class(c1, kClasses[a], 1);
         for (int b = 0; b < 3; ++b) {
             std::string c2 = c1 + code(b + 1, 2);
-            text(cls, 1, c2);
-            text(cls, 2, std::string(kClasses[a]) + kSubClasses[(a + b) % 6]);
-            integer(cls, 3, 2);
-            integer(cls, 4, 0);
-            text(cls, 5, "");
-            db.run(cls);
+            add_class(c2, std::string(kClasses[a]) + kSubClasses[(a + b) % 6], 2);
             for (int c = 0; c < 4; ++c) {
                 std::string c3 = c2 + code(c + 1, 3);
-                text(cls, 1, c3);
-                text(cls, 2, std::string(kSubClasses[(a + b) % 6]) + kLeafClasses[c]);
-                integer(cls, 3, 3);
-                integer(cls, 4, 1);
-                text(cls, 5, "E" + c3);
-                db.run(cls);
+                add_class(c3, std::string(kSubClasses[(a + b) % 6]) + kLeafClasses[c], 3);
                 leaves.push_back(c3);
             }
         }
