@@ -435,6 +435,15 @@ static void fill(const DemoOptions& o) {
     struct Party {
         long vendor, person, dep;
     };
+    // A head's vendor, department and person columns, each code then name.
+    auto party_columns = [&](Insert* st, int first, const Party& who) {
+        text(st, first, "V" + code(who.vendor + 1, 4));
+        text(st, first + 1, vendor_names[static_cast<std::size_t>(who.vendor)]);
+        text(st, first + 2, code(who.dep + 1, 2));
+        text(st, first + 3, kDepartments[who.dep]);
+        text(st, first + 4, "P" + code(who.person + 1, 3));
+        text(st, first + 5, person_names[static_cast<std::size_t>(who.person)]);
+    };
     auto arrival = [&](long date, const std::string& bus, const std::string& pt, const std::string& po_code,
                        const Party& who, const std::vector<Arrived>& lines) {
         ++arrival_id;
@@ -444,12 +453,7 @@ static void fill(const DemoOptions& o) {
         text(arr_head, 4, bus);
         text(arr_head, 5, pt);
         if (!po_code.empty()) text(arr_head, 6, po_code);
-        text(arr_head, 7, "V" + code(who.vendor + 1, 4));
-        text(arr_head, 8, vendor_names[static_cast<std::size_t>(who.vendor)]);
-        text(arr_head, 9, code(who.dep + 1, 2));
-        text(arr_head, 10, kDepartments[who.dep]);
-        text(arr_head, 11, "P" + code(who.person + 1, 3));
-        text(arr_head, 12, person_names[static_cast<std::size_t>(who.person)]);
+        party_columns(arr_head, 7, who);
         text(arr_head, 13, maker());
         text(arr_head, 14, maker());
         if (docs.chance(4)) text(arr_head, 15, maker());
@@ -490,12 +494,7 @@ static void fill(const DemoOptions& o) {
         text(po_head, 3, day(date));
         text(po_head, 4, bus);
         text(po_head, 5, pt);
-        text(po_head, 6, "V" + code(who.vendor + 1, 4));
-        text(po_head, 7, vendor_names[static_cast<std::size_t>(who.vendor)]);
-        text(po_head, 8, code(who.dep + 1, 2));
-        text(po_head, 9, kDepartments[who.dep]);
-        text(po_head, 10, "P" + code(who.person + 1, 3));
-        text(po_head, 11, person_names[static_cast<std::size_t>(who.person)]);
+        party_columns(po_head, 6, who);
         text(po_head, 12, maker());
         if (docs.chance(95)) text(po_head, 13, maker());
         if (docs.chance(6)) text(po_head, 14, maker());
