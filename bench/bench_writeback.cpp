@@ -118,11 +118,8 @@ BENCHMARK(BM_RawSqliteRead)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) {
     line();
-    kb::initialize(argc, argv, 0.5, 7);
     kb::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    std::printf("\n");
+    kb::run_benchmarks(reporter, argc, argv, 0.5, 7);
     const kb::Times raw = reporter.get("BM_RawSqliteRead");
     for (const char* arg : {"1", "0"}) {
         const std::string what = std::string("checked write of one line (") +
