@@ -202,11 +202,8 @@ BENCHMARK(BM_DirectInsertText)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     picker();
-    kb::initialize(argc, argv, 0.5, 5);
     kb::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    std::printf("\n");
+    kb::run_benchmarks(reporter, argc, argv, 0.5, 5);
     kb::print_ratio("class of 100,000 inventories listed after its node is checked, against the collection's load",
                     reporter.get("BM_ListAfterNodeCheck"), reporter.get("BM_CollectionLoad"), kb::Goal::AtMost, 1.5);
     kb::print_ratio("10,000 checked inventories: the command built and run, against inserting the ids directly",

@@ -5,9 +5,9 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/bench_account.h"
+#include "bench/form_session.h"
 #include "bench/ratio_reporter.h"
 #include "bench/raw_read.h"
-#include <sqlite3.h>
 
 #include <cstdio>
 #include <memory>
@@ -19,14 +19,10 @@
 #include "host/production_order.h"
 #include "platform/ado/command.h"
 #include "platform/ado/connection.h"
-#include "platform/ado/drivers/sqlite/tsql.h"
 #include "platform/ado/recordset.h"
 #include "platform/vb/convert.h"
 #include "schema/account_schema.h"
 #include "schema/demo_generator.h"
-#include "session/login.h"
-#include "session/options_loader.h"
-#include "tests/support/services.h"
 
 namespace {
 
@@ -82,22 +78,14 @@ struct Owner : generation::FormOwner {
     void put_sErrMsg(std::string) override {}
 };
 
-struct Fixture {
-    session::PermissionServicePtr permission = session::PermissionService::create();
-    std::unique_ptr<testing::Services> services;
+struct Fixture : kb::FormSession {
     std::unique_ptr<host::ProductionOrderComponent> component = host::account_production_order_component();
     ado::ConnectionPtr con;
     Owner owner;
     std::unique_ptr<generation::frmProduceOrder> form;
-    std::string raw_sql;
-    sqlite3* raw_db = nullptr;
-    Fixture() {
-        const std::string cs = schema::account_connection_string(bom_account());
-        permission->InitFromSession(session::AccountLogin::create(cs, schema::kDemoOperator));
-        session::load_session_options(permission);
-        services = std::make_unique<testing::Services>(permission);
+    Fixture() : FormSession(bom_account()) {
         con = ado::Connection::create();
-        con->Open(cs);
+        con->Open(schema::account_connection_string(bom_account()));
         // The form as the clerk leaves it before the measured check: the
         // order filtered and checked on the materials tab.
         form = std::make_unique<generation::frmProduceOrder>(services->services);
@@ -110,10 +98,8 @@ struct Fixture {
         form->cmbPOID().put_Text(kOrderCode);
         form->cmdFilter().click();
         form->lstParent().check_item(1, true);
-        raw_sql = ado::sqlite::translate_batch(materials()->Source()).front();
-        sqlite3_open_v2(bom_account().c_str(), &raw_db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
+        open_raw(bom_account(), materials());
     }
-    ~Fixture() { sqlite3_close(raw_db); }
     ado::RecordsetPtr materials() {
         std::string message;
         return component->Materials(con, 120, std::to_string(kProduct), form->inventory_scope(), message);
@@ -171,12 +157,8 @@ BENCHMARK(BM_RawSqliteRead)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     fixture();
-    kb::initialize(argc, argv, 0.5, 7);
     kb::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-
-    std::printf("\n");
+    kb::run_benchmarks(reporter, argc, argv, 0.5, 7);
     kb::print_ratio("checking a product of 2,000 materials (component query, FillListView, SetListLayout) against "
                     "the component's query alone",
                     reporter.get("BM_CheckProduct"), reporter.get("BM_ComponentMaterials"), kb::Goal::AtMost, 1.5);

@@ -7,10 +7,9 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/bench_account.h"
+#include "bench/form_session.h"
 #include "bench/ratio_reporter.h"
 #include "bench/raw_read.h"
-
-#include <sqlite3.h>
 
 #include <cstdio>
 #include <memory>
@@ -20,13 +19,9 @@
 #include "generation/purchase/stock_order_form.h"
 #include "platform/ado/command.h"
 #include "platform/ado/connection.h"
-#include "platform/ado/drivers/sqlite/tsql.h"
 #include "platform/ado/recordset.h"
 #include "schema/account_schema.h"
 #include "schema/demo_generator.h"
-#include "session/login.h"
-#include "session/options_loader.h"
-#include "tests/support/services.h"
 
 namespace {
 
@@ -73,22 +68,10 @@ std::string orders_account() {
     });
 }
 
-struct Fixture {
-    session::PermissionServicePtr permission = session::PermissionService::create();
-    std::unique_ptr<testing::Services> services;
+struct Fixture : kb::FormSession {
     std::string where = std::string(" zpurpoheader.cVenAbbName = '") + kVendor + "'";
-    std::string raw_sql;
-    sqlite3* raw_db = nullptr;
 
-    Fixture() {
-        permission->InitFromSession(
-            session::AccountLogin::create(schema::account_connection_string(orders_account()), schema::kDemoOperator));
-        session::load_session_options(permission);
-        services = std::make_unique<testing::Services>(permission);
-        raw_sql = ado::sqlite::translate_batch(heads()->Source()).front();
-        sqlite3_open_v2(orders_account().c_str(), &raw_db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
-    }
-    ~Fixture() { sqlite3_close(raw_db); }
+    Fixture() : FormSession(orders_account()) { open_raw(orders_account(), heads()); }
     ado::RecordsetPtr heads() const { return services->services.source_query->GetOrderHeads(permission, where); }
     // A loaded form with the vendor typed into its filter.
     std::unique_ptr<generation::frmStockOrder> form() {
@@ -151,12 +134,8 @@ BENCHMARK(BM_MarkHead)->Arg(10)->Arg(1000)->Iterations(100)->Unit(benchmark::kMi
 
 int main(int argc, char** argv) {
     fixture();
-    kb::initialize(argc, argv, 0.5, 5);
     kb::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-
-    std::printf("\n");
+    kb::run_benchmarks(reporter, argc, argv, 0.5, 5);
     kb::print_ratio("filter listing 10,000 order heads (fragment, query, open, fill, layout) against the source "
                     "query's open of them",
                     reporter.get("BM_FilterHeads"), reporter.get("BM_OpenHeads"), kb::Goal::AtMost, 1.5);

@@ -236,12 +236,8 @@ kb::Times per_line(kb::Times pass) { return {pass.real / kPassLines, pass.cpu / 
 int main(int argc, char** argv) {
     component::set_ui_host(&clerk(10'000).ui);
     clerk(100'000);
-    kb::initialize(argc, argv, 0.5, 5);
     kb::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-
-    std::printf("\n");
+    kb::run_benchmarks(reporter, argc, argv, 0.5, 5);
     const kb::Times small = per_line(reporter.get("BM_CtrlEPass/10000")),
                     large = per_line(reporter.get("BM_CtrlEPass/100000"));
     kb::print_time("Ctrl+E over 1,000 lines, 10k-row CurrentStock, per line", small, kb::Goal::AtMost, 3);

@@ -7,6 +7,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/bench_account.h"
+#include "bench/form_session.h"
 #include "bench/ratio_reporter.h"
 #include "bench/raw_read.h"
 #include <sqlite3.h>
@@ -106,23 +107,11 @@ std::string order_account() {
     });
 }
 
-struct Fixture {
-    session::PermissionServicePtr permission = session::PermissionService::create();
-    std::unique_ptr<testing::Services> services;
-    std::string raw_sql;  // the order-line query as the driver runs it
-    sqlite3* raw_db = nullptr;  // kept, as the session keeps its connection
+struct Fixture : kb::FormSession {
     // The form's lists, kept across the benchmarks' repetitions as the form
     // keeps them across filters.
     ui::Grid filter_list{"lstDdBody"}, read_list{"lstDdBody"};
-    Fixture() {
-        permission->InitFromSession(
-            session::AccountLogin::create(schema::account_connection_string(order_account()), schema::kDemoOperator));
-        session::load_session_options(permission);
-        services = std::make_unique<testing::Services>(permission);
-        raw_sql = ado::sqlite::translate_batch(lines()->Source()).front();
-        sqlite3_open_v2(order_account().c_str(), &raw_db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
-    }
-    ~Fixture() { sqlite3_close(raw_db); }
+    Fixture() : FormSession(order_account()) { open_raw(order_account(), lines()); }
     // The query a filter runs: the order's lines, opened as the form opens them.
     ado::RecordsetPtr lines() const {
         return services->services.source_query->GetOrderLines(permission, Variant(kOrder), "");
@@ -231,12 +220,8 @@ BENCHMARK(BM_ReadEveryCellFreshList)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     fixture();
-    kb::initialize(argc, argv, 0.5, 7);
     kb::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-
-    std::printf("\n");
+    kb::run_benchmarks(reporter, argc, argv, 0.5, 7);
     kb::print_ratio("filter of 100,000 order lines (query, open, FillSourceGrid, SetListLayout) against the raw "
                     "sqlite3_step read",
                     reporter.get("BM_FilterPath"), reporter.get("BM_RawSqliteRead"), kb::Goal::AtMost, 1.5);

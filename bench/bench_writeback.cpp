@@ -14,6 +14,7 @@
 #include "platform/ado/connection.h"
 #include "platform/ado/recordset.h"
 #include "schema/account_schema.h"
+#include "tests/support/issue_voucher.h"
 #include "writeback/checked_write.h"
 #include "writeback/track_set.h"
 
@@ -56,32 +57,15 @@ std::string account() {
     });
 }
 
-struct Line {
+// The line issues 2 (1 piece) of A001's batch B5000 from warehouse 01.
+struct Line : testing::IssueVoucher {
     ado::ConnectionPtr con = ado::Connection::create();
-    ado::RecordsetPtr head = ado::Recordset::create();
-    ado::RecordsetPtr body = ado::Recordset::create();
     std::string sql, err;
     ObjectPtr inventory;  // the host's inventory object, as a save passes it
-    Line() {
+    Line() : IssueVoucher("01", "A001", "B5000", 2, 1) {
         con->Open("Provider=SQLite;Data Source=" + account());
         con->Execute("insert or ignore into Inventory (cInvCode, cInvName) values ('A001', '基准存货')");
         inventory = host::load_inventory(con, "A001");
-        head->Fields().Append("cWhCode", ado::adVarWChar, 10);
-        head->Open();
-        head->AddNew();
-        head->Fields("cWhCode").put_Value("01");
-        head->Update();
-        for (const char* f : {"cInvCode", "cBatch"}) body->Fields().Append(f, ado::adVarWChar, 20);
-        for (int i = 1; i <= 10; ++i) body->Fields().Append("cFree" + std::to_string(i), ado::adVarWChar, 20);
-        for (const char* f : {"iQuantity", "iNum", "iSOutQuantity", "iSOutNum"})
-            body->Fields().Append(f, ado::adDecimal, 0, ado::adFldIsNullable, 20, 6);
-        body->Open();
-        body->AddNew();
-        body->Fields("cInvCode").put_Value("A001");
-        body->Fields("cBatch").put_Value("B5000");
-        for (const char* f : {"iQuantity", "iSOutQuantity"}) body->Fields(f).put_Value(2);
-        for (const char* f : {"iNum", "iSOutNum"}) body->Fields(f).put_Value(1);
-        body->Update();
     }
     // the issue given back, so the next iteration finds the row as before
     void give_back(bool to_line) { writeback::WritCountofRD_CS(sql, "5000", head, body, con, to_line, !to_line); }
@@ -134,11 +118,8 @@ BENCHMARK(BM_RawSqliteRead)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) {
     line();
-    kb::initialize(argc, argv, 0.5, 7);
     kb::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    std::printf("\n");
+    kb::run_benchmarks(reporter, argc, argv, 0.5, 7);
     const kb::Times raw = reporter.get("BM_RawSqliteRead");
     for (const char* arg : {"1", "0"}) {
         const std::string what = std::string("checked write of one line (") +

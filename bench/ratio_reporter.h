@@ -115,6 +115,15 @@ inline void initialize(int& argc, char**& argv, double seconds, int repetitions)
     benchmark::Initialize(&argc, argv);
 }
 
+// The program's benchmarks, set up as initialize sets them up, run into
+// `reporter`; then the blank line the ratios follow.
+inline void run_benchmarks(RatioReporter& reporter, int argc, char** argv, double seconds, int repetitions) {
+    initialize(argc, argv, seconds, repetitions);
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    std::printf("\n");
+}
+
 // How a figure must compare with its goal.
 enum class Goal { AtMost, AtLeast };
 

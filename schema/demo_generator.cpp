@@ -224,31 +224,25 @@ static void fill(const DemoOptions& o) {
 
     // Inventory classes in a 2-2-3 coding rule.
     auto cls = db.prepare("insert into InventoryClass values (?,?,?,?,?)");
+    // Only the third grade ends the tree; its classes carry an E-code.
+    auto add_class = [&](const std::string& c, const std::string& name, int grade) {
+        text(cls, 1, c);
+        text(cls, 2, name);
+        integer(cls, 3, grade);
+        integer(cls, 4, grade == 3 ? 1 : 0);
+        text(cls, 5, grade == 3 ? "E" + c : "");
+        db.run(cls);
+    };
     std::vector<std::string> leaves;
     for (int a = 0; a < 6; ++a) {
         std::string c1 = code(a + 1, 2);
-        text(cls, 1, c1);
-        text(cls, 2, kClasses[a]);
-        integer(cls, 3, 1);
-        integer(cls, 4, 0);
-        text(cls, 5, "");
-        db.run(cls);
+        add_class(c1, kClasses[a], 1);
         for (int b = 0; b < 3; ++b) {
             std::string c2 = c1 + code(b + 1, 2);
-            text(cls, 1, c2);
-            text(cls, 2, std::string(kClasses[a]) + kSubClasses[(a + b) % 6]);
-            integer(cls, 3, 2);
-            integer(cls, 4, 0);
-            text(cls, 5, "");
-            db.run(cls);
+            add_class(c2, std::string(kClasses[a]) + kSubClasses[(a + b) % 6], 2);
             for (int c = 0; c < 4; ++c) {
                 std::string c3 = c2 + code(c + 1, 3);
-                text(cls, 1, c3);
-                text(cls, 2, std::string(kSubClasses[(a + b) % 6]) + kLeafClasses[c]);
-                integer(cls, 3, 3);
-                integer(cls, 4, 1);
-                text(cls, 5, "E" + c3);
-                db.run(cls);
+                add_class(c3, std::string(kSubClasses[(a + b) % 6]) + kLeafClasses[c], 3);
                 leaves.push_back(c3);
             }
         }
@@ -441,6 +435,15 @@ static void fill(const DemoOptions& o) {
     struct Party {
         long vendor, person, dep;
     };
+    // A head's vendor, department and person columns, each code then name.
+    auto party_columns = [&](Insert* st, int first, const Party& who) {
+        text(st, first, "V" + code(who.vendor + 1, 4));
+        text(st, first + 1, vendor_names[static_cast<std::size_t>(who.vendor)]);
+        text(st, first + 2, code(who.dep + 1, 2));
+        text(st, first + 3, kDepartments[who.dep]);
+        text(st, first + 4, "P" + code(who.person + 1, 3));
+        text(st, first + 5, person_names[static_cast<std::size_t>(who.person)]);
+    };
     auto arrival = [&](long date, const std::string& bus, const std::string& pt, const std::string& po_code,
                        const Party& who, const std::vector<Arrived>& lines) {
         ++arrival_id;
@@ -450,12 +453,7 @@ static void fill(const DemoOptions& o) {
         text(arr_head, 4, bus);
         text(arr_head, 5, pt);
         if (!po_code.empty()) text(arr_head, 6, po_code);
-        text(arr_head, 7, "V" + code(who.vendor + 1, 4));
-        text(arr_head, 8, vendor_names[static_cast<std::size_t>(who.vendor)]);
-        text(arr_head, 9, code(who.dep + 1, 2));
-        text(arr_head, 10, kDepartments[who.dep]);
-        text(arr_head, 11, "P" + code(who.person + 1, 3));
-        text(arr_head, 12, person_names[static_cast<std::size_t>(who.person)]);
+        party_columns(arr_head, 7, who);
         text(arr_head, 13, maker());
         text(arr_head, 14, maker());
         if (docs.chance(4)) text(arr_head, 15, maker());
@@ -496,12 +494,7 @@ static void fill(const DemoOptions& o) {
         text(po_head, 3, day(date));
         text(po_head, 4, bus);
         text(po_head, 5, pt);
-        text(po_head, 6, "V" + code(who.vendor + 1, 4));
-        text(po_head, 7, vendor_names[static_cast<std::size_t>(who.vendor)]);
-        text(po_head, 8, code(who.dep + 1, 2));
-        text(po_head, 9, kDepartments[who.dep]);
-        text(po_head, 10, "P" + code(who.person + 1, 3));
-        text(po_head, 11, person_names[static_cast<std::size_t>(who.person)]);
+        party_columns(po_head, 6, who);
         text(po_head, 12, maker());
         if (docs.chance(95)) text(po_head, 13, maker());
         if (docs.chance(6)) text(po_head, 14, maker());

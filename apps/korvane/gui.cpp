@@ -208,10 +208,7 @@ bool gui_platform_ready(bool screenshot) {
 }
 
 int run_gui(const std::string& db, const std::string& screenshot, bool select) {
-    int argc = 1;
-    char name[] = "korvane";
-    char* argv[] = {name, nullptr};
-    QApplication app(argc, argv);
+    GuiApp app;
     auto login = session::AccountLogin::create("Provider=SQLite;Data Source=" + db, "demo");
     auto permission = session::PermissionService::create();
     permission->InitFromSession(login);
@@ -226,7 +223,7 @@ int run_gui(const std::string& db, const std::string& screenshot, bool select) {
         select_stock(*host, login, permission, "", "");
         component::set_ui_host(nullptr);
         if (!shot) return 0;
-        std::printf("%s %s\n", shot->saved() ? "saved" : "could not save", screenshot.c_str());
+        report_png(shot->saved(), screenshot);
         return shot->saved() ? 0 : 1;
     }
     qt::QtUi host;
@@ -242,7 +239,7 @@ int run_gui(const std::string& db, const std::string& screenshot, bool select) {
         wh.replace_text("01");
         QApplication::processEvents();
         bool saved = view.save_png(QString::fromStdString(screenshot));
-        std::printf("%s %s\n", saved ? "saved" : "could not save", screenshot.c_str());
+        report_png(saved, screenshot);
         component::set_ui_host(nullptr);
         return saved ? 0 : 1;
     }

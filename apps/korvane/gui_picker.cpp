@@ -7,10 +7,8 @@
 #include "platform/vb/convert.h"
 
 #ifdef KORVANE_HAVE_QT
-#include <QApplication>
-
+#include "apps/korvane/screenshot_ui.h"
 #include "component/module_state.h"
-#include "gui/qt/qt_ui.h"
 #include "host/position_filter.h"
 #include "invselect/return_inv_set_form.h"
 #include "positions/batch_position_form.h"
@@ -48,7 +46,7 @@ namespace {
 
 // Fills each dialog as a clerk would, renders it into its PNG and ends it
 // the way the clerk would.
-class ScriptedShots : public qt::QtUi {
+class ScriptedShots : public PrintingUi {
 public:
     struct Shot {
         std::function<void(ui::Form&)> fill;
@@ -69,14 +67,10 @@ public:
         it->second.fill(form);
         QApplication::processEvents();
         const bool saved = view.save_png(it->second.path);
-        std::printf("%s %s\n", saved ? "saved" : "could not save", it->second.path.toStdString().c_str());
+        report_png(saved, it->second.path.toStdString());
         all_saved = all_saved && saved;
         it->second.finish(form);
         if (form.visible()) form.Hide();
-    }
-    int MsgBox(std::string_view prompt, int = ui::vb::vbOKOnly, std::string_view = {}) override {
-        std::printf("%.*s\n", static_cast<int>(prompt.size()), prompt.data());
-        return ui::vb::vbOK;
     }
 };
 
@@ -93,10 +87,7 @@ int run_gui_form(const std::string& db, const std::string& screenshot, const std
         std::fprintf(stderr, "korvane gui: --open takes picker or positions, not %s\n", which.c_str());
         return 2;
     }
-    int argc = 1;
-    char name[] = "korvane";
-    char* argv[] = {name, nullptr};
-    QApplication app(argc, argv);
+    GuiApp app;
     auto login = session::AccountLogin::create("Provider=SQLite;Data Source=" + db, "demo");
     std::unique_ptr<qt::QtUi> host;
     ScriptedShots* shots = nullptr;

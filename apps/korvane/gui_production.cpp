@@ -5,12 +5,10 @@
 #include <cstdio>
 
 #ifdef KORVANE_HAVE_QT
-#include <QApplication>
-
 #include "apps/korvane/demo_production.h"
+#include "apps/korvane/screenshot_ui.h"
 #include "component/module_state.h"
 #include "generation/production/produce_order_form.h"
-#include "gui/qt/qt_ui.h"
 
 namespace korvane::app {
 
@@ -18,7 +16,7 @@ namespace {
 
 // Plays the clerk on the production form (filter, check the order, OK),
 // saving the form as it looks just before OK.
-class ClerkUi : public qt::QtUi {
+class ClerkUi : public PrintingUi {
 public:
     explicit ClerkUi(QString form_png) : form_png_(std::move(form_png)) {}
     void show_modal(ui::Form& form) override {
@@ -33,10 +31,6 @@ public:
         f->cmdOk().click();
         if (f->loaded()) f->cmdExit().click();
     }
-    int MsgBox(std::string_view prompt, int = ui::vb::vbOKOnly, std::string_view = {}) override {
-        std::printf("%.*s\n", static_cast<int>(prompt.size()), prompt.data());
-        return ui::vb::vbOK;
-    }
 
 private:
     QString form_png_;
@@ -45,10 +39,7 @@ private:
 }  // namespace
 
 int run_production_gui(const std::string& db, const std::string& screenshot) {
-    int argc = 1;
-    char name[] = "korvane";
-    char* argv[] = {name, nullptr};
-    QApplication app(argc, argv);
+    GuiApp app;
     auto login = session::AccountLogin::create("Provider=SQLite;Data Source=" + db, "demo");
     if (screenshot.empty()) {
         qt::QtUi host;
@@ -68,9 +59,7 @@ int run_production_gui(const std::string& db, const std::string& screenshot) {
     const bool generated = voucher.generate(demo_production_order(con)) && voucher.body().Rows() > 1;
     if (!generated) std::printf("the demo order gave no receipt lines\n");
     qt::FormView view(voucher);
-    view.show();
-    QApplication::processEvents();
-    const bool saved = view.save_png(QString::fromStdString(screenshot));
+    const bool saved = render_png(view, QString::fromStdString(screenshot));
     std::printf("%s %s and %s\n", saved ? "saved" : "could not save", screenshot.c_str(),
                 form_png.toStdString().c_str());
     component::set_ui_host(nullptr);

@@ -6,38 +6,24 @@
 #include <cstdio>
 
 #ifdef KORVANE_HAVE_QT
-#include <QApplication>
-
+#include "apps/korvane/screenshot_ui.h"
 #include "apps/korvane/voucher_purchase.h"
-#include "component/module_state.h"
-#include "gui/qt/qt_ui.h"
 #include "session/login.h"
 
 namespace korvane::app {
 
 int run_purchase_gui(const std::string& db, const std::string& screenshot) {
-    int argc = 1;
-    char name[] = "korvane";
-    char* argv[] = {name, nullptr};
-    QApplication app(argc, argv);
+    GuiApp app;
     auto login = session::AccountLogin::create("Provider=SQLite;Data Source=" + db, "demo");
     if (!screenshot.empty()) {
         ui::HeadlessUi headless;
         auto voucher = scripted_purchase_voucher(db, headless, login);
         qt::FormView view(*voucher);
-        view.show();
-        QApplication::processEvents();
-        bool saved = view.save_png(QString::fromStdString(screenshot));
-        std::printf("%s %s\n", saved ? "saved" : "could not save", screenshot.c_str());
+        const bool saved = render_png(view, QString::fromStdString(screenshot));
+        report_png(saved, screenshot);
         return saved ? 0 : 1;
     }
-    qt::QtUi host;
-    host.set_app_title("KORVANE");
-    component::set_ui_host(&host);
-    PurchaseReceiptVoucher voucher(host, login);
-    voucher.Show(ui::vbModal);
-    component::set_ui_host(nullptr);
-    return 0;
+    return run_voucher_window<PurchaseReceiptVoucher>(login);
 }
 
 }  // namespace korvane::app

@@ -9,12 +9,11 @@
 #include <cstdio>
 
 #ifdef KORVANE_HAVE_QT
-#include <QApplication>
 #include <QFile>
 
+#include "apps/korvane/screenshot_ui.h"
 #include "component/module_state.h"
 #include "generation/sales/texts.h"
-#include "gui/qt/qt_ui.h"
 #include "session/login.h"
 
 namespace korvane::app {
@@ -60,7 +59,7 @@ bool save_batch_errors(const std::string& db, const std::string& stem) {
             QFile::remove(QString::fromStdString(path));
             saved = QFile::rename(QString::fromStdString(m.path), QString::fromStdString(path));
         }
-        std::printf("%s %s\n", m.saved ? "saved" : "could not save", path.c_str());
+        report_png(m.saved, path);
     }
     if (!saved) std::printf("could not save %s-batch-errors.png: the pass showed no error box\n", stem.c_str());
     return saved;
@@ -69,35 +68,23 @@ bool save_batch_errors(const std::string& db, const std::string& stem) {
 }  // namespace
 
 int run_sales_gui(const std::string& db, const std::string& screenshot) {
-    int argc = 1;
-    char name[] = "korvane";
-    char* argv[] = {name, nullptr};
-    QApplication app(argc, argv);
+    GuiApp app;
     if (!screenshot.empty()) {
         ui::HeadlessUi headless;
         const std::string stem = screenshot.size() > 4 ? screenshot.substr(0, screenshot.size() - 4) : screenshot;
         bool saved = true;
         auto voucher = scripted_sales_voucher(db, headless, false, [&](generation::frmCons& f) {
             qt::FormView view(f);
-            view.show();
-            QApplication::processEvents();
-            saved = view.save_png(QString::fromStdString(stem + "-form.png")) && saved;
+            saved = render_png(view, QString::fromStdString(stem + "-form.png")) && saved;
         });
         qt::FormView view(*voucher);
-        view.show();
-        QApplication::processEvents();
-        saved = view.save_png(QString::fromStdString(screenshot)) && saved;
-        std::printf("%s %s\n", saved ? "saved" : "could not save", screenshot.c_str());
+        saved = render_png(view, QString::fromStdString(screenshot)) && saved;
+        report_png(saved, screenshot);
         saved = save_batch_errors(db, stem) && saved;
         return saved ? 0 : 1;
     }
-    qt::QtUi host;
-    host.set_app_title("KORVANE");
-    component::set_ui_host(&host);
-    SalesIssueVoucher voucher(host, session::AccountLogin::create("Provider=SQLite;Data Source=" + db, "demo"));
-    voucher.Show(ui::vbModal);
-    component::set_ui_host(nullptr);
-    return 0;
+    return run_voucher_window<SalesIssueVoucher>(
+        session::AccountLogin::create("Provider=SQLite;Data Source=" + db, "demo"));
 }
 
 }  // namespace korvane::app

@@ -104,10 +104,7 @@ void show_trace(ui::UiHost& host, const std::shared_ptr<const AllocationTrace>& 
 #ifdef KORVANE_HAVE_QT
 
 int run_trace_gui(const std::string& db, const std::string& screenshot) {
-    int argc = 1;
-    char name[] = "korvane";
-    char* argv[] = {name, nullptr};
-    QApplication app(argc, argv);
+    GuiApp app;
     std::unique_ptr<qt::QtUi> host;
     ScreenshotUi* shot = nullptr;
     if (screenshot.empty()) host = std::make_unique<qt::QtUi>();
@@ -129,7 +126,7 @@ int run_trace_gui(const std::string& db, const std::string& screenshot) {
     show_last_trace(*host);
     component::set_ui_host(nullptr);
     if (!shot) return 0;
-    std::printf("%s %s\n", shot->saved() ? "saved" : "could not save", screenshot.c_str());
+    report_png(shot->saved(), screenshot);
     return shot->saved() ? 0 : 1;
 }
 

@@ -6,9 +6,11 @@
 #include <span>
 #include <string>
 
+#include "platform/ado/recordset.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/form.h"
 #include "platform/ui/grid.h"
+#include "platform/vb/convert.h"
 
 namespace korvane::app {
 
@@ -49,6 +51,32 @@ inline ui::Grid& lay_out_voucher(ui::Form& form, std::span<const HeadField> head
         grid.put_ColWidth(static_cast<long>(c) + 1, body[c].width);
     }
     return grid;
+}
+
+// A head or line field as the voucher shows it: dates as dates, amounts with
+// two decimals, "" for Null or a field the record set lacks.
+inline std::string voucher_text(ado::Recordset& rs, const char* field) {
+    if (rs.Fields().find(field) < 0) return {};
+    const Variant& v = rs(Variant(field));
+    if (v.is_null() || v.is_empty()) return {};
+    if (v.type() == VarType::Date) return vb::format_date(vb::CDate(v));
+    if (std::string(field) == "iquantity" || std::string(field) == "inum") return vb::Format(v, "##0.00");
+    return vb::text_or_empty(v);
+}
+
+// The body grid again: a numbered row a line, in the columns `body` names.
+inline void fill_voucher_body(ui::Grid& grid, const ado::RecordsetPtr& lines, std::span<const BodyColumn> body) {
+    grid.put_Redraw(false);
+    grid.put_Rows(1);
+    if (lines)
+        for (lines->MoveFirst(); !lines->Eof(); lines->MoveNext()) {
+            const long r = grid.Rows();
+            grid.put_Rows(r + 1);
+            grid.put_TextMatrix(r, 0, std::to_string(r));
+            for (std::size_t c = 0; c < body.size(); ++c)
+                grid.put_TextMatrix(r, static_cast<long>(c) + 1, voucher_text(*lines, body[c].field));
+        }
+    grid.put_Redraw(true);
 }
 
 }  // namespace korvane::app

@@ -19,15 +19,6 @@ constexpr BodyColumn kBody[] = {
     {"件数", "inum", 800},          {"生产日期", "dmadedate", 1100}, {"失效日期", "dvdate", 1100},
 };
 
-std::string text_of(ado::Recordset& rs, const char* field) {
-    if (rs.Fields().find(field) < 0) return {};
-    const Variant& v = rs(Variant(field));
-    if (v.is_null() || v.is_empty()) return {};
-    if (v.type() == VarType::Date) return vb::format_date(vb::CDate(v));
-    if (std::string(field) == "iquantity" || std::string(field) == "inum") return vb::Format(v, "##0.00");
-    return vb::text_or_empty(v);
-}
-
 }  // namespace
 
 PurchaseReceiptVoucher::PurchaseReceiptVoucher(ui::UiHost& host, session::LoginPtr login)
@@ -69,21 +60,11 @@ void PurchaseReceiptVoucher::fill(const std::shared_ptr<Collection>& handed, boo
     head_field("txtSource").put_Text(from_orders ? "采购订单" : "采购到货单");
     if (head && head->RecordCount() > 0) {
         head->MoveFirst();
-        head_field("txtVendor").put_Text(text_of(*head, "cvenabbname"));
-        head_field("txtDept").put_Text(text_of(*head, "cdepname"));
-        head_field("txtBusType").put_Text(text_of(*head, "cbustype"));
+        head_field("txtVendor").put_Text(voucher_text(*head, "cvenabbname"));
+        head_field("txtDept").put_Text(voucher_text(*head, "cdepname"));
+        head_field("txtBusType").put_Text(voucher_text(*head, "cbustype"));
     }
-    body_->put_Redraw(false);
-    body_->put_Rows(1);
-    if (lines)
-        for (lines->MoveFirst(); !lines->Eof(); lines->MoveNext()) {
-            const long r = body_->Rows();
-            body_->put_Rows(r + 1);
-            body_->put_TextMatrix(r, 0, std::to_string(r));
-            for (std::size_t c = 0; c < std::size(kBody); ++c)
-                body_->put_TextMatrix(r, static_cast<long>(c) + 1, text_of(*lines, kBody[c].field));
-        }
-    body_->put_Redraw(true);
+    fill_voucher_body(*body_, lines, kBody);
 }
 
 }  // namespace korvane::app

@@ -32,15 +32,6 @@ constexpr BodyColumn kBody[] = {
 };
 enum Col { kInv = 1, kName, kWhName, kBatch, kQty, kNum, kVdate, kLine, kWh };
 
-std::string text_of(ado::Recordset& rs, const char* field) {
-    if (rs.Fields().find(field) < 0) return {};
-    const Variant& v = rs(Variant(field));
-    if (v.is_null() || v.is_empty()) return {};
-    if (v.type() == VarType::Date) return vb::format_date(vb::CDate(v));
-    if (std::string(field) == "iquantity" || std::string(field) == "inum") return vb::Format(v, "##0.00");
-    return vb::text_or_empty(v);
-}
-
 using Values = std::vector<std::pair<std::string, std::string>>;
 
 ado::RecordsetPtr one_row(const Values& values) {
@@ -108,22 +99,12 @@ void SalesIssueVoucher::fill(const std::shared_ptr<Collection>& handed) {
     head_field("txtFlag").put_Text(flag_ == 1 ? "是" : "否");
     if (head && head->RecordCount() > 0) {
         head->MoveFirst();
-        head_field("txtCustomer").put_Text(text_of(*head, "ccusabbname"));
-        head_field("txtDept").put_Text(text_of(*head, "cdepname"));
-        head_field("txtSource").put_Text(text_of(*head, "cdlcode"));
+        head_field("txtCustomer").put_Text(voucher_text(*head, "ccusabbname"));
+        head_field("txtDept").put_Text(voucher_text(*head, "cdepname"));
+        head_field("txtSource").put_Text(voucher_text(*head, "cdlcode"));
     }
     traces_.clear();
-    body_->put_Redraw(false);
-    body_->put_Rows(1);
-    if (lines)
-        for (lines->MoveFirst(); !lines->Eof(); lines->MoveNext()) {
-            const long r = body_->Rows();
-            body_->put_Rows(r + 1);
-            body_->put_TextMatrix(r, 0, std::to_string(r));
-            for (std::size_t c = 0; c < std::size(kBody); ++c)
-                body_->put_TextMatrix(r, static_cast<long>(c) + 1, text_of(*lines, kBody[c].field));
-        }
-    body_->put_Redraw(true);
+    fill_voucher_body(*body_, lines, kBody);
 }
 
 void SalesIssueVoucher::pick_batch() {

@@ -149,9 +149,11 @@ long CaptionColumn(const ui::Grid& list, const std::string& caption) {
     return 0;
 }
 
+double TextAmount(std::string_view text) { return vb::Val(without_commas(text)); }
+
 double CellAmount(const ui::Grid& list, long row, long col) {
     if (row < 0 || col < 0 || row >= list.Rows() || col >= list.Cols()) return 0;
-    return vb::Val(without_commas(list.TextMatrix(row, col)));
+    return TextAmount(list.TextMatrix(row, col));
 }
 
 ado::RecordsetPtr EmptyRecordsetCopy(const ado::RecordsetPtr& rs) {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "generation/core/form_services.h"
 #include "platform/ado/recordset.h"
@@ -69,7 +70,9 @@ LineMenu AddLineMenu(ui::Form& form);
 
 // The column whose caption (row 0) is `caption`; 0 when none.
 long CaptionColumn(const ui::Grid& list, const std::string& caption);
-// A cell's amount: its text without digit-grouping commas, Val'd ("" is 0).
+// An amount as typed or shown: without digit-grouping commas, Val'd ("" is 0).
+double TextAmount(std::string_view text);
+// A cell's amount, read as TextAmount reads it; 0 outside the grid.
 double CellAmount(const ui::Grid& list, long row, long col);
 
 }  // namespace korvane::generation::ModuleCtl

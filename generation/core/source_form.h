@@ -46,7 +46,26 @@ protected:
     // The bottom row of the purchase and sales forms: the voucher date (the
     // session's login date at load), OK and exit. These forms are kept by
     // their owner; leaving or unloading one takes the collection back.
-    void add_date_and_buttons(const char* date_caption);
+    // The label's width and the date's left edge are each form's own.
+    void add_date_and_buttons(const char* date_caption, int label_width, int date_left);
+
+    // The filter frame of the purchase and sales forms, which share its grid
+    // of rows and columns. add_filter_frame adds the frame and the date range
+    // that opens its first row; add_filter_parties the department, person and
+    // business partner (vendor, customer) that open its second, and returns
+    // the partner's field. Each form adds the rest of a row in between, so
+    // the controls keep the order the user tabs through.
+    struct FilterPartner {
+        const char* label;
+        const char* caption;
+        const char* field;
+        const char* tag;
+    };
+    static constexpr int kFilterRow1 = 330, kFilterRow2 = 720, kFilterRow3 = 1110;
+    void add_filter_frame();
+    ui::TextBox* add_filter_parties(const FilterPartner& partner);
+    ui::Label& filter_label(const char* name, const char* caption, int left, int top, int width);
+    ui::TextBox* filter_field(const char* name, const char* tag, int left, int top, int width);
 
     // The form's own load steps, after the voucher date; and what it clears
     // before unloading hands the collection back.
@@ -62,6 +81,8 @@ protected:
     FormContext context_;
     ui::TextBox* date_ = nullptr;
     ui::CommandButton *ok_ = nullptr, *exit_ = nullptr;
+    ui::Frame* frame_ = nullptr;
+    ui::TextBox *l_date_ = nullptr, *u_date_ = nullptr, *dept_ = nullptr, *person_ = nullptr;
 };
 
 }  // namespace korvane::generation

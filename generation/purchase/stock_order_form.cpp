@@ -1,6 +1,5 @@
 #include "generation/purchase/stock_order_form.h"
 
-#include <algorithm>
 #include <cmath>
 
 #include "generation/core/body_rows.h"
@@ -33,11 +32,6 @@ std::string and_joined(const std::string& a, const std::string& b) {
     return a + " and " + b;
 }
 
-std::string without_commas(std::string s) {
-    s.erase(std::remove(s.begin(), s.end(), ','), s.end());
-    return s;
-}
-
 double rounded(double v, int decimals) {
     return vb::Val(vb::Format(Variant(v), vb::decimals_pattern(decimals)));
 }
@@ -55,16 +49,10 @@ frmStockOrder::frmStockOrder(FormServices services) : SourceForm(kFormName, std:
 }
 
 void frmStockOrder::build_filter_row() {
-    frame_ = &add<ui::Frame>("Frame1");
-    frame_->put_Caption("过滤条件：");
-    frame_->Move(120, 60, 14160, 1530);
-    auto label = [this](auto... a) -> ui::Label& { return ModuleCtl::AddFieldLabel(*this, a...); };
-    auto field = [this](auto... a) { return ModuleCtl::AddFilterField(*this, a...); };
-    const int r1 = 330, r2 = 720, r3 = 1110;
-    label("lblDate", "日期：", 240, r1, 700);
-    l_date_ = field("txtLDate", "rfdate", 960, r1, 1320);
-    label("lblDateTo", "--", 2310, r1, 240);
-    u_date_ = field("txtUDate", "rfdate", 2580, r1, 1320);
+    auto label = [this](auto... a) -> ui::Label& { return filter_label(a...); };
+    auto field = [this](auto... a) { return filter_field(a...); };
+    const int r1 = kFilterRow1, r2 = kFilterRow2, r3 = kFilterRow3;
+    add_filter_frame();
     lbl_plan_ = &label("lblPlanArriveDate", "计划到货日期：", 4140, r1, 1400);
     l_plan_ = field("txtLPlanArriveDate", "rfdate", 5560, r1, 1320);
     label("lblPlanTo", "--", 6910, r1, 240);
@@ -74,12 +62,7 @@ void frmStockOrder::build_filter_row() {
     lbl_arr_id_ = &label("lblArrID", "到货单号：", 11520, r1, 1000);
     arr_id_ = field("cmbArrID", "rfnull", 12540, r1, 1600);
 
-    label("lblDept", "部门：", 240, r2, 700);
-    dept_ = field("cmbDept", "rfdepartment", 960, r2, 2940);
-    label("lblPerson", "业务员：", 4140, r2, 1000);
-    person_ = field("cmbPerson", "rfperson", 5160, r2, 2340);
-    label("lblVen", "供应商：", 7680, r2, 900);
-    vendor_ = field("cmbVen", "rfvendor", 8600, r2, 2780);
+    vendor_ = add_filter_parties({"lblVen", "供应商：", "cmbVen", "rfvendor"});
     lbl_wh_name_ = &label("lblWhName", "仓库：", 11520, r2, 700);
     wh_name_ = field("cmbWhName", "rfwarehouse", 12240, r2, 1900);
 
@@ -146,11 +129,7 @@ void frmStockOrder::build_bottom_row() {
     cmd_wh_ = &add<ui::CommandButton>("cmdWh");
     cmd_wh_->Move(6520, 9030, 270, 255);
     cmd_refers_ = &add<ui::CommandButton>("cmdRefers");
-    add_date_and_buttons("入库日期：");
-    control("lblOutDate").Move(240, 9045, 1000, 270);
-    date_->Move(1260, 9000, 1800, 315);
-    ok_->Move(10800, 8970, 1500, 390);
-    exit_->Move(12540, 8970, 1500, 390);
+    add_date_and_buttons("入库日期：", 1000, 1260);
 }
 
 void frmStockOrder::wire_fields() {
@@ -618,13 +597,13 @@ bool frmStockOrder::run_line_checks(ui::Grid& body, long row, long col, std::str
         if (!ok) text.clear();
     }
 
-    const double t = vb::Val(text.empty() ? std::string("0") : without_commas(text));
+    const double t = ModuleCtl::TextAmount(text);
     // 3. Sign of a floating-rate line's quantity against its pieces.
     if (orders && col == quantity_col && vb::CLng(Variant(cell("igrouptype"))) == 2 &&
         t * ModuleCtl::CellAmount(body, row, pieces_col) < 0)
         return refuse(std::string(T::kPiecesFirstHead) + (t < 0 ? "负" : "正") + T::kPiecesFirstTail, vbOKOnly, "",
                       false);
-    if (!orders && amount && t * vb::Val(without_commas(old_cell_text_)) < 0)
+    if (!orders && amount && t * ModuleCtl::TextAmount(old_cell_text_) < 0)
         return refuse(std::string(col == quantity_col ? T::kQuantityNotHead : T::kPiecesNotHead) +
                           (t > 0 ? "正数" : "负数"),
                       vbOKOnly, texts::kSystemTitle, false);

@@ -121,8 +121,7 @@ private:
 
     ui::TabStrip* tabs_;
     ui::Grid *order_head_, *order_body_, *arrival_head_, *arrival_body_;
-    ui::Frame* frame_;
-    ui::TextBox *l_date_, *u_date_, *l_plan_, *u_plan_, *dept_, *person_, *vendor_, *wh_name_, *po_id_, *arr_id_;
+    ui::TextBox *l_plan_, *u_plan_, *vendor_, *wh_name_, *po_id_, *arr_id_;
     ui::Label *lbl_plan_, *lbl_wh_name_, *lbl_po_id_, *lbl_arr_id_, *lbl_wh_;
     ui::ComboBox* bus_type_;
     ui::CheckBox *chk_bus_type_, *chk_all_, *check1_, *chk_edit_, *chk_edit1_;

@@ -1,6 +1,5 @@
 #include "generation/sales/cons_form.h"
 
-#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -25,13 +24,6 @@ namespace {
 
 constexpr int kKeyB = 66, kKeyE = 69, kKeyO = 79, kKeyQ = 81, kCtrl = 2;
 constexpr int kBusyPointer = 13;
-
-std::string without_commas(std::string s) {
-    s.erase(std::remove(s.begin(), s.end(), ','), s.end());
-    return s;
-}
-
-double amount_of(const std::string& text) { return vb::Val(text.empty() ? std::string("0") : without_commas(text)); }
 
 // A field's value as text, "" for a field the record set lacks or Null.
 std::string field_text(const ado::RecordsetPtr& rs, const char* name) {
@@ -64,16 +56,10 @@ frmCons::frmCons(FormServices services) : SourceForm(kFormName, std::move(servic
 }
 
 void frmCons::build() {
-    frame_ = &add<ui::Frame>("Frame1");
-    frame_->put_Caption("过滤条件：");
-    frame_->Move(120, 60, 14160, 1530);
-    auto label = [this](auto... a) { ModuleCtl::AddFieldLabel(*this, a...); };
-    auto field = [this](auto... a) { return ModuleCtl::AddFilterField(*this, a...); };
-    const int r1 = 330, r2 = 720, r3 = 1110;
-    label("lblDate", "日期：", 240, r1, 700);
-    l_date_ = field("txtLDate", "rfdate", 960, r1, 1320);
-    label("lblDateTo", "--", 2310, r1, 240);
-    u_date_ = field("txtUDate", "rfdate", 2580, r1, 1320);
+    auto label = [this](auto... a) { filter_label(a...); };
+    auto field = [this](auto... a) { return filter_field(a...); };
+    const int r1 = kFilterRow1, r3 = kFilterRow3;
+    add_filter_frame();
     label("lblDLID", "发货单号：", 4140, r1, 1000);
     dl_id_ = field("cmbDLID", "rfnull", 5160, r1, 2340);
     label("lblInvoiceCode", "发票号：", 7680, r1, 900);
@@ -81,12 +67,7 @@ void frmCons::build() {
     label("lblWhName", "仓库：", 11520, r1, 700);
     wh_name_ = field("cmbWhName", "rfwarehouse", 12240, r1, 1900);
 
-    label("lblDept", "部门：", 240, r2, 700);
-    dept_ = field("cmbDept", "rfdepartment", 960, r2, 2940);
-    label("lblPerson", "业务员：", 4140, r2, 1000);
-    person_ = field("cmbPerson", "rfperson", 5160, r2, 2340);
-    label("lblCustom", "客户：", 7680, r2, 900);
-    custom_ = field("cmbCustom", "rfcustomer", 8600, r2, 2780);
+    custom_ = add_filter_parties({"lblCustom", "客户：", "cmbCustom", "rfcustomer"});
 
     label("lblVouchType", "单据类型：", 240, r3, 1000);
     vouch_type_ = &add<ui::ComboBox>("cmbVouchType");
@@ -123,11 +104,7 @@ void frmCons::build() {
 
     cmd_refers_ = &add<ui::CommandButton>("cmdRefers");
     cmd_refers_->put_Caption("参照");
-    add_date_and_buttons("出库日期：");
-    control("lblOutDate").Move(240, 9045, 1100, 270);
-    date_->Move(1350, 9000, 1800, 315);
-    ok_->Move(10800, 8970, 1500, 390);
-    exit_->Move(12540, 8970, 1500, 390);
+    add_date_and_buttons("出库日期：", 1100, 1350);
 
     const auto menu = ModuleCtl::AddLineMenu(*this);
     menu_ = menu.menu;
@@ -429,10 +406,10 @@ bool frmCons::run_line_checks(long row, long col, std::string& text) {
     auto restore_partner = [&] {
         if (partner > 0) body.put_TextMatrix(row, partner, partner_text);
     };
-    const double t = amount_of(text);
+    const double t = ModuleCtl::TextAmount(text);
 
     // 3. and 4. An issue line keeps the sign of its dispatch line.
-    if (col == pieces_col && t * amount_of(old_cell_text_) < 0) {
+    if (col == pieces_col && t * ModuleCtl::TextAmount(old_cell_text_) < 0) {
         restore_partner();
         return reject(std::string(T::kPiecesNotHead) + (t > 0 ? "正数" : "负数"), vbOKOnly, texts::kSystemTitle);
     }
@@ -649,7 +626,7 @@ void frmCons::assign(ui::Grid& list, bool receipt_lines, bool automatic, bool ba
     }
     // 6. The selection service allocates.
     double quantity = vb::Val(field_text(line, "iquantity")), pieces = vb::Val(field_text(line, "inum"));
-    double rate = amount_of(field_text(line, "iinvexchrate"));
+    double rate = ModuleCtl::TextAmount(field_text(line, "iinvexchrate"));
     std::int32_t ref_type = receipt_lines ? (red ? 2 : 1) : 0;
     bool red_vouch = receipt_lines && red, multi = true;
     std::string from;

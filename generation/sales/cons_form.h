@@ -103,8 +103,7 @@ private:
     session::LoginPtr login() const;
 
     ui::Grid *head_, *body_;
-    ui::Frame* frame_;
-    ui::TextBox *l_date_, *u_date_, *dept_, *person_, *custom_, *wh_name_, *dl_id_, *invoice_;
+    ui::TextBox *custom_, *wh_name_, *dl_id_, *invoice_;
     ui::ComboBox *vouch_type_, *bus_type_;
     ui::CheckBox *chk_all_, *check1_, *check2_, *chk_edit_;
     ui::Label* label11_;

@@ -11,6 +11,7 @@
 #include "platform/vb/error.h"
 #include "tests/support/account.h"
 #include "tests/support/errors.h"
+#include "tests/support/issue_voucher.h"
 #include "writeback/texts.h"
 
 namespace korvane::writeback {
@@ -31,34 +32,7 @@ private:
     std::string code_ = "A001";
 };
 
-// An issue voucher's head and one body line as the host hands them over.
-struct Voucher {
-    ado::RecordsetPtr head = ado::Recordset::create();
-    ado::RecordsetPtr body = ado::Recordset::create();
-
-    Voucher(const char* wh, const char* inv, const char* batch, double out_q, double out_n,
-            std::vector<std::pair<int, const char*>> free = {}) {
-        head->Fields().Append("cWhCode", ado::adVarWChar, 10);
-        head->Open();
-        head->AddNew();
-        head->Fields("cWhCode").put_Value(wh);
-        head->Update();
-        for (const char* f : {"cInvCode", "cBatch"}) body->Fields().Append(f, ado::adVarWChar, 20);
-        for (int i = 1; i <= 10; ++i) body->Fields().Append("cFree" + std::to_string(i), ado::adVarWChar, 20);
-        for (const char* f : {"iQuantity", "iNum", "iSOutQuantity", "iSOutNum"})
-            body->Fields().Append(f, ado::adDecimal, 0, ado::adFldIsNullable, 20, 6);
-        body->Open();
-        body->AddNew();
-        body->Fields("cInvCode").put_Value(inv);
-        body->Fields("cBatch").put_Value(batch);
-        for (auto& [i, v] : free) body->Fields("cFree" + std::to_string(i)).put_Value(v);
-        body->Fields("iQuantity").put_Value(out_q);
-        body->Fields("iNum").put_Value(out_n);
-        body->Fields("iSOutQuantity").put_Value(out_q);
-        body->Fields("iSOutNum").put_Value(out_n);
-        body->Update();
-    }
-};
+using Voucher = testing::IssueVoucher;
 
 // Runs on the embedded driver and, where it is installed, through ODBC over
 // the SQLite ODBC driver.
