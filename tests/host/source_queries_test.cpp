@@ -13,6 +13,7 @@
 #include "session/login.h"
 #include "session/stock_option_service.h"
 #include "tests/support/account.h"
+#include "tests/support/services.h"
 
 namespace korvane::host {
 namespace {
@@ -38,19 +39,9 @@ struct SourceQueries : ::testing::Test {
             "insert into VouchType values ('05', '发货单'), ('26', '普通发票');");
         account.add_warehouse("01", "原料仓");
         account.add_warehouse("02", "成品仓");
-        testing::InventoryRow bolt;
-        bolt.code = "A1";
-        bolt.name = "螺栓";
-        bolt.standard = "M8×30";
-        bolt.main_unit = "01";
-        account.add_inventory(bolt);
-        testing::InventoryRow housing = bolt;
-        housing.code = "B1";
-        housing.name = "电机外壳";
-        housing.group_type = 1;
-        housing.rate = 24;
-        housing.piece_unit = "02";
-        account.add_inventory(housing);
+        account.add_inventory(testing::InventoryRow{.code = "A1", .name = "螺栓", .standard = "M8×30", .main_unit = "01"});
+        account.add_inventory(testing::InventoryRow{.code = "B1", .name = "电机外壳", .standard = "M8×30", .group_type = 1,
+                                                    .rate = 24, .main_unit = "01", .piece_unit = "02"});
         account.exec("update Inventory set fOutExcess = 0.1 where cInvCode = 'B1'");
         // Orders: 1 open, 2 open without a business type, 3 closed, 4 received in full, 5 red and open.
         account.exec(
@@ -292,8 +283,7 @@ TEST_F(SourceQueries, ClassCodeRuleIsTheStoredOneElseWhatTheCodesShow) {
 TEST(SourceQueriesOnTheDemoAccount, EveryOpenDocumentIsListedAndTheRuleMatchesTheClasses) {
     testing::DemoAccount demo(2000);
     const std::string& path = demo.path();
-    auto permission = session::PermissionService::create();
-    permission->InitFromSession(session::AccountLogin::create(demo.connection_string(), "demo"));
+    auto permission = testing::logged_in(demo.connection_string());
     AccountSourceQueryService service([&] { return permission; });
     auto count = [&](const std::string& sql) { return std::stol(testing::query_scalar(path, sql)); };
     long open_orders = service.GetOrderHeads(permission, "")->RecordCount();

@@ -257,8 +257,7 @@ TEST_F(Picker, LocateRefusesARowBeyondTheListAndANonNumberAndKeepsTheRow) {
 
 TEST(PickerToolbar, TheStoredStyleShowsOneToolbarAndBothRunTheSameActions) {
     testing::TestAccount account;
-    auto permission = session::PermissionService::create();
-    permission->InitFromSession(session::AccountLogin::create(account.connection_string(), "demo"));
+    auto permission = testing::logged_in(account.connection_string());
     for (const char* style : {"Text", "Flat"}) {
         testing::Services s(permission);
         registry::Registry hklm("HKEY_LOCAL_MACHINE", testing::temp_path("registry"));

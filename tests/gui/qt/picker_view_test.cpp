@@ -34,8 +34,7 @@ TEST(PickerView, TreeListAndStatusBarFollowTheModel) {
         account.add_inventory(testing::InventoryRow{.code = code, .name = "螺栓", .standard = "M8×30",
                                                     .class_code = "01001"});
     }
-    auto permission = session::PermissionService::create();
-    permission->InitFromSession(session::AccountLogin::create(account.connection_string(), "demo"));
+    auto permission = testing::logged_in(account.connection_string());
     testing::Services s(permission);
     s.headless.answer_input("30");
     ado::RecordsetPtr result;
