@@ -6,18 +6,12 @@
 
 #include "platform/vb/convert.h"
 #include "platform/vb/error.h"
+#include "tests/support/errors.h"
 
 namespace korvane {
 namespace {
 
-long error_number(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.number();
-    }
-    return 0;
-}
+using testing::error_number;
 
 // The order of the items as one text, e.g. "a,b,c".
 std::string order(const Collection& col) {

@@ -13,18 +13,12 @@
 #include <vector>
 
 #include "platform/vb/error.h"
+#include "tests/support/errors.h"
 
 namespace korvane::vb {
 namespace {
 
-long error_number(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.number();
-    }
-    return 0;
-}
+using testing::error_number;
 
 struct FormatCase {
     Variant value;
