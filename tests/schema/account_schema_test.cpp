@@ -162,51 +162,6 @@ TEST(AccountSchema, APathWithSeparatorsAndBlanksStaysOnePath) {
     std::filesystem::remove_all(dir.parent_path());
 }
 
-TEST(TestAccountFixture, StockRowsKeepTheirKeysAndAmounts) {
-    TestAccount a;
-    long first = a.add_stock("01", "A1", "", 10, 2);
-    long second = a.add_stock("01", "A1", "B7", -3.5, 0, {"红", "", "L"});
-    EXPECT_EQ(second, first + 1);
-    EXPECT_EQ(a.scalar("select cFree1 || '/' || cFree2 || '/' || cFree3 || '/' || cFree4 from CurrentStock where "
-                       "AutoID = " + std::to_string(second)),
-              "红//L/");
-    EXPECT_EQ(a.scalar("select iQuantity from CurrentStock where AutoID = " + std::to_string(second)), "-3.5");
-    EXPECT_EQ(a.scalar("select count(*) from CurrentStock where AutoID = " + std::to_string(first) +
-                       " and cBatch = '' and iNum = 2 and dVDate is null"),
-              "1");
-
-    long id = a.add_stock(testing::StockRow{.warehouse = "02", .inventory = "Q1", .batch = "B20240301-01", .quantity = 7,
-                                            .expiry = "2024-09-01", .made = "2024-03-01", .mass_days = 184});
-    EXPECT_EQ(a.scalar("select dMdate || ' ' || dVDate || ' ' || iMassDate from CurrentStock where AutoID = " +
-                       std::to_string(id)),
-              "2024-03-01 2024-09-01 184");
-    EXPECT_THROW(a.add_stock("01", "A1", "", 1, 0, std::vector<std::string>(11, "x")), std::invalid_argument);
-}
-
-TEST(TestAccountFixture, ReceiptLinesShareAHeadPerVoucherCode) {
-    TestAccount a;
-    testing::ReceiptLine line{.inventory = "A1", .quantity = 20, .issued_quantity = 5, .unit_cost = 1.5};
-    long l1 = a.add_receipt_line(line);
-    line.inventory = "A2";
-    long l2 = a.add_receipt_line(line);
-    line.voucher_code = "0000000002";
-    line.quantity = -4;  // a red line
-    line.issued_quantity = 0;
-    long l3 = a.add_receipt_line(line);
-    EXPECT_EQ(a.scalar("select count(*) from RdRecord"), "2");
-    EXPECT_EQ(a.scalar("select count(distinct ID) from RdRecords where AutoID in (" + std::to_string(l1) + "," +
-                       std::to_string(l2) + ")"),
-              "1");
-    EXPECT_EQ(a.scalar("select h.cCode from RdRecords l join RdRecord h on h.ID = l.ID where l.AutoID = " +
-                       std::to_string(l3)),
-              "0000000002");
-    EXPECT_EQ(a.scalar("select iPrice from RdRecords where AutoID = " + std::to_string(l1)), "30");
-    long short_form = a.add_receipt_line("03", "A3", "B1", 8, 1, 2, 0.5);
-    EXPECT_EQ(a.scalar("select iQuantity || '/' || iNum || '/' || iSOutQuantity || '/' || iSOutNum || '/' || cBatch "
-                       "from RdRecords where AutoID = " + std::to_string(short_form)),
-              "8/1/2/0.5/B1");
-}
-
 TEST(TestAccountFixture, EachAccountIsItsOwnFileAndIsRemovedAfterwards) {
     std::string kept;
     {

@@ -191,11 +191,9 @@ long TestAccount::add_stock(const StockRow& r) const {
 }
 
 long TestAccount::add_stock(const std::string& warehouse, const std::string& inventory, const std::string& batch,
-                            double quantity, double pieces, const std::vector<std::string>& free) const {
-    if (free.size() > 10) throw std::invalid_argument("add_stock: at most ten free items");
-    StockRow r{.warehouse = warehouse, .inventory = inventory, .batch = batch, .quantity = quantity, .pieces = pieces};
-    for (std::size_t i = 0; i < free.size(); ++i) r.free[i] = free[i];
-    return add_stock(r);
+                            double quantity, double pieces) const {
+    return add_stock(
+        StockRow{.warehouse = warehouse, .inventory = inventory, .batch = batch, .quantity = quantity, .pieces = pieces});
 }
 
 long TestAccount::add_receipt_line(const ReceiptLine& l) const {
