@@ -84,13 +84,9 @@ TEST_F(RecordsetOnDatabase, ExecuteCountsRowsAndFailuresKeepTheDriversText) {
                             "where AutoID = 1"),
               3);
     auto rs = Recordset::create();
-    try {
-        rs->Open("select * from NoSuchTable", con_);
-        ADD_FAILURE();
-    } catch (const Error& e) {
-        EXPECT_EQ(e.number(), err::kProvider);
-        EXPECT_NE(e.description().find("no such table"), std::string::npos);
-    }
+    const Error e = korvane::testing::raised([&] { rs->Open("select * from NoSuchTable", con_); });
+    EXPECT_EQ(e.number(), err::kProvider);
+    EXPECT_NE(e.description().find("no such table"), std::string::npos);
     EXPECT_EQ(rs->State(), adStateClosed);
     con_->Close();
     EXPECT_EQ(error_number([&] { rs->Open("select * from RdRecords", con_); }), 3709);
