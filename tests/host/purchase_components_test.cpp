@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "host/business_objects.h"
+#include "host/inventory.h"
 #include "host/reference_list.h"
 #include "host/warehouse_master.h"
 #include "platform/vb/convert.h"
@@ -115,6 +116,20 @@ TEST(DemoAccount, GenerationSettingsLeaveSomeColumnsLockedAndSomeWarehousesWitho
     EXPECT_GT(registered, all / 2);
     EXPECT_LT(registered, all);
     EXPECT_EQ(testing::query_scalar(path, "select count(distinct iFreeNo) from FreeItemValue"), "2");
+}
+
+TEST(InventoryObject, PiecesAreSkippedOnlyForSingleUnitInventories) {
+    testing::TestAccount account;
+    account.exec(
+        "insert into Inventory (cInvCode, cInvName, iGroupType) values ('A1', '螺栓', 0), ('a2', '纸箱', 1), "
+        "('A3', '线缆', 2)");
+    auto con = ado::Connection::create();
+    con->Open(account.connection_string());
+    EXPECT_TRUE(load_inventory(con, "A1")->SkipPieceCheck());
+    EXPECT_FALSE(load_inventory(con, "A2")->SkipPieceCheck());
+    EXPECT_EQ(load_inventory(con, "A2")->cInvCode(), "a2");
+    EXPECT_FALSE(load_inventory(con, "A3")->SkipPieceCheck());
+    EXPECT_EQ(testing::error_number([&] { load_inventory(con, "ZZ"); }), err::kNoCurrentRecord);
 }
 
 }  // namespace
