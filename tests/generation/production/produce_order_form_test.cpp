@@ -8,12 +8,15 @@
 #include "host/reference_list.h"
 #include "platform/vb/convert.h"
 #include "tests/support/account.h"
+#include "tests/support/records.h"
 #include "tests/support/services.h"
 
 namespace korvane::generation {
 namespace {
 
 using Texts = std::vector<std::string>;
+using testing::column;
+
 
 constexpr const char* kAllLeaves =
     "( (cDepCode IN ( Select cDepCode From Department DD where DD.cDepCode = cDepCode and DD.bDepEnd = 1) ) "
@@ -78,12 +81,6 @@ struct ProductionForm : ::testing::Test {
         for (const auto& i : l.items())
             if (!only_checked || i.checked) k.push_back(i.key);
         return k;
-    }
-    static Texts column(const ado::RecordsetPtr& rs, const char* field) {
-        Texts t;
-        if (rs->RecordCount() > 0)
-            for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) t.push_back(vb::text_or_empty((*rs)(Variant(field))));
-        return t;
     }
     ado::RecordsetPtr handed(const char* key) {
         return std::dynamic_pointer_cast<ado::Recordset>(owner.got->Item(Variant(key)).object());
