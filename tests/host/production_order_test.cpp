@@ -7,11 +7,14 @@
 
 #include "platform/vb/convert.h"
 #include "tests/support/account.h"
+#include "tests/support/records.h"
 
 namespace korvane::host {
 namespace {
 
 using Texts = std::vector<std::string>;
+using testing::column;
+
 
 struct ProductionQueries : ::testing::Test {
     testing::TestAccount account;
@@ -35,11 +38,6 @@ struct ProductionQueries : ::testing::Test {
         account.exec("insert into pp_pochild (subid, mainid, cInvCode, fQuantity, fOutQuantity) values "
                      "(111, 11, 'M001', 200, 50), (112, 11, 'M002', 100, 0)");
         con->Open(account.connection_string());
-    }
-    static Texts column(const ado::RecordsetPtr& rs, const char* name) {
-        Texts out;
-        for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) out.push_back(vb::text_or_empty((*rs)(Variant(name))));
-        return out;
     }
 };
 

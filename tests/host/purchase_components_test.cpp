@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 
 #include "host/business_objects.h"
+#include "host/inventory.h"
 #include "host/reference_list.h"
 #include "host/warehouse_master.h"
 #include "platform/vb/convert.h"
 #include "session/login.h"
 #include "session/stock_option_service.h"
 #include "tests/support/account.h"
+#include "tests/support/services.h"
 #include "tests/support/errors.h"
 
 namespace korvane::host {
@@ -29,8 +31,7 @@ ado::RecordsetPtr line_of(const std::string& inventory) {
 TEST(ColumnSettings, PerVoucherKindWithTheInventorysBatchAndDates) {
     testing::TestAccount account;
     account.add_inventory("A001");
-    testing::InventoryRow kept{.code = "B001", .batch = true, .quality = true, .mass_days = 30};
-    account.add_inventory(kept);
+    account.add_inventory(testing::InventoryRow{.code = "B001", .batch = true, .quality = true, .mass_days = 30});
     account.set_option("001", "", "OverOrder", "True");
     account.exec("insert into VoucherColumnSet values (57, '批号', 1, 0), (57, '生产日期', 1, 0), "
                  "(57, '入库单号', 1, 1), (57, '保质期', 0, 0), (5, '批号', 1, 1)");
@@ -63,8 +64,7 @@ TEST(WarehouseMaster, FindsByCodeOrNameAndKnowsTheRegisteredInventories) {
     account.add_warehouse("01", "原料仓");
     account.add_warehouse("02", "成品仓");
     account.exec("insert into WarehouseInventory values ('01', 'A001')");
-    auto permission = session::PermissionService::create();
-    permission->InitFromSession(session::AccountLogin::create(account.connection_string(), "demo"));
+    auto permission = testing::logged_in(account.connection_string());
     auto master = account_warehouse_master(account_business_objects());
     master->put_Login(permission);
     BusinessItem wh;
@@ -116,6 +116,20 @@ TEST(DemoAccount, GenerationSettingsLeaveSomeColumnsLockedAndSomeWarehousesWitho
     EXPECT_GT(registered, all / 2);
     EXPECT_LT(registered, all);
     EXPECT_EQ(testing::query_scalar(path, "select count(distinct iFreeNo) from FreeItemValue"), "2");
+}
+
+TEST(InventoryObject, PiecesAreSkippedOnlyForSingleUnitInventories) {
+    testing::TestAccount account;
+    account.exec(
+        "insert into Inventory (cInvCode, cInvName, iGroupType) values ('A1', '螺栓', 0), ('a2', '纸箱', 1), "
+        "('A3', '线缆', 2)");
+    auto con = ado::Connection::create();
+    con->Open(account.connection_string());
+    EXPECT_TRUE(load_inventory(con, "A1")->SkipPieceCheck());
+    EXPECT_FALSE(load_inventory(con, "A2")->SkipPieceCheck());
+    EXPECT_EQ(load_inventory(con, "A2")->cInvCode(), "a2");
+    EXPECT_FALSE(load_inventory(con, "A3")->SkipPieceCheck());
+    EXPECT_EQ(testing::error_number([&] { load_inventory(con, "ZZ"); }), err::kNoCurrentRecord);
 }
 
 }  // namespace

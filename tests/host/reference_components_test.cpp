@@ -5,6 +5,7 @@
 #include "host/reference_list.h"
 #include "platform/vb/convert.h"
 #include "tests/support/account.h"
+#include "tests/support/services.h"
 
 namespace korvane::host {
 namespace {
@@ -72,8 +73,7 @@ TEST(BusinessObjects, FindByCodeThenByNameOrSayWhy) {
     testing::TestAccount account;
     account.add_warehouse("01", "原料库");
     account.add_warehouse("原料库", "另一个库");  // a code that reads like a name wins
-    auto permission = session::PermissionService::create();
-    permission->InitFromSession(session::AccountLogin::create(account.connection_string(), "demo"));
+    auto permission = testing::logged_in(account.connection_string());
     auto objects = account_business_objects();
     auto wh = objects->create("Warehouse");
     ASSERT_TRUE(wh);

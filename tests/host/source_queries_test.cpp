@@ -13,11 +13,16 @@
 #include "session/login.h"
 #include "session/stock_option_service.h"
 #include "tests/support/account.h"
+#include "tests/support/records.h"
+#include "tests/support/services.h"
 
 namespace korvane::host {
 namespace {
 
 using Names = std::vector<std::string>;
+using testing::column;
+using testing::field_names;
+
 
 struct SourceQueries : ::testing::Test {
     testing::TestAccount account;
@@ -38,19 +43,9 @@ struct SourceQueries : ::testing::Test {
             "insert into VouchType values ('05', '发货单'), ('26', '普通发票');");
         account.add_warehouse("01", "原料仓");
         account.add_warehouse("02", "成品仓");
-        testing::InventoryRow bolt;
-        bolt.code = "A1";
-        bolt.name = "螺栓";
-        bolt.standard = "M8×30";
-        bolt.main_unit = "01";
-        account.add_inventory(bolt);
-        testing::InventoryRow housing = bolt;
-        housing.code = "B1";
-        housing.name = "电机外壳";
-        housing.group_type = 1;
-        housing.rate = 24;
-        housing.piece_unit = "02";
-        account.add_inventory(housing);
+        account.add_inventory(testing::InventoryRow{.code = "A1", .name = "螺栓", .standard = "M8×30", .main_unit = "01"});
+        account.add_inventory(testing::InventoryRow{.code = "B1", .name = "电机外壳", .standard = "M8×30", .group_type = 1,
+                                                    .rate = 24, .main_unit = "01", .piece_unit = "02"});
         account.exec("update Inventory set fOutExcess = 0.1 where cInvCode = 'B1'");
         // Orders: 1 open, 2 open without a business type, 3 closed, 4 received in full, 5 red and open.
         account.exec(
@@ -92,17 +87,6 @@ struct SourceQueries : ::testing::Test {
         permission->InitFromSession(session::AccountLogin::create(account.connection_string(), "demo"));
     }
 
-    static Names names(const ado::RecordsetPtr& rs) {
-        Names n;
-        for (int i = 0; i < rs->Fields().Count(); ++i) n.push_back(rs->Fields().Item(Variant(i)).Name());
-        return n;
-    }
-    static Names column(const ado::RecordsetPtr& rs, const char* name) {
-        Names out;
-        if (rs->RecordCount() == 0) return out;
-        for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) out.push_back(vb::text_or_empty((*rs)(Variant(name))));
-        return out;
-    }
     static bool starts_with(const Names& all, const Names& head) {
         return all.size() >= head.size() && std::equal(head.begin(), head.end(), all.begin());
     }
@@ -128,12 +112,12 @@ struct SourceQueries : ::testing::Test {
 
 TEST_F(SourceQueries, PurchaseHeadsCarryTheListedFieldsAndLeaveOutExecutedAndClosedOnes) {
     auto orders = service->GetOrderHeads(permission, "");
-    EXPECT_TRUE(starts_with(names(orders), {"poid", "cpoid", "dpodate", "cptname", "cbustype", "cvenabbname",
+    EXPECT_TRUE(starts_with(field_names(*orders), {"poid", "cpoid", "dpodate", "cptname", "cbustype", "cvenabbname",
                                             "cdepname", "cpersonname", "cmaker", "cverifier"}));
     EXPECT_EQ(column(orders, "cpoid"), (Names{"0000000001", "0000000002", "0000000005"}));
     EXPECT_EQ(column(orders, "cptname")[0], "原材料采购");
     auto arrivals = service->GetArrivalHeads(permission, "");
-    EXPECT_TRUE(starts_with(names(arrivals), {"id", "ccode", "ddate", "cptname", "cbustype", "cvenabbname",
+    EXPECT_TRUE(starts_with(field_names(*arrivals), {"id", "ccode", "ddate", "cptname", "cbustype", "cvenabbname",
                                               "cdepname", "cpersonname", "cmaker", "cverifier"}));
     EXPECT_EQ(column(arrivals, "ccode"), Names{"0000000001"});
 
@@ -147,7 +131,7 @@ TEST_F(SourceQueries, PurchaseHeadsCarryTheListedFieldsAndLeaveOutExecutedAndClo
 
 TEST_F(SourceQueries, PurchaseLinesEndWithQuantityPiecesAndWhatIsExecuted) {
     auto lines = service->GetOrderLines(permission, Variant(1), "");
-    Names n = names(lines);
+    Names n = field_names(*lines);
     EXPECT_TRUE(ends_with(n, {"iquantity", "inum", "ireceivedqty", "ireceivednum"}));
     for (const char* f : {"id", "cinvcode", "cinvname", "cinvstd", "cwhcode", "cwhname", "darrivedate", "cbatch",
                           "dvdate", "imassdate", "iinvexchrate", "cinva_unit", "cinvm_unit", "cinvouchcode", "icorid",
@@ -166,7 +150,7 @@ TEST_F(SourceQueries, PurchaseLinesEndWithQuantityPiecesAndWhatIsExecuted) {
     EXPECT_EQ(service->GetOrderLines(permission, Variant("1"), "")->RecordCount(), 2);
 
     auto arrived = service->GetArrivalLines(permission, Variant(1), "");
-    Names a = names(arrived);
+    Names a = field_names(*arrived);
     EXPECT_TRUE(ends_with(a, {"iquantity", "inum", "fvalidinquan", "fvalidinnum"}));
     for (const char* f : {"autoid", "cwhcode", "cwhname", "cbatch", "dmadedate", "igrouptype", "ball", "bquansign"})
         EXPECT_TRUE(has(a, f)) << f;
@@ -213,7 +197,7 @@ TEST_F(SourceQueries, DispatchQueriesCarryTheListedFieldsAndRunTheSalesFragments
     std::string message;
     ASSERT_TRUE(service->GetDispatchHeads(options, "", heads, message)) << message;
     EXPECT_TRUE(message.empty());
-    EXPECT_TRUE(starts_with(names(heads), {"dlid", "cbillname", "cdlcode", "csbvcode", "ddate", "cstname", "cbustype",
+    EXPECT_TRUE(starts_with(field_names(*heads), {"dlid", "cbillname", "cdlcode", "csbvcode", "ddate", "cstname", "cbustype",
                                            "ccusname", "cdepname", "cpersonname", "cmaker", "cverifier"}));
     EXPECT_EQ(column(heads, "cdlcode"), (Names{"0000000001", "0000000004"}));
     EXPECT_EQ(column(heads, "cbillname")[0], "发货单");
@@ -231,7 +215,7 @@ TEST_F(SourceQueries, DispatchQueriesCarryTheListedFieldsAndRunTheSalesFragments
               Names{"0000000002"});
 
     auto lines = dispatch_lines("DispatchLists.DLID=1");
-    Names n = names(lines);
+    Names n = field_names(*lines);
     EXPECT_TRUE(ends_with(n, {"iquantity", "inum", "foutquantity", "foutnum"}));
     for (const char* f : {"autoid", "cwhname", "cwhcode", "cinvcode", "iinvexchrate", "cfree1", "cfree10",
                           "foutexcess", "ccode", "ibatch", "cbatch", "dvdate", "imassdate", "dmadedate", "bquansign"})
@@ -292,8 +276,7 @@ TEST_F(SourceQueries, ClassCodeRuleIsTheStoredOneElseWhatTheCodesShow) {
 TEST(SourceQueriesOnTheDemoAccount, EveryOpenDocumentIsListedAndTheRuleMatchesTheClasses) {
     testing::DemoAccount demo(2000);
     const std::string& path = demo.path();
-    auto permission = session::PermissionService::create();
-    permission->InitFromSession(session::AccountLogin::create(demo.connection_string(), "demo"));
+    auto permission = testing::logged_in(demo.connection_string());
     AccountSourceQueryService service([&] { return permission; });
     auto count = [&](const std::string& sql) { return std::stol(testing::query_scalar(path, sql)); };
     long open_orders = service.GetOrderHeads(permission, "")->RecordCount();

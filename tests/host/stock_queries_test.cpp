@@ -10,11 +10,15 @@
 #include "selection/scratch_tables.h"
 #include "session/login.h"
 #include "tests/support/account.h"
+#include "tests/support/records.h"
 
 namespace korvane::host {
 namespace {
 
 using Names = std::vector<std::string>;
+using testing::column;
+using testing::field_names;
+
 
 struct StockQueries : ::testing::Test {
     testing::TestAccount account;
@@ -36,18 +40,7 @@ struct StockQueries : ::testing::Test {
         rs->Open(sql, con);
         return rs;
     }
-    static Names names(const ado::Recordset& rs) {
-        Names n;
-        for (int i = 0; i < rs.Fields().Count(); ++i) n.push_back(rs.Fields().Item(Variant(i)).Name());
-        return n;
-    }
     static Names tail(const Names& all, std::size_t n) { return Names(all.end() - static_cast<long>(n), all.end()); }
-    // One column of every row, as text.
-    static Names column(const ado::RecordsetPtr& rs, const char* name) {
-        Names out;
-        for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) out.push_back(vb::text_or_empty((*rs)(Variant(name))));
-        return out;
-    }
 };
 
 TEST_F(StockQueries, BatchesLeadWithTheFreeItemsAndEndInTheTail) {
@@ -65,7 +58,7 @@ TEST_F(StockQueries, BatchesLeadWithTheFreeItemsAndEndInTheTail) {
     auto builder = account_batch_query_builder(permission);
     std::string sql;
     auto rs = open(builder->GetBatchSql(sql, "01", "A001", {}, ""));
-    Names all = names(*rs);
+    Names all = field_names(*rs);
     ASSERT_EQ(all.size(), 13u);
     // the second free item is unused; the third has no display name of its own
     EXPECT_EQ(Names(all.begin(), all.begin() + 2), (Names{"颜色", "自由项3"}));
@@ -83,7 +76,7 @@ TEST_F(StockQueries, BatchesLeadWithTheFreeItemsAndEndInTheTail) {
     EXPECT_TRUE(open(builder->GetBatchSql(sql, "01", "NOSUCH", {}, ""))->Eof()) << "an unknown inventory has no rows";
 
     auto count = open(builder->GetStockCountSql(sql, "01", "A001", {}, ""));
-    EXPECT_EQ(tail(names(*count), 11), (Names{"批号", "失效日期", "保质期", "生产日期", "账面数量", "账面件数", "盘点数量",
+    EXPECT_EQ(tail(field_names(*count), 11), (Names{"批号", "失效日期", "保质期", "生产日期", "账面数量", "账面件数", "盘点数量",
                                               "盘点件数", "仓库编码", "存货编码", "现存量编号"}));
     EXPECT_EQ(column(count, "账面数量"), (Names{"4", "6"}));
 }
@@ -128,7 +121,7 @@ TEST_F(StockQueries, ReceiptLinesRunPlainAndRewrittenAndRedLinesFindTheirReceipt
     auto builder = account_receipt_line_query_builder(permission);
     std::string sql;
     auto rs = open(builder->GetReceiptLineSql(sql, "01", "A001", {}, "", ""));
-    Names all = names(*rs);
+    Names all = field_names(*rs);
     ASSERT_EQ(all.size(), 21u);
     EXPECT_EQ(Names(all.begin(), all.begin() + 2), (Names{"颜色", "自由项3"}));
     EXPECT_EQ(tail(all, 19), (Names{"结存数量", "结存件数", "入库数量", "入库件数", "累计出库数量", "累计出库件数", "出库数量",
@@ -157,7 +150,7 @@ TEST_F(StockQueries, ReceiptLinesRunPlainAndRewrittenAndRedLinesFindTheirReceipt
     account.exec("insert into RdRecords (AutoID, ID, cInvCode, cBatch, iQuantity, iNum, iSOutQuantity, iSOutNum, iTrIds) "
                  "values (901, 900, 'A001', 'B1', 3, 0, 1, 0, " + std::to_string(first) + ")");
     auto red = open(builder->GetRedReceiptLineSql(sql, "01", "A001", {}, "", ""));
-    Names red_names = names(*red);
+    Names red_names = field_names(*red);
     ASSERT_EQ(red_names.size(), 19u);
     EXPECT_EQ(tail(red_names, 17), (Names{"结存数量", "结存件数", "退回数量", "退回件数", "原出库数量", "原出库件数", "出库单号",
                                           "出库日期", "入库单号", "入库日期", "批号", "失效日期", "保质期", "生产日期",

@@ -10,6 +10,7 @@
 #include "session/login.h"
 #include "tests/support/account.h"
 #include "tests/support/module_ui.h"
+#include "tests/support/records.h"
 #include "tests/support/services.h"
 
 namespace korvane::invselect {
@@ -68,11 +69,6 @@ struct Picker : ::testing::Test {
         component::ReturnInvSet picker;
         picker.frmShow(login, 1, where);
         return picker.RecordsetValue();
-    }
-    static std::vector<std::string> codes(const ado::RecordsetPtr& rs) {
-        std::vector<std::string> v;
-        for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) v.push_back(vb::CStr((*rs)(Variant("cInvCode"))));
-        return v;
     }
     // The clerk clicks the toolbar the stored style shows.
     static void click(frmReturnInvSet& f, const std::string& key) {
@@ -150,7 +146,7 @@ TEST_F(Picker, MarkSortAndConfirmHandOverTheCheckedInventoriesInTheCaptionsOrder
         click_ok(f);
     });
     ASSERT_TRUE(rs);
-    EXPECT_EQ(codes(rs), (std::vector<std::string>{"M003", "m002", "M001"}));  // "升" in the caption: descending
+    EXPECT_EQ(testing::column(rs, "cInvCode"), (std::vector<std::string>{"M003", "m002", "M001"}));  // "升" in the caption: descending
     EXPECT_EQ(account.scalar("select count(*) from Inventory"), "5");  // nothing else written
 }
 
@@ -205,7 +201,7 @@ TEST_F(Picker, TheBaseConditionNarrowsEveryListAndSelectAllMarksThemAll) {
             click_ok(f);
         },
         "cInvCode <> 'M001'");
-    EXPECT_EQ(codes(rs), (std::vector<std::string>{"F001", "m002", "M003", "P001"}));
+    EXPECT_EQ(testing::column(rs, "cInvCode"), (std::vector<std::string>{"F001", "m002", "M003", "P001"}));
 }
 
 TEST_F(Picker, AModelessPickerReturnsAtOnceAndConfirmsLater) {
@@ -224,7 +220,7 @@ TEST_F(Picker, AModelessPickerReturnsAtOnceAndConfirmsLater) {
     click_ok(*f);
     EXPECT_FALSE(f->loaded());
     ASSERT_TRUE(picker.RecordsetValue());
-    EXPECT_EQ(codes(picker.RecordsetValue()), (std::vector<std::string>{"M001", "m002"}));
+    EXPECT_EQ(testing::column(picker.RecordsetValue(), "cInvCode"), (std::vector<std::string>{"M001", "m002"}));
     EXPECT_TRUE(ui.messages().empty());
     EXPECT_EQ(ui.shown_modeless().size(), 1u);  // shown once, never modally
 }
@@ -257,8 +253,7 @@ TEST_F(Picker, LocateRefusesARowBeyondTheListAndANonNumberAndKeepsTheRow) {
 
 TEST(PickerToolbar, TheStoredStyleShowsOneToolbarAndBothRunTheSameActions) {
     testing::TestAccount account;
-    auto permission = session::PermissionService::create();
-    permission->InitFromSession(session::AccountLogin::create(account.connection_string(), "demo"));
+    auto permission = testing::logged_in(account.connection_string());
     for (const char* style : {"Text", "Flat"}) {
         testing::Services s(permission);
         registry::Registry hklm("HKEY_LOCAL_MACHINE", testing::temp_path("registry"));

@@ -28,25 +28,16 @@ struct Allocation : ::testing::TestWithParam<bool> {
 
     void SetUp() override {
         account.add_warehouse("01", "成品库");
-        testing::InventoryRow one;
-        one.code = "A001";
-        one.name = "螺栓";
-        one.batch = true;
-        account.add_inventory(one);
+        account.add_inventory(testing::InventoryRow{.code = "A001", .name = "螺栓", .batch = true});
         login = session::AccountLogin::create(GetParam() ? account.odbc_connection_string() : account.connection_string(), "demo");
         permission->InitFromSession(login);
     }
     void rule(const char* name, const char* value) { account.set_option("001", "", name, value); }
     long stock(const std::string& batch, double q, const std::string& expiry = "", double pieces = 0,
                const std::string& inv = "A001") {
-        testing::StockRow row;
-        row.warehouse = "01";
-        row.inventory = inv;
-        row.batch = batch;
-        row.quantity = q;
-        row.pieces = pieces;
-        row.expiry = expiry;
-        return account.add_stock(row);
+        return account.add_stock(
+            testing::StockRow{.warehouse = "01", .inventory = inv, .batch = batch, .quantity = q, .pieces = pieces,
+                              .expiry = expiry});
     }
     std::string batch_sql(const std::string& inv = "A001") {
         std::string sql;
@@ -93,7 +84,6 @@ TEST_P(Allocation, BatchRulesSortTheRowsBeforeTheQuantityIsTaken) {
 
     // The result keeps every column of the selection, in its order.
     auto rs = s.ReturnData();
-    std::string sql = batch_sql();
     EXPECT_EQ(rs->Fields().Count(), 11);
     EXPECT_EQ(rs->Fields().Item(Variant(0L)).Name(), "结存数量");
     EXPECT_EQ(rs->Fields().Item(Variant(10L)).Name(), "现存量编号");
@@ -101,14 +91,9 @@ TEST_P(Allocation, BatchRulesSortTheRowsBeforeTheQuantityIsTaken) {
 
 TEST_P(Allocation, ReceiptRulesTakeTheOldestOrTheNewestLineFirst) {
     auto line = [&](const std::string& code, const std::string& date, double q, double issued) {
-        testing::ReceiptLine l;
-        l.voucher_code = code;
-        l.date = date;
-        l.inventory = "A001";
-        l.batch = "R" + code;
-        l.quantity = q;
-        l.issued_quantity = issued;
-        return account.add_receipt_line(l);
+        return account.add_receipt_line(testing::ReceiptLine{.voucher_code = code, .date = date, .inventory = "A001",
+                                                             .batch = "R" + code, .quantity = q,
+                                                             .issued_quantity = issued});
     };
     line("0002", "2024-03-05", 10, 4);   // 6 left
     line("0001", "2024-01-02", 5, 0);
@@ -133,10 +118,8 @@ TEST_P(Allocation, ReceiptRulesTakeTheOldestOrTheNewestLineFirst) {
 }
 
 TEST_P(Allocation, PiecesFollowTheRateUnlessBothAreEditable) {
-    testing::InventoryRow fixed{.code = "F001", .group_type = 1, .rate = 2.5};
-    testing::InventoryRow floating{.code = "V001", .group_type = 2, .rate = 10};
-    account.add_inventory(fixed);
-    account.add_inventory(floating);
+    account.add_inventory(testing::InventoryRow{.code = "F001", .group_type = 1, .rate = 2.5});
+    account.add_inventory(testing::InventoryRow{.code = "V001", .group_type = 2, .rate = 10});
     stock("F1", 5, "", 2, "F001");
     stock("F2", 20, "", 8, "F001");
     stock("V1", 30, "", 3, "V001");
@@ -257,12 +240,6 @@ TEST(AllocationOnTheDemoAccount, AutoReferTakesTheSameRowsThroughOdbcAsEmbedded)
 }
 
 INSTANTIATE_TEST_SUITE_P(Drivers, Allocation, ::testing::ValuesIn(testing::through_odbc_too()), testing::driver_name);
-
-}  // namespace
-}  // namespace korvane::selection
-
-namespace korvane::selection {
-namespace {
 
 using Reasons = std::vector<std::tuple<std::string, std::string, TraceReason>>;  // key, taken, reason
 

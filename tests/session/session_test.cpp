@@ -23,11 +23,8 @@ protected:
             " ('001', '', 'OverOrder', 'True');");
     }
     LoginPtr login(const char* op, double date = 0) {
-        LoginSettings s;
-        s.connection_string = account_.connection_string();
-        s.operator_code = op;
-        s.login_date = date ? date : vb::date_serial(2024, 6, 1);
-        return AccountLogin::create(s);
+        return AccountLogin::create(LoginSettings{.connection_string = account_.connection_string(), .operator_code = op,
+                                                  .login_date = date ? date : vb::date_serial(2024, 6, 1)});
     }
     testing::TestAccount account_;
 };
@@ -67,11 +64,8 @@ TEST_F(SessionOnAccount, StockOptionServiceRefusesAnAccountWithoutOptions) {
     EXPECT_TRUE(svc->InitFromSession(login("demo"), message));
     EXPECT_TRUE(svc->GetOptions()->OverOrder());
     testing::TestAccount bare;
-    LoginSettings s;
-    s.connection_string = bare.connection_string();
-    s.operator_code = "demo";
     auto other = AccountStockOptionService::create();
-    EXPECT_FALSE(other->InitFromSession(AccountLogin::create(s), message));
+    EXPECT_FALSE(other->InitFromSession(AccountLogin::create(bare.connection_string(), "demo"), message));
     EXPECT_EQ(message, "本账套未设置库存管理选项，请先在库存管理中设置选项！");
 }
 

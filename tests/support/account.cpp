@@ -173,11 +173,7 @@ long TestAccount::add_inventory(const InventoryRow& r) const {
 }
 
 long TestAccount::add_inventory(const std::string& code, int group_type, double rate) const {
-    InventoryRow r;
-    r.code = code;
-    r.group_type = group_type;
-    r.rate = rate;
-    return add_inventory(r);
+    return add_inventory(InventoryRow{.code = code, .group_type = group_type, .rate = rate});
 }
 
 long TestAccount::add_stock(const StockRow& r) const {
@@ -195,16 +191,9 @@ long TestAccount::add_stock(const StockRow& r) const {
 }
 
 long TestAccount::add_stock(const std::string& warehouse, const std::string& inventory, const std::string& batch,
-                            double quantity, double pieces, const std::vector<std::string>& free) const {
-    if (free.size() > 10) throw std::invalid_argument("add_stock: at most ten free items");
-    StockRow r;
-    r.warehouse = warehouse;
-    r.inventory = inventory;
-    r.batch = batch;
-    r.quantity = quantity;
-    r.pieces = pieces;
-    for (std::size_t i = 0; i < free.size(); ++i) r.free[i] = free[i];
-    return add_stock(r);
+                            double quantity, double pieces) const {
+    return add_stock(
+        StockRow{.warehouse = warehouse, .inventory = inventory, .batch = batch, .quantity = quantity, .pieces = pieces});
 }
 
 long TestAccount::add_receipt_line(const ReceiptLine& l) const {
@@ -233,15 +222,9 @@ long TestAccount::add_receipt_line(const ReceiptLine& l) const {
 long TestAccount::add_receipt_line(const std::string& warehouse, const std::string& inventory,
                                    const std::string& batch, double quantity, double pieces, double issued_quantity,
                                    double issued_pieces) const {
-    ReceiptLine l;
-    l.warehouse = warehouse;
-    l.inventory = inventory;
-    l.batch = batch;
-    l.quantity = quantity;
-    l.pieces = pieces;
-    l.issued_quantity = issued_quantity;
-    l.issued_pieces = issued_pieces;
-    return add_receipt_line(l);
+    return add_receipt_line(ReceiptLine{.warehouse = warehouse, .inventory = inventory, .batch = batch,
+                                        .quantity = quantity, .pieces = pieces, .issued_quantity = issued_quantity,
+                                        .issued_pieces = issued_pieces});
 }
 
 void TestAccount::grant(const std::string& user, const std::string& function_code) const {

@@ -91,7 +91,7 @@ public:
     // Returns the new row's AutoID.
     long add_stock(const StockRow& row) const;
     long add_stock(const std::string& warehouse, const std::string& inventory, const std::string& batch,
-                   double quantity, double pieces = 0, const std::vector<std::string>& free = {}) const;
+                   double quantity, double pieces = 0) const;
     // Adds the head of voucher_code when the account has none yet; returns the line's AutoID.
     long add_receipt_line(const ReceiptLine& line) const;
     long add_receipt_line(const std::string& warehouse, const std::string& inventory, const std::string& batch,

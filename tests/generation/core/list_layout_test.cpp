@@ -7,7 +7,6 @@
 #include "component/module_state.h"
 #include "generation/core/grid_fill.h"
 #include "host/user_define.h"
-#include "session/login.h"
 #include "tests/support/account.h"
 #include "tests/support/services.h"
 
@@ -23,16 +22,10 @@ Texts headers(const ui::Grid& g) {
     return out;
 }
 
-session::PermissionServicePtr permission_of(testing::TestAccount& account) {
-    auto permission = session::PermissionService::create();
-    permission->InitFromSession(session::AccountLogin::create(account.connection_string(), "demo"));
-    return permission;
-}
-
 // An account whose items in use are named after the key they are asked by.
 struct Layout : ::testing::Test {
     testing::TestAccount account;
-    testing::Services fixture{permission_of(account)};
+    testing::Services fixture{testing::logged_in(account.connection_string())};
     const FormServices* services = &fixture.services;
     ModuleCtl::LayoutState& state = fixture.layout;
     ado::RecordsetPtr rs;
@@ -126,7 +119,7 @@ TEST_F(Layout, AHostsOwnDefinitionsNameTheColumnsUntilTheModuleIsReset) {
         }
     };
     component::module().make_user_define = [] { return std::make_unique<HostDefinitions>(); };
-    auto module_services = component::form_services(permission_of(account));
+    auto module_services = component::form_services(testing::logged_in(account.connection_string()));
     services = &module_services;
     ui::Grid head("lstDdHead");
     lay_out(head, {"cDefine3", "cdefine12"});
@@ -134,7 +127,7 @@ TEST_F(Layout, AHostsOwnDefinitionsNameTheColumnsUntilTheModuleIsReset) {
     EXPECT_EQ(head.ColWidth(2), 0);
 
     component::reset();  // ours again
-    module_services = component::form_services(permission_of(account));
+    module_services = component::form_services(testing::logged_in(account.connection_string()));
     lay_out(head, {"cDefine3", "cdefine12"});
     EXPECT_EQ(headers(head), (Texts{"选择", "批次说明", "项12"}));
 }

@@ -5,7 +5,7 @@
 #include <tuple>
 
 #include "platform/ui/form.h"
-#include "session/login.h"
+#include "tests/support/services.h"
 #include "tests/support/account.h"
 
 namespace korvane::generation {
@@ -20,7 +20,7 @@ struct RefFixture : ::testing::Test {
     testing::TestAccount account;
     std::vector<std::string> failures;
     ui::HeadlessUi ui;
-    session::PermissionServicePtr permission = session::PermissionService::create();
+    session::PermissionServicePtr permission;
     ModuleCtl::LayoutState layout;
     registry::Registry hklm{"HKEY_LOCAL_MACHINE"};
     FormServices services;
@@ -29,10 +29,7 @@ struct RefFixture : ::testing::Test {
         ui.on_failure = [this](const std::string& w) { failures.push_back(w); };
         account.add_warehouse("01", "原料库");
         account.add_warehouse("02", "成品库");
-        testing::InventoryRow bolt;
-        bolt.code = "A001";
-        bolt.name = "螺栓";
-        account.add_inventory(bolt);
+        account.add_inventory(testing::InventoryRow{.code = "A001", .name = "螺栓"});
         account.exec(
             "insert into Vendor (cVenCode, cVenName) values ('V01', '华东钢铁'), ('V02', '华南五金'), ('V03', '北方塑料');"
             "insert into Customer (cCusCode, cCusName) values ('C01', '东方机械');"
@@ -41,8 +38,7 @@ struct RefFixture : ::testing::Test {
         login("demo");
     }
     void login(const std::string& op) {
-        permission = session::PermissionService::create();
-        permission->InitFromSession(session::AccountLogin::create(account.connection_string(), op));
+        permission = testing::logged_in(account.connection_string(), op);
         services = standard_services(ui, permission, layout, hklm);
     }
 };
@@ -206,10 +202,7 @@ TEST_F(RefFixture, TypedReferencesAreResolvedOrRefusedWithTheFocusKept) {
 // field is linked to, stays; a bare name that could be any of them is refused.
 TEST_F(RefFixture, ANameSharedByItemsKeepsTheChosenOrLinkedOne) {
     for (const char* code : {"G3", "G1", "G2"}) {
-        testing::InventoryRow washer;
-        washer.code = code;
-        washer.name = "铝合金垫片";
-        account.add_inventory(washer);
+        account.add_inventory(testing::InventoryRow{.code = code, .name = "铝合金垫片"});
     }
     ui::Form f("frmStockOrder", ui);
     auto& inv = f.add<ui::TextBox>("cmbInv");

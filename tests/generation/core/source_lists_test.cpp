@@ -8,8 +8,6 @@
 #include "generation/core/list_layout.h"
 #include "host/source_queries.h"
 #include "platform/vb/convert.h"
-#include "session/login.h"
-#include "session/options_loader.h"
 #include "tests/support/account.h"
 #include "tests/support/services.h"
 
@@ -24,9 +22,7 @@ double field(const ado::Recordset& rs, const char* name) {
 
 TEST(SourceLists, BodyListsOfTheDemoAccountShowWhatIsLeftToExecute) {
     testing::DemoAccount demo(2000);
-    auto permission = session::PermissionService::create();
-    permission->InitFromSession(session::AccountLogin::create(demo.connection_string(), "demo"));
-    session::load_session_options(permission);
+    auto permission = testing::logged_in(demo.connection_string(), "demo", true);
     testing::Services fixture(permission);
     const FormServices& services = fixture.services;
     auto queries = services.source_query;

@@ -7,38 +7,28 @@
 
 #include "host/reference_list.h"
 #include "platform/vb/convert.h"
-#include "session/login.h"
 #include "tests/support/account.h"
+#include "tests/support/records.h"
 #include "tests/support/services.h"
 
 namespace korvane::generation {
 namespace {
 
 using Texts = std::vector<std::string>;
+using testing::column;
+
 
 constexpr const char* kAllLeaves =
     "( (cDepCode IN ( Select cDepCode From Department DD where DD.cDepCode = cDepCode and DD.bDepEnd = 1) ) "
     "OR ISNULL(cDepCode, '') = '' ) ";
 constexpr const char* kChanged = "当前单据可能已经被他人修改请重新过滤后再进行生单！";
 
-struct Owner : FormOwner {
-    std::shared_ptr<Collection> collection;
-    int handed = 0;
-    std::int32_t type = 0;
-    void putref_oCollection(std::shared_ptr<Collection> c) override {
-        collection = std::move(c);
-        ++handed;
-    }
-    std::int32_t eVouchType() const override { return type; }
-    void put_sErrMsg(std::string) override {}
-};
-
 struct ProductionForm : ::testing::Test {
     testing::TestAccount account;
     std::vector<std::string> failures;
     std::unique_ptr<testing::Services> svc;
     ado::ConnectionPtr con;
-    Owner owner;
+    testing::RecordingOwner owner;
     std::unique_ptr<frmProduceOrder> form;
 
     void SetUp() override {
@@ -69,9 +59,7 @@ struct ProductionForm : ::testing::Test {
         EXPECT_TRUE(svc->headless.script_done());
     }
     void login(const std::string& op) {
-        auto permission = session::PermissionService::create();
-        permission->InitFromSession(session::AccountLogin::create(account.connection_string(), op));
-        svc = std::make_unique<testing::Services>(permission);
+        svc = std::make_unique<testing::Services>(testing::logged_in(account.connection_string(), op));
         svc->headless.on_failure = [this](const std::string& w) { failures.push_back(w); };
         con = ado::Connection::create();
         con->Open(account.connection_string());
@@ -94,14 +82,8 @@ struct ProductionForm : ::testing::Test {
             if (!only_checked || i.checked) k.push_back(i.key);
         return k;
     }
-    static Texts column(const ado::RecordsetPtr& rs, const char* field) {
-        Texts t;
-        if (rs->RecordCount() > 0)
-            for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) t.push_back(vb::text_or_empty((*rs)(Variant(field))));
-        return t;
-    }
     ado::RecordsetPtr handed(const char* key) {
-        return std::dynamic_pointer_cast<ado::Recordset>(owner.collection->Item(Variant(key)).object());
+        return std::dynamic_pointer_cast<ado::Recordset>(owner.got->Item(Variant(key)).object());
     }
     void check(ui::ListView& l, const std::string& key, bool on = true) { l.check_item(l.index_of(key), on); }
 };
@@ -273,7 +255,7 @@ TEST_F(ProductionForm, OkHandsOverTheCheckedRowsReReadInTheirOrder) {
     f.cmdOk().click();
     ASSERT_EQ(owner.handed, 1);
     EXPECT_FALSE(f.loaded());
-    EXPECT_EQ(owner.collection->Count(), 2) << "no Child on the first tab";
+    EXPECT_EQ(owner.got->Count(), 2) << "no Child on the first tab";
     EXPECT_EQ(column(handed("Parent"), "id"), (Texts{"1"}));
     EXPECT_NE(handed("Parent")->Source().find(" AND  id IN (1) order by cCode"), std::string::npos);
     EXPECT_EQ(column(handed("Sub"), "mainid"), (Texts{"11", "12"}));
@@ -287,7 +269,7 @@ TEST_F(ProductionForm, OkHandsOverTheCheckedRowsReReadInTheirOrder) {
     check(m.lstChild(), "k112", false);
     m.cmdOk().click();
     ASSERT_EQ(owner.handed, 2);
-    EXPECT_EQ(owner.collection->KeyAt(3), "Child");
+    EXPECT_EQ(owner.got->KeyAt(3), "Child");
     EXPECT_EQ(column(handed("Child"), "subid"), (Texts{"111"}));
     EXPECT_EQ(column(handed("Child"), "fQuantity"), (Texts{"200"}));
     EXPECT_NE(handed("Sub")->Source().find(

@@ -10,8 +10,6 @@
 #include "host/reference_list.h"
 #include "platform/vb/convert.h"
 #include "selection/ref_select_form.h"
-#include "session/login.h"
-#include "session/options_loader.h"
 #include "tests/support/account.h"
 #include "tests/support/services.h"
 
@@ -23,23 +21,12 @@ using namespace ui::vb;
 constexpr const char* kToArrivals = "选择到货单将取消订单的所有选择,是否继续?";
 constexpr const char* kToOrders = "选择订单将取消到货单的所有选择,是否继续?";
 
-struct Owner : FormOwner {
-    std::shared_ptr<Collection> got;
-    bool set = false;
-    void putref_oCollection(std::shared_ptr<Collection> c) override {
-        got = std::move(c);
-        set = true;
-    }
-    std::int32_t eVouchType() const override { return 0; }
-    void put_sErrMsg(std::string) override {}
-};
-
 struct StockOrderTest : ::testing::Test {
     testing::TestAccount account;
     std::vector<std::string> failures;
     std::unique_ptr<testing::Services> fixture;
     std::unique_ptr<frmStockOrder> form;
-    Owner owner;
+    testing::RecordingOwner owner;
 
     void SetUp() override {
         account.add_warehouse("01", "原料仓");
@@ -47,11 +34,7 @@ struct StockOrderTest : ::testing::Test {
         account.add_inventory("A001");
         account.add_inventory("A002", 2, 10);
         account.add_inventory("A004", 1, 4);
-        testing::InventoryRow dated;
-        dated.code = "A003";
-        dated.batch = dated.quality = true;
-        dated.mass_days = 30;
-        account.add_inventory(dated);
+        account.add_inventory(testing::InventoryRow{.code = "A003", .batch = true, .quality = true, .mass_days = 30});
         account.exec(
             "insert into zpurpoheader (POID, cPOID, dPODate, cBusType, cVenAbbName, cDepCode, cDepName) values "
             "(1, 'PO001', '2024-05-01', '普通采购', '华东精密', '01', '采购部'),"
@@ -84,10 +67,7 @@ struct StockOrderTest : ::testing::Test {
     ui::HeadlessUi& ui() { return fixture->headless; }
 
     frmStockOrder& open(const std::string& user = "demo", const std::string& filter_clause = "") {
-        auto permission = session::PermissionService::create();
-        permission->InitFromSession(session::AccountLogin::create(account.connection_string(), user));
-        session::load_session_options(permission);
-        fixture = std::make_unique<testing::Services>(permission);
+        fixture = std::make_unique<testing::Services>(testing::logged_in(account.connection_string(), user, true));
         ui().on_failure = [this](const std::string& w) { failures.push_back(w); };
         form = std::make_unique<frmStockOrder>(fixture->services);
         FormContext c;
@@ -495,7 +475,7 @@ TEST_F(StockOrderTest, OkRefusesWithoutHeadsOrLinesAndHandsOverMarkedLines) {
     ui().answer("确认要生单吗？", vbYes);
     ui().answer("请选择记录！", vbOK);
     f.cmdOk().click();  // no head marked: no lines fetched
-    EXPECT_FALSE(owner.set);
+    EXPECT_EQ(owner.handed, 0);
 
     f.chkEdit().put_Value(1);
     mark_order(f, 2);  // PO002 has no business type
@@ -525,7 +505,7 @@ TEST_F(StockOrderTest, OkWithEveryLineUnmarkedHandsNothingOver) {
     ui().answer("请选择记录！", vbOK);
     f.cmdOk().click();
     EXPECT_EQ(ui().messages().back().icon, vbInformation);
-    EXPECT_FALSE(owner.set);
+    EXPECT_EQ(owner.handed, 0);
 }
 
 TEST_F(StockOrderTest, FilterFieldsDropBadKeysAndCheckWhatWasTyped) {
@@ -603,11 +583,8 @@ TEST_F(StockOrderTest, CopiedLinesReturnsAndWholeArrivals) {
 struct ReturnLineTest : StockOrderTest {
     // PO001's first line (A001, 20 received) turned into a return of 5 from warehouse 01.
     frmStockOrder& return_line() {
-        testing::StockRow first{.warehouse = "01", .inventory = "A001", .batch = "B240101", .quantity = 3};
-        first.made = "2024-01-01";
-        first.expiry = "2024-07-01";
-        first.mass_days = 182;
-        account.add_stock(first);
+        account.add_stock(testing::StockRow{.warehouse = "01", .inventory = "A001", .batch = "B240101", .quantity = 3,
+                                            .expiry = "2024-07-01", .made = "2024-01-01", .mass_days = 182});
         account.add_stock("01", "A001", "B240201", 4);
         option("BatchOut", "先进先出");
         auto& f = order_lines();

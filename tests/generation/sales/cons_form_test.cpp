@@ -13,7 +13,6 @@
 #include "host/reference_list.h"
 #include "platform/vb/convert.h"
 #include "session/login.h"
-#include "session/options_loader.h"
 #include "tests/support/account.h"
 #include "tests/support/module_ui.h"
 #include "tests/support/services.h"
@@ -23,13 +22,6 @@ namespace {
 
 using namespace ui::vb;
 using Texts = std::vector<std::string>;
-
-struct Owner : FormOwner {
-    std::shared_ptr<Collection> got;
-    void putref_oCollection(std::shared_ptr<Collection> c) override { got = std::move(c); }
-    std::int32_t eVouchType() const override { return 0; }
-    void put_sErrMsg(std::string) override {}
-};
 
 // The account's reference list, keeping the queries it was given.
 struct RecordingList : host::ReferenceList {
@@ -53,19 +45,15 @@ struct ConsFormTest : ::testing::Test {
     testing::ModuleUi module;
     std::unique_ptr<testing::Services> fixture;
     std::unique_ptr<frmCons> form;
-    Owner owner;
+    testing::RecordingOwner owner;
     std::shared_ptr<host::ReferenceList> reference_list;  // the account's when null
 
     void SetUp() override {
         account.add_warehouse("01", "原料仓");
         account.add_warehouse("02", "成品仓");
-        testing::InventoryRow batched;
-        batched.code = "A001";
-        batched.batch = true;
-        account.add_inventory(batched);
+        account.add_inventory(testing::InventoryRow{.code = "A001", .batch = true});
         account.add_inventory("A002");
-        batched.code = "A003";
-        account.add_inventory(batched);
+        account.add_inventory(testing::InventoryRow{.code = "A003", .batch = true});
         account.exec("update Inventory set fOutExcess = 0.1 where cInvCode = 'A001'");
         account.exec("insert into Department values ('01', '销售部', 1, 1), ('02', '市场部', 1, 1)");
         account.exec("insert into Person values ('P1', '张三', '01')");
@@ -91,9 +79,7 @@ struct ConsFormTest : ::testing::Test {
     ui::HeadlessUi& ui() { return module.ui; }
 
     frmCons& open() {
-        auto permission = session::PermissionService::create();
-        permission->InitFromSession(session::AccountLogin::create(account.connection_string(), "demo"));
-        session::load_session_options(permission);
+        auto permission = testing::logged_in(account.connection_string(), "demo", true);
         fixture = std::make_unique<testing::Services>(permission, &module.ui);
         fixture->services.ref_select = component::make_stock_selection;
         if (reference_list) fixture->services.reference_list = reference_list;

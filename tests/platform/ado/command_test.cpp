@@ -10,35 +10,25 @@
 #include "platform/ado/connection.h"
 #include "platform/ado/driver.h"
 #include "platform/vb/error.h"
-#include "tests/support/account.h"
+#include "tests/platform/ado/drivers/driver_testing.h"
 #include "tests/support/errors.h"
 
 namespace korvane::ado {
 namespace {
 
 using korvane::testing::error_number;
-using Rows = std::vector<std::vector<Variant>>;
+using testing::Rows;
 
 class CommandOnDatabase : public ::testing::Test {
 protected:
     void SetUp() override {
-        con_.Open("Provider=SQLite;Mode=Create;Data Source=" + path_);
+        con_.Open("Provider=SQLite;Data Source=" + db_.path());
         con_.Execute("create table Warehouse (cWhCode nvarchar(10) primary key, cWhName nvarchar(40), bWhPos bit)");
     }
-    void TearDown() override {
-        con_.Close();
-        std::error_code ec;
-        for (const char* ext : {"", "-wal", "-shm"}) std::filesystem::remove(path_ + ext, ec);
-    }
-    Rows rows(std::string_view sql) {
-        auto r = con_.driver().query(sql);
-        Rows out;
-        std::vector<Variant> row(r->columns().size());
-        while (r->next(row.data())) out.push_back(row);
-        return out;
-    }
+    void TearDown() override { con_.Close(); }
+    Rows rows(std::string_view sql) { return testing::query(con_.driver(), sql); }
 
-    std::string path_ = korvane::testing::temp_path("command");
+    testing::DatabaseFile db_;
     Connection con_;
 };
 

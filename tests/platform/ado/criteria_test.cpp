@@ -11,6 +11,7 @@
 #include "platform/ado/types.h"
 #include "platform/vb/convert.h"
 #include "platform/vb/error.h"
+#include "tests/support/errors.h"
 
 namespace korvane::ado::detail {
 namespace {
@@ -55,17 +56,6 @@ std::vector<int> matching(const std::string& text) {
     for (int i = 0; i < static_cast<int>(rows().size()); ++i)
         if (c.matches(rows()[i].data())) out.push_back(i);
     return out;
-}
-
-// The error a call raises: number and description; {0, ""} when none.
-template <class F>
-std::pair<long, std::string> error_of(F f) {
-    try {
-        f();
-    } catch (const Error& e) {
-        return {e.number(), e.description()};
-    }
-    return {0, ""};
 }
 
 TEST(FilterCriteria, SelectTheExpectedRows) {
@@ -122,8 +112,9 @@ TEST(FilterCriteria, SelectTheExpectedRows) {
 }
 
 TEST(FilterCriteria, MalformedTextSaysWhatIsWrongAndWhere) {
-    EXPECT_EQ(error_of([] { parse_criteria("cInvCode = ", lookup()); }),
-              std::make_pair(err::kBadArgs, std::string("Filter: expected a value after '=' at position 10 in \"cInvCode = \"")));
+    const Error missing = korvane::testing::raised([] { parse_criteria("cInvCode = ", lookup()); });
+    EXPECT_EQ(missing.number(), err::kBadArgs);
+    EXPECT_EQ(missing.description(), "Filter: expected a value after '=' at position 10 in \"cInvCode = \"");
     struct Case {
         std::string text;
         long number;
@@ -151,9 +142,9 @@ TEST(FilterCriteria, MalformedTextSaysWhatIsWrongAndWhere) {
         {"iNum = 1 OR [名称] = 'x'", err::kItemNotFound, "名称"},
     };
     for (const auto& c : cases) {
-        auto [number, text] = error_of([&] { parse_criteria(c.text, lookup()); });
-        EXPECT_EQ(number, c.number) << c.text;
-        EXPECT_NE(text.find(c.fragment), std::string::npos) << c.text << ": " << text;
+        const Error e = korvane::testing::raised([&] { parse_criteria(c.text, lookup()); });
+        EXPECT_EQ(e.number(), c.number) << c.text;
+        EXPECT_NE(e.description().find(c.fragment), std::string::npos) << c.text << ": " << e.description();
     }
 }
 
@@ -191,9 +182,9 @@ TEST(SortKeys, RefuseUnknownFieldsAndMalformedLists) {
         {"[cInvCode", err::kBadArgs, "not closed"},
     };
     for (const auto& c : cases) {
-        auto [number, text] = error_of([&] { parse_sort(c.text, lookup()); });
-        EXPECT_EQ(number, c.number) << c.text;
-        EXPECT_NE(text.find(c.fragment), std::string::npos) << c.text << ": " << text;
+        const Error e = korvane::testing::raised([&] { parse_sort(c.text, lookup()); });
+        EXPECT_EQ(e.number(), c.number) << c.text;
+        EXPECT_NE(e.description().find(c.fragment), std::string::npos) << c.text << ": " << e.description();
     }
 }
 
@@ -232,10 +223,10 @@ TEST(FilterCriteria, LikeOnADateOutsideVbsRangeRaisesOverflow) {
                                        Variant(), Variant(), Variant()};
     Criteria like = parse_criteria("dDate LIKE '00*'", lookup());
     for (const auto* row : {&early, &late})
-        EXPECT_EQ(error_of([&] { (void)like.matches(row->data()); }).first, err::kOverflow);
+        EXPECT_EQ(korvane::testing::error_number([&] { (void)like.matches(row->data()); }), err::kOverflow);
     Criteria first = parse_criteria("cInvCode LIKE 'A*' OR dDate LIKE '*'", lookup());
     EXPECT_TRUE(first.matches(early.data()));  // decided before the date is read
-    EXPECT_EQ(error_of([&] { (void)first.matches(late.data()); }).first, err::kOverflow);
+    EXPECT_EQ(korvane::testing::error_number([&] { (void)first.matches(late.data()); }), err::kOverflow);
     EXPECT_TRUE(parse_criteria("dDate < #1900-01-01#", lookup()).matches(early.data()));
     EXPECT_TRUE(parse_criteria("dDate > #9999-12-31#", lookup()).matches(late.data()));
 }

@@ -6,6 +6,7 @@
 #include "platform/ado/recordset.h"
 #include "platform/vb/convert.h"
 #include "platform/vb/error.h"
+#include "tests/platform/ado/drivers/driver_testing.h"
 #include "tests/support/errors.h"
 
 namespace korvane::ado {
@@ -16,15 +17,8 @@ using korvane::testing::error_number;
 class RecordsetOnDatabase : public ::testing::Test {
 protected:
     void SetUp() override {
-        const char* dir = std::getenv("KORVANE_TEST_TMP");
-        std::filesystem::path base = dir ? dir : "/tmp";
-        std::filesystem::create_directories(base);
-        path_ = (base / ("rs-" + std::to_string(::getpid()) + "-" +
-                         ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".db"))
-                    .string();
-        std::filesystem::remove(path_);
         con_ = Connection::create();
-        con_->Open("Provider=SQLite;Mode=Create;Data Source=" + path_);
+        con_->Open("Provider=SQLite;Data Source=" + db_.path());
         con_->Execute(
             "create table Inventory (cInvCode nvarchar(20) COLLATE NOCASE, cInvName nvarchar(60) COLLATE NOCASE) "
             "create table RdRecords (AutoID int primary key, cInvCode nvarchar(20) COLLATE NOCASE, "
@@ -33,11 +27,8 @@ protected:
             "insert into RdRecords values (1, 'A001', 10, 4, '2024-05-01', 1, 2.5) "
             "insert into RdRecords values (2, 'a001', -3, 0, null, 0, null)");
     }
-    void TearDown() override {
-        con_->Close();
-        for (const char* ext : {"", "-wal", "-shm"}) std::filesystem::remove(path_ + ext);
-    }
-    std::string path_;
+    void TearDown() override { con_->Close(); }
+    testing::DatabaseFile db_;
     ConnectionPtr con_;
 };
 
@@ -84,13 +75,9 @@ TEST_F(RecordsetOnDatabase, ExecuteCountsRowsAndFailuresKeepTheDriversText) {
                             "where AutoID = 1"),
               3);
     auto rs = Recordset::create();
-    try {
-        rs->Open("select * from NoSuchTable", con_);
-        ADD_FAILURE();
-    } catch (const Error& e) {
-        EXPECT_EQ(e.number(), err::kProvider);
-        EXPECT_NE(e.description().find("no such table"), std::string::npos);
-    }
+    const Error e = korvane::testing::raised([&] { rs->Open("select * from NoSuchTable", con_); });
+    EXPECT_EQ(e.number(), err::kProvider);
+    EXPECT_NE(e.description().find("no such table"), std::string::npos);
     EXPECT_EQ(rs->State(), adStateClosed);
     con_->Close();
     EXPECT_EQ(error_number([&] { rs->Open("select * from RdRecords", con_); }), 3709);

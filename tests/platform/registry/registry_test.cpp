@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "platform/vb/error.h"
+#include "tests/support/errors.h"
 
 namespace korvane::registry {
 namespace {
@@ -136,13 +137,9 @@ TEST_F(RegistryTest, ConcurrentWritersFromTwoProcessesLoseNothing) {
 
 TEST_F(RegistryTest, AStoreThatCannotBeWrittenRaisesFileAccess) {
     ::setenv("KORVANE_REGISTRY_FILE", "/dev/null/registry", 1);
-    try {
-        api_.local_machine().set_string(kKcgl, "orderform", "1");
-        FAIL() << "expected an error";
-    } catch (const Error& e) {
-        EXPECT_EQ(e.number(), err::kFileAccess);
-        EXPECT_EQ(e.source(), "/dev/null/registry");
-    }
+    const Error e = korvane::testing::raised([&] { api_.local_machine().set_string(kKcgl, "orderform", "1"); });
+    EXPECT_EQ(e.number(), err::kFileAccess);
+    EXPECT_EQ(e.source(), "/dev/null/registry");
     Hkey key = 0;
     EXPECT_EQ(api_.RegCreateKeyA(kHkeyLocalMachine, kKcgl, &key), kErrorAccessDenied);  // the forms go on silently
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/vb/error.h"
+#include "tests/support/errors.h"
 
 namespace korvane::system {
 namespace {
@@ -52,13 +53,9 @@ TEST_F(SystemTest, ComputerNameAndSessionIdAreTheHostsUnlessOverridden) {
 }
 
 TEST_F(SystemTest, ComponentsAreFoundByProgIdInAnyCaseAndOthersRaise429) {
-    try {
-        factories_.CreateObject("Pobrex.Terminal");
-        FAIL() << "expected an error";
-    } catch (const Error& e) {
-        EXPECT_EQ(e.number(), 429);
-        EXPECT_EQ(e.description(), "ActiveX component can't create object");
-    }
+    const Error e = korvane::testing::raised([&] { factories_.CreateObject("Pobrex.Terminal"); });
+    EXPECT_EQ(e.number(), 429);
+    EXPECT_EQ(e.description(), "ActiveX component can't create object");
     factories_.register_factory("Test.Failing", [] { return ObjectPtr(); });
     EXPECT_THROW(factories_.CreateObject("Test.Failing"), Error);
     factories_.register_factory("Test.Widget", [] { return std::make_shared<Widget>(); });

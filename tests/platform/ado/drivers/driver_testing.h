@@ -14,6 +14,7 @@
 #include "platform/ado/driver.h"
 #include "platform/vb/error.h"
 #include "tests/support/account.h"
+#include "tests/support/errors.h"
 
 namespace korvane::ado::testing {
 
@@ -28,17 +29,7 @@ inline Rows read_all(RowReader& r) {
 
 inline Rows query(DriverConnection& c, std::string_view sql) { return read_all(*c.query(sql)); }
 
-// Runs `f`, which must raise; the error it raised.
-template <class F>
-Error raised(F f) {
-    try {
-        f();
-    } catch (const Error& e) {
-        return e;
-    }
-    ADD_FAILURE() << "no error raised";
-    return Error(0, "");
-}
+using korvane::testing::raised;
 
 // A database file of its own, empty (a new database) until the test fills it,
 // gone (with its journal files) when the test ends.
