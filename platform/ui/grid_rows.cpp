@@ -280,8 +280,14 @@ void GridRows::fill_deferred() const {
 void GridRows::fill_now(long first_row, long first_col, const RowFiller& fill) {
     drop_deferred();
     if (!fill || first_col < 0 || first_col >= cols_) return;
-    for (std::size_t r = static_cast<std::size_t>(std::max(first_row, 0L)); r < rows_.size(); ++r)
-        write(rows_[r], first_col, fill);
+    const std::size_t first = static_cast<std::size_t>(std::max(first_row, 0L));
+    if (first_col == 0) {
+        // Rows rewritten whole let their blocks go first, so the arena can be
+        // reclaimed before the fill instead of copying the new blocks after it.
+        for (std::size_t r = first; r < rows_.size(); ++r) drop_text(rows_[r]);
+        reclaim();
+    }
+    for (std::size_t r = first; r < rows_.size(); ++r) write(rows_[r], first_col, fill);
     reclaim();
 }
 
