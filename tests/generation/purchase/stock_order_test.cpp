@@ -61,7 +61,9 @@ struct StockOrderTest : ::testing::Test {
     }
     void TearDown() override {
         EXPECT_TRUE(failures.empty()) << failures.front();
-        if (fixture) EXPECT_TRUE(fixture->headless.script_done());
+        if (fixture) {
+            EXPECT_TRUE(fixture->headless.script_done());
+        }
     }
     void option(const char* name, const char* value) { account.set_option("001", "", name, value); }
     ui::HeadlessUi& ui() { return fixture->headless; }
