@@ -127,14 +127,18 @@ void Grid::Clear() {
     });
 }
 
+bool Grid::fills_rows(long first_row, long first_col, const RowFiller& filler) const {
+    return filler && first_col >= 0 && first_col < Cols() && std::max(first_row, 0L) < Rows();
+}
+
 void Grid::fill_rows_on_first_use(long first_row, long first_col, RowFiller filler) {
-    const bool fills = filler && first_col >= 0 && first_col < Cols() && std::max(first_row, 0L) < Rows();
+    const bool fills = fills_rows(first_row, first_col, filler);
     if (!fills && !deferred_rows()) return;  // nothing waits, nothing will
     reshape({ShapeChange::Reset}, [&] { rows_.defer(first_row, first_col, fills ? std::move(filler) : RowFiller()); });
 }
 
 void Grid::fill_rows(long first_row, long first_col, const RowFiller& filler) {
-    const bool fills = filler && first_col >= 0 && first_col < Cols() && std::max(first_row, 0L) < Rows();
+    const bool fills = fills_rows(first_row, first_col, filler);
     if (!fills && !deferred_rows()) return;
     reshape({ShapeChange::Reset}, [&] {
         if (fills) rows_.fill_now(first_row, first_col, filler);

@@ -180,6 +180,8 @@ private:
     void check_cell(long row, long col) const;
     void check_row(long row) const;
     void check_col(long col) const;
+    // Whether `filler` has rows and columns of this grid to write.
+    bool fills_rows(long first_row, long first_col, const RowFiller& filler) const;
     void cell_changed(long row, long col);
     void layout_changed();
     // Announces `change` around `apply`, which must not throw.

@@ -84,7 +84,7 @@ std::uint32_t* GridRows::colors(const Row& row) const {
 }
 
 std::uint32_t* GridRows::take_block(const Row& row, std::size_t chars) const {
-    const std::size_t bytes = block_bytes(chars);
+    const std::size_t bytes = block_bytes(cols_, chars);
     std::uint32_t* ends = text_.take(bytes);
     if (row.text) text_.give(row.bytes);
     row.bytes = static_cast<std::uint32_t>(bytes);
@@ -211,7 +211,7 @@ void GridRows::resize_cols(long cols) {
             r.text = nullptr;
             continue;
         }
-        const std::size_t bytes = (static_cast<std::size_t>(cols) * 4 + chars + 3) / 4 * 4;
+        const std::size_t bytes = block_bytes(cols, chars);
         std::uint32_t* ends = fresh.take(bytes);
         r.bytes = static_cast<std::uint32_t>(bytes);
         char* out = reinterpret_cast<char*>(ends + cols);

@@ -216,8 +216,10 @@ private:
     const Row& at(long row) const { return rows_[static_cast<std::size_t>(row)]; }
     Row& at(long row) { return rows_[static_cast<std::size_t>(row)]; }
     std::uint32_t* colors(const Row& row) const;
-    // The bytes of a block of `chars` characters, as the arena hands it out.
-    std::size_t block_bytes(std::size_t chars) const { return (static_cast<std::size_t>(cols_) * 4 + chars + 3) / 4 * 4; }
+    // The bytes of a block of `cols` cells and `chars` characters, as the arena hands it out.
+    static std::size_t block_bytes(long cols, std::size_t chars) {
+        return (static_cast<std::size_t>(cols) * 4 + chars + 3) / 4 * 4;
+    }
     // `row` takes a new block of `chars` characters; its old one goes back.
     std::uint32_t* take_block(const Row& row, std::size_t chars) const;
     std::string_view cell(const std::uint32_t* ends, long col) const;
